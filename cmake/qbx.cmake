@@ -1,0 +1,71 @@
+# Helpers shared by every subsystem's CMakeLists: deliverable libraries, tests and fuzz targets.
+
+# qbx_add_library(<target> OUTPUT <name> SOURCES ... [LIBS ...] [PRIVATE_LIBS ...])
+# A deliverable shared library with its public C header folder include/; installed with the package.
+function(qbx_add_library target)
+  cmake_parse_arguments(A "" "OUTPUT" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${target} SHARED ${A_SOURCES})
+  if(A_OUTPUT)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${A_OUTPUT})
+  endif()
+  target_include_directories(${target} PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/qbx>)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  if(A_LIBS)
+    target_link_libraries(${target} PUBLIC ${A_LIBS})
+  endif()
+  if(A_PRIVATE_LIBS)
+    target_link_libraries(${target} PRIVATE ${A_PRIVATE_LIBS})
+  endif()
+  target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  install(TARGETS ${target} EXPORT qbxTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qbx
+    FILES_MATCHING PATTERN "*.h")
+endfunction()
+
+# qbx_add_test(<target> SOURCES ... [LIBS ...] [TIMEOUT s] [SERIAL])
+# A GoogleTest program registered with CTest case by case. SERIAL marks tests that must not run
+# beside others (timing-sensitive pseudo-terminal exchanges).
+function(qbx_add_test target)
+  if(NOT QBX_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  add_executable(${target} ${A_SOURCES})
+  target_link_libraries(${target} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  set(props TIMEOUT ${A_TIMEOUT} ENVIRONMENT "QBX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(A_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# qbx_add_fuzzer(<name> SOURCES ... LIBS ... CORPUS <dir>)
+# Every fuzz target is also built as <name>_replay, which runs each file of its corpus folder (the
+# inputs that once crashed it, and seeds) through the target as an ordinary test. With QBX_FUZZ
+# (clang) the libFuzzer program <name> is built as well; scripts/test runs it for a short time.
+function(qbx_add_fuzzer name)
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(QBX_TESTS)
+    add_executable(${name}_replay ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tools/testkit/src/fuzz_replay_main.cpp)
+    target_link_libraries(${name}_replay PRIVATE ${A_LIBS})
+    target_include_directories(${name}_replay PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+    add_test(NAME ${name}_replay COMMAND ${name}_replay ${A_CORPUS})
+    set_tests_properties(${name}_replay PROPERTIES TIMEOUT 300)
+  endif()
+  if(QBX_FUZZ)
+    add_executable(${name} ${A_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+    set_property(GLOBAL APPEND PROPERTY QBX_FUZZERS "${name}|$<TARGET_FILE:${name}>|${A_CORPUS}")
+  endif()
+endfunction()
