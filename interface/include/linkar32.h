@@ -43,6 +43,7 @@ enum {
   kQbxOk = 0,
   kQbxOpenFailed = -1,        /* device or connection could not be opened; unknown TCP/USB id */
   kQbxNoCurrentPort = -2,     /* no current port, or port -1 given to a named-port operation */
+  kQbxBadArgument = -3,       /* null pointer, negative count, or a size out of range */
   kQbxPortNotOpen = -4,       /* port not open (select, close) */
   kQbxCloseFailed = -6,       /* closing the handle failed */
   kQbxTableFull = -7,         /* port table full (128 entries) */

@@ -1,0 +1,87 @@
+// The open/close lock on an flock'd lock file with timed waits.
+#include "open_close_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "clock.h"
+#include "platform.h"
+
+namespace linkar {
+namespace {
+
+constexpr const char* kLockName = "linkar32-CloseOpen.lock";
+// Poll interval while another process holds the lock.
+constexpr int kRetryMs = 2;
+
+bool is_directory(const char* path) {
+  if (!path || !*path) return false;
+  int fd = platform().open(path, O_RDONLY | O_DIRECTORY, 0);
+  if (fd < 0) return false;
+  platform().close(fd);
+  return true;
+}
+
+}  // namespace
+
+OpenCloseLock& open_close_lock() {
+  static OpenCloseLock* lock = new OpenCloseLock;  // outlives the unload handler
+  return *lock;
+}
+
+std::string OpenCloseLock::path() {
+  const char* runtime = platform().getenv("XDG_RUNTIME_DIR");
+  std::string dir;
+  if (is_directory(runtime)) {
+    dir = runtime;
+  } else if (is_directory("/run/lock")) {
+    dir = "/run/lock";
+  } else {
+    dir = "/tmp";
+  }
+  return dir + "/" + kLockName;
+}
+
+bool OpenCloseLock::open_file() {
+  // The folder is looked up at each acquisition: a process that changes $XDG_RUNTIME_DIR (tests do)
+  // moves to the new file once nothing holds the old one.
+  std::string wanted = path();
+  if (fd_ >= 0 && wanted == open_path_) return true;
+  if (fd_ >= 0) {
+    platform().close(fd_);
+    fd_ = -1;
+  }
+  fd_ = platform().open(wanted.c_str(), O_RDWR | O_CREAT, 0666);
+  if (fd_ < 0) return false;
+  open_path_ = wanted;
+  return true;
+}
+
+bool OpenCloseLock::acquire(int timeout_ms) {
+  if (timeout_ms < 0) timeout_ms = 0;
+  const uint32_t start = sys_time_ms();
+  if (!threads_.try_lock_for(std::chrono::milliseconds(timeout_ms))) return false;
+  if (!open_file()) {
+    threads_.unlock();
+    return false;
+  }
+  for (;;) {
+    if (platform().flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+    if (platform().last_error() != EWOULDBLOCK || elapsed_since(start) >= static_cast<uint32_t>(timeout_ms)) {
+      threads_.unlock();
+      return false;
+    }
+    platform().sleep_ms(kRetryMs);
+  }
+}
+
+void OpenCloseLock::release() {
+  if (fd_ >= 0) platform().flock(fd_, LOCK_UN);
+  threads_.unlock();
+}
+
+}  // namespace linkar

@@ -1,0 +1,440 @@
+// Serial lines: exclusive open, line settings, buffered terminated reads, exact-count reads within
+// one time-out, writes, queue status, break and RTS handshake.
+#include "serial_port.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "clock.h"
+#include "platform.h"
+#include "port_numbers.h"
+#include "text_format.h"
+
+namespace linkar {
+namespace {
+
+// Input buffer used when the caller gives no receive buffer size.
+constexpr int32_t kDefaultReceiveBuffer = 4096;
+constexpr int32_t kMinReceiveBuffer = 64;
+constexpr int32_t kMaxReceiveBuffer = 1 << 20;
+
+// Plain words for a failed device open, written after the error dump line.
+std::string open_failure_reason(const std::string& name, const std::string& path, int error) {
+  switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return strprintf("%s: the device %s does not exist\r\n", name.c_str(), path.c_str());
+    case EBUSY:
+    case EWOULDBLOCK:
+      return strprintf("%s: the device %s is in use by another program\r\n", name.c_str(), path.c_str());
+    case EACCES:
+    case EPERM:
+      return strprintf("%s: no permission to open %s (the user is not in the dialout group)\r\n", name.c_str(),
+                       path.c_str());
+    default:
+      return strprintf("%s: the device %s cannot be opened (system error %i)\r\n", name.c_str(), path.c_str(),
+                       error);
+  }
+}
+
+// Modem-line and counter ioctls that the driver does not offer (pseudo-terminals) fail with these.
+bool not_offered(int error) { return error == ENOTTY || error == EINVAL; }
+
+// Text of data for the log: up to the first zero byte, as a C string would show it.
+std::string_view shown(const char* data, size_t length) {
+  const void* zero = std::memchr(data, 0, length);
+  return std::string_view(data, zero ? static_cast<const char*>(zero) - data : length);
+}
+
+// Time left of a wait that began at start; -1 means no limit.
+int remaining(uint32_t start, int32_t timeout_ms) {
+  if (timeout_ms <= 0) return -1;
+  uint32_t elapsed = elapsed_since(start);
+  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int32_t>(elapsed);
+}
+
+}  // namespace
+
+SerialPort::SerialPort(int32_t port, int fd) : port_(port), fd_(fd) {}
+
+SerialPort::~SerialPort() {
+  if (fd_ >= 0) {
+    platform().ioctl(fd_, TIOCNXCL, nullptr);
+    platform().close(fd_);
+  }
+}
+
+int32_t SerialPort::open(int32_t port, const OpenParams& params, const ExtendedComPars& extended,
+                         const LogTarget& log, std::unique_ptr<Port>* out) {
+  Platform& sys = platform();
+  const std::string name = display_name(port);
+  const int line = com_line(port);
+  const std::string path = line ? com_device_path(line) : std::string("NONE");
+  int fd = -1;
+  int error = ENOENT;
+  if (line) {
+    fd = sys.open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+    if (fd < 0) error = sys.last_error();
+  }
+  // Exclusive use: an flock that every cooperating program honours, and TIOCEXCL against others.
+  if (fd >= 0 && sys.flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = sys.last_error();
+    sys.close(fd);
+    fd = -1;
+  }
+  if (fd < 0) {
+    note_error_dump(log, error);
+    note(log, open_failure_reason(name, path, error));
+    return kQbxOpenFailed;
+  }
+  sys.ioctl(fd, TIOCEXCL, nullptr);
+  std::unique_ptr<SerialPort> serial(new SerialPort(port, fd));
+
+  if (!serial->set_queue(params.receive_buffer)) {
+    note_error_dump(log, EINVAL);
+    return kQbxQueueSetupFailed;
+  }
+  struct termios settings {};
+  if (sys.tcgetattr(fd, &settings) != 0) {
+    note_error_dump(log, sys.last_error());
+    return kQbxGetSettingsFailed;
+  }
+  make_raw(settings);
+  if (!set_line_params(settings, params)) {
+    note_error_dump(log, EINVAL);
+    return kQbxSetSettingsFailed;
+  }
+  if (sys.tcsetattr(fd, TCSANOW, &settings) != 0) {
+    note_error_dump(log, sys.last_error());
+    return kQbxSetSettingsFailed;
+  }
+  serial->set_modem_line(TIOCM_DTR, true);
+
+  if (extended.given()) {
+    std::string reason;
+    if (sys.tcgetattr(fd, &settings) != 0) {
+      note_error_dump(log, sys.last_error());
+      return kQbxSetSettingsFailed;
+    }
+    if (!extended.apply(settings, &reason)) {
+      note_error_dump(log, EINVAL);
+      note(log, strprintf("%s: %s\r\n", name.c_str(), reason.c_str()));
+      return kQbxSetSettingsFailed;
+    }
+    if (sys.tcsetattr(fd, TCSANOW, &settings) != 0) {
+      note_error_dump(log, sys.last_error());
+      return kQbxSetSettingsFailed;
+    }
+    serial->set_modem_line(TIOCM_DTR, extended.dtr_on());
+    for (const std::string& text : extended.log_lines()) note(log, text);
+  }
+  note(log, strprintf("Successfully opened port: %s\r\n", name.c_str()));
+  serial->clear_error();
+  *out = std::move(serial);
+  return kQbxOk;
+}
+
+int32_t SerialPort::modify(const OpenParams& params, const LogTarget& log) {
+  Platform& sys = platform();
+  struct termios settings {};
+  if (sys.tcgetattr(fd_, &settings) != 0) {
+    note_error_dump(log, sys.last_error());
+    return kQbxGetSettingsFailed;
+  }
+  if (!set_line_params(settings, params)) {
+    note_error_dump(log, EINVAL);
+    return kQbxSetSettingsFailed;
+  }
+  if (sys.tcsetattr(fd_, TCSANOW, &settings) != 0) {
+    note_error_dump(log, sys.last_error());
+    return kQbxSetSettingsFailed;
+  }
+  if (!set_queue(params.receive_buffer)) {
+    note_error_dump(log, EINVAL);
+    return kQbxQueueSetupFailed;
+  }
+  return kQbxOk;
+}
+
+bool SerialPort::set_queue(int32_t receive_buffer) {
+  if (receive_buffer < 0) return false;
+  size_t size = receive_buffer == 0 ? kDefaultReceiveBuffer
+                                    : std::clamp(receive_buffer, kMinReceiveBuffer, kMaxReceiveBuffer);
+  // Bytes already buffered stay: they move to the front and the buffer never shrinks below them.
+  std::vector<char> bigger(std::max(size, buffered()));
+  std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(begin_), buffer_.begin() + static_cast<std::ptrdiff_t>(end_),
+            bigger.begin());
+  end_ = buffered();
+  begin_ = 0;
+  buffer_ = std::move(bigger);
+  return true;
+}
+
+void SerialPort::set_modem_line(int line, bool on) {
+  // Lines without modem signals (pseudo-terminals) refuse; nothing depends on it there.
+  platform().ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+int SerialPort::fill(int32_t timeout_ms, int* error) {
+  Platform& sys = platform();
+  const uint32_t start = sys_time_ms();
+  begin_ = end_ = 0;
+  for (;;) {
+    ssize_t n = sys.read(fd_, buffer_.data(), buffer_.size());
+    if (n > 0) {
+      end_ = static_cast<size_t>(n);
+      return static_cast<int>(n);
+    }
+    if (n == 0) {  // hung up: the other end of the line is gone
+      *error = EIO;
+      return -1;
+    }
+    if (sys.last_error() != EAGAIN) {
+      *error = sys.last_error();
+      return -1;
+    }
+    int left = remaining(start, timeout_ms);
+    if (left == 0) return 0;
+    struct pollfd p {fd_, POLLIN, 0};
+    int r = sys.poll(&p, 1, left);
+    if (r < 0 && sys.last_error() != EINTR) {
+      *error = sys.last_error();
+      return -1;
+    }
+    if (r == 0) return 0;
+  }
+}
+
+int32_t SerialPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
+                         const LogTarget& log) {
+  *bytes_read = 0;
+  if (terminator != 0) {
+    return read_terminated(buffer, count, bytes_read, static_cast<char>(terminator), timeout_ms, log);
+  }
+  return read_exact(buffer, count, bytes_read, timeout_ms, log);
+}
+
+int32_t SerialPort::read_terminated(char* buffer, int32_t count, int32_t* bytes_read, char terminator,
+                                    int32_t timeout_ms, const LogTarget& log) {
+  int32_t n = 0;
+  while (n < count) {
+    if (buffered() == 0) {
+      int error = 0;
+      // Every byte gets the whole time-out: the wait starts anew for each chunk that arrives.
+      if (fill(timeout_ms, &error) <= 0) {
+        buffer[n] = '\0';
+        *bytes_read = n;
+        note_error_dump(log, error);
+        note(log, strprintf("Read operation failed: requested %u Bytes - received %u Bytes\r\n",
+                            static_cast<unsigned>(count), static_cast<unsigned>(n)));
+        return kQbxReadFailed;
+      }
+    }
+    // Hand out buffered bytes up to and including the terminator.
+    size_t want = std::min(buffered(), static_cast<size_t>(count - n));
+    const char* from = buffer_.data() + begin_;
+    const void* hit = std::memchr(from, static_cast<unsigned char>(terminator), want);
+    size_t take = hit ? static_cast<size_t>(static_cast<const char*>(hit) - from) + 1 : want;
+    std::memcpy(buffer + n, from, take);
+    begin_ += take;
+    n += static_cast<int32_t>(take);
+    if (hit) break;
+  }
+  buffer[n] = '\0';
+  *bytes_read = n;
+  uint32_t mask = clear_error();
+  int32_t status = (mask & kLineErrorRxOverflow) ? kQbxRxOverflow : (mask & kLineErrorOverrun) ? kQbxRxOverrun : kQbxOk;
+  if (comlog().active()) note(log, strprintf("Received %i bytes: %s\r\n", n, buffer));
+  return status;
+}
+
+int32_t SerialPort::read_exact(char* buffer, int32_t count, int32_t* bytes_read, int32_t timeout_ms,
+                               const LogTarget& log) {
+  uint32_t mask = clear_error();
+  if (mask & kLineErrorRxOverflow) {
+    note(log, "RX Buffer Overflow\r\n");
+    return kQbxRxOverflow;
+  }
+  if (mask & kLineErrorOverrun) {
+    note(log, "RS232 Overrun error\r\n");
+    return kQbxRxOverrun;
+  }
+  Platform& sys = platform();
+  const uint32_t start = sys_time_ms();
+  int32_t n = 0;
+  // Bytes a terminated read left in the buffer come first.
+  size_t take = std::min(buffered(), static_cast<size_t>(count));
+  std::memcpy(buffer, buffer_.data() + begin_, take);
+  begin_ += take;
+  n += static_cast<int32_t>(take);
+  while (n < count) {
+    // The rest goes straight into the caller's buffer; nothing beyond count is taken from the line.
+    ssize_t got = sys.read(fd_, buffer + n, static_cast<size_t>(count - n));
+    int error = 0;
+    if (got > 0) {
+      n += static_cast<int32_t>(got);
+      continue;
+    }
+    if (got == 0) {
+      error = EIO;
+    } else if (sys.last_error() != EAGAIN) {
+      error = sys.last_error();
+    } else {
+      int left = remaining(start, timeout_ms);
+      if (left != 0) {
+        struct pollfd p {fd_, POLLIN, 0};
+        int r = sys.poll(&p, 1, left);
+        if (r >= 0 || sys.last_error() == EINTR) continue;
+        error = sys.last_error();
+      }
+    }
+    *bytes_read = n;
+    note_error_dump(log, error);
+    note(log, strprintf("Read operation failed: requested %u Bytes - Received %u Bytes\r\n",
+                        static_cast<unsigned>(count), static_cast<unsigned>(n)));
+    return kQbxReadFailed;
+  }
+  *bytes_read = n;
+  if (comlog().active()) {
+    note(log, strprintf("Requested %u Bytes - Received %u Bytes\r\n", static_cast<unsigned>(count),
+                        static_cast<unsigned>(n)));
+    note(log, strprintf("COM port status: %X \r\n", mask));
+  }
+  return kQbxOk;
+}
+
+int32_t SerialPort::write(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) {
+  Platform& sys = platform();
+  const uint32_t start = sys_time_ms();
+  size_t done = 0;
+  int error = 0;
+  while (done < length) {
+    ssize_t n = sys.write(fd_, data + done, length - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && sys.last_error() != EAGAIN) {
+      error = sys.last_error();
+      break;
+    }
+    // The driver's output queue is full (flow control or a slow line): wait within the time-out.
+    int left = remaining(start, timeout_ms);
+    if (left == 0) {
+      error = ETIMEDOUT;
+      break;
+    }
+    struct pollfd p {fd_, POLLOUT, 0};
+    if (sys.poll(&p, 1, left) < 0 && sys.last_error() != EINTR) {
+      error = sys.last_error();
+      break;
+    }
+  }
+  if (done < length) {
+    note_error_dump(log, error);
+    note(log, "Write operation failed\r\n");
+    clear_error();
+    return kQbxWriteFailed;
+  }
+  if (comlog().active()) note(log, strprintf("Sent %i bytes:  %.*s\r\n", static_cast<int>(length),
+                                             static_cast<int>(shown(data, length).size()), data));
+  clear_error();
+  return kQbxOk;
+}
+
+int32_t SerialPort::close(int32_t timeout_ms, const LogTarget& log) {
+  Platform& sys = platform();
+  // Let written bytes leave (bounded by the time-out, since flow control may hold them forever),
+  // then discard the rest so that closing the device cannot block.
+  const uint32_t start = sys_time_ms();
+  int pending = 0;
+  while (sys.ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0 && remaining(start, timeout_ms) != 0)
+    sys.sleep_ms(1);
+  sys.tcflush(fd_, TCOFLUSH);
+  sys.ioctl(fd_, TIOCNXCL, nullptr);
+  int fd = fd_;
+  fd_ = -1;  // the descriptor is released even when close reports an error
+  if (sys.close(fd) != 0) {
+    int error = sys.last_error();
+    note(log, strprintf("Failed closing port: %s  Handle %i\r\n", display_name(port_).c_str(), fd));
+    note_error_dump(log, error);
+    return kQbxCloseFailed;
+  }
+  return kQbxOk;
+}
+
+int32_t SerialPort::flush_in(const LogTarget& log) {
+  int32_t length = in_queue();
+  note(log, strprintf("Flushed IN-Queue: %i Bytes\r\n", length));
+  platform().tcflush(fd_, TCIFLUSH);
+  begin_ = end_ = 0;
+  clear_error();
+  return length;
+}
+
+int32_t SerialPort::flush_out() {
+  platform().tcflush(fd_, TCOFLUSH);
+  clear_error();
+  return kQbxOk;
+}
+
+int32_t SerialPort::in_queue() {
+  int waiting = 0;
+  if (platform().ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
+  return static_cast<int32_t>(buffered()) + waiting;
+}
+
+int32_t SerialPort::out_queue() {
+  int waiting = 0;
+  if (platform().ioctl(fd_, TIOCOUTQ, &waiting) != 0) waiting = 0;
+  return waiting;
+}
+
+uint32_t SerialPort::clear_error() {
+  if (!counters_) return 0;
+  struct serial_icounter_struct now {};
+  if (platform().ioctl(fd_, TIOCGICOUNT, &now) != 0) {
+    if (not_offered(platform().last_error())) counters_ = false;
+    return 0;
+  }
+  uint32_t mask = 0;
+  if (now.buf_overrun != last_counts_.buf_overrun) mask |= kLineErrorRxOverflow;
+  if (now.overrun != last_counts_.overrun) mask |= kLineErrorOverrun;
+  if (now.parity != last_counts_.parity) mask |= kLineErrorParity;
+  if (now.frame != last_counts_.frame) mask |= kLineErrorFrame;
+  if (now.brk != last_counts_.brk) mask |= kLineErrorBreak;
+  last_counts_ = now;
+  return mask;
+}
+
+int32_t SerialPort::set_break(bool on) {
+  if (platform().ioctl(fd_, on ? TIOCSBRK : TIOCCBRK, nullptr) != 0) {
+    note_error_dump(LogTarget{}, platform().last_error());
+    return kQbxBreakFailed;
+  }
+  return kQbxOk;
+}
+
+int32_t SerialPort::set_cts_mode(bool handshake) {
+  Platform& sys = platform();
+  struct termios settings {};
+  if (sys.tcgetattr(fd_, &settings) != 0) {
+    note_error_dump(LogTarget{}, sys.last_error());
+    return kQbxGetSettingsFailed;
+  }
+  settings.c_cflag = handshake ? (settings.c_cflag | CRTSCTS) : (settings.c_cflag & ~CRTSCTS);
+  if (sys.tcsetattr(fd_, TCSANOW, &settings) != 0) {
+    note_error_dump(LogTarget{}, sys.last_error());
+    return kQbxSetSettingsFailed;
+  }
+  if (!handshake) set_modem_line(TIOCM_RTS, true);
+  return kQbxOk;
+}
+
+}  // namespace linkar
