@@ -84,8 +84,9 @@ int32_t read_line();
 // True when the reply line read last is a refusal (first byte "?").
 bool reply_refused();
 // Query exchange: writes cmd and reads the reply; a refusal runs the error-status query and returns
-// its result (kept as last device status). On 0 the reply is ready for reply_int / reply_field.
-int32_t query(const Command& cmd);
+// its result (kept as last device status; kCvBadReply when the device then reports no error), and
+// sets *refused when given. On 0 the reply is ready for reply_int / reply_field.
+int32_t query(const Command& cmd, bool* refused = nullptr);
 // Set-command reply: reads one line; "0..." gives 0, the warnings 10021 and 10022 come back as
 // they are; anything else runs the error-status query and returns its result, or kCvBadReply when
 // the device then reports no error (a set that was neither confirmed nor explained).

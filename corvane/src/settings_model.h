@@ -13,6 +13,9 @@ namespace corvan {
 // Sets range value and unit of a record from its range id; thermocouple and Pt transducers get
 // "°C" (degree sign as byte 0xB0).
 void derive_range(ChannelRecord& rec);
+// The two halves of derive_range: the range value only, the unit only.
+void derive_range_value(ChannelRecord& rec);
+void derive_unit(ChannelRecord& rec);
 // Fills a record with the defaults of channel `channel` (by its slot position channel mod 10) and
 // resets the channel's signal selector (42) and scale factor (1.0).
 void set_channel_defaults(int32_t channel, ChannelRecord& rec);
@@ -56,7 +59,8 @@ float pt_offset(int32_t transducer);
 // plus the Pt offset, linearised for the transducer.
 float tare_from_raw(int32_t raw, float scale, const ChannelRecord& rec);
 // Tare value to the raw count the device takes: inverse linearisation, minus the Pt offset,
-// x 25000 / (scale x range value), truncated toward zero.
-int64_t tare_to_raw(float tare, float scale, const ChannelRecord& rec);
+// x 25000 / (scale x range value), truncated toward zero. False when the result is no 32-bit
+// number (zero scale or range value, or a value far outside the range).
+bool tare_to_raw(float tare, float scale, const ChannelRecord& rec, int32_t* raw);
 
 }  // namespace corvan

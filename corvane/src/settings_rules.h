@@ -36,9 +36,9 @@ Allowed allowed_filter_frequencies(int32_t rate, int32_t filter_type);
 // Membership test: the value itself when it is an allowed entry, else 0. *position (optional) gets
 // the value's position among the allowed entries.
 int32_t member(const Allowed& allowed, int32_t value, int32_t* position = nullptr);
-inline bool is_allowed(const Allowed& allowed, int32_t value) {
-  return value != 0 && member(allowed, value) == value;
-}
+// A value is valid when the test gives it back. The id 0 ("not set", as the digital I/O and spare
+// slots hold it after creation) therefore always passes.
+inline bool is_allowed(const Allowed& allowed, int32_t value) { return member(allowed, value) == value; }
 // Replacement rule: the first allowed entry, 0 when none is allowed.
 int32_t first_allowed(const Allowed& allowed);
 // Writes the allowed entries and a closing 0 to out; returns the number of entries written.
