@@ -42,6 +42,11 @@ double solve_segment(const LinTable& t, size_t k, double y) {
 int32_t linearise(float* value, int32_t transducer, bool inverse) {
   const LinSensor* sensor = find_lin_sensor(transducer);
   if (sensor == nullptr) return kCvLinUnsupported;
+  return linearise(value, *sensor, inverse);
+}
+
+int32_t linearise(float* value, const LinSensor& sensor_entry, bool inverse) {
+  const LinSensor* sensor = &sensor_entry;
   const LinTable& t = *sensor->table;
   const size_t last = t.x.size() - 1;
   if (std::isnan(*value)) return kCvLinClamped;  // no place in the table; left as it is

@@ -36,5 +36,7 @@ const LinSensor* find_lin_sensor(int32_t transducer);
 // (V for thermocouples, Ohm for Pt) into °C, inverse == true turns °C back into the signal.
 // Returns kCvOk, kCvLinClamped (value set to the end node) or kCvLinUnsupported (value unchanged).
 int32_t linearise(float* value, int32_t transducer, bool inverse);
+// The same for a sensor entry found beforehand (the hot path of block conversion).
+int32_t linearise(float* value, const LinSensor& sensor, bool inverse);
 
 }  // namespace corvan
