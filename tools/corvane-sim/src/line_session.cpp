@@ -1,0 +1,33 @@
+// Line framing of the servers. The driver ends commands with LF; a CR before it is tolerated.
+#include "line_session.h"
+
+namespace corvane_sim {
+
+IoResult LineSession::feed(const char* data, size_t size, int write_fd) {
+  pending_.append(data, size);
+  size_t start = 0;
+  while (true) {
+    size_t lf = pending_.find('\n', start);
+    if (lf == std::string::npos) break;
+    std::string line = pending_.substr(start, lf - start);
+    start = lf + 1;
+    Reply reply = engine_.handle_line(line);
+    if (reply.delay_ms > 0 && stop_.wait_ms(reply.delay_ms)) return IoResult::kStopped;
+    if (!reply.bytes.empty()) {
+      IoResult r = write_all(write_fd, reply.bytes, stop_);
+      if (r != IoResult::kOk) {
+        pending_.erase(0, start);
+        return r;
+      }
+    }
+    if (reply.hang_up) {
+      pending_.clear();
+      return IoResult::kBroken;
+    }
+  }
+  pending_.erase(0, start);
+  if (pending_.size() > kMaxLine) pending_.clear();
+  return IoResult::kOk;
+}
+
+}  // namespace corvane_sim

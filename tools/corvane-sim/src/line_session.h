@@ -1,0 +1,31 @@
+// One conversation on a line: collects received bytes into command lines (cut at LF), lets the
+// engine answer each, waits out a reply's delay and writes the reply bytes.
+#pragma once
+
+#include <string>
+
+#include "corvane_sim/engine.h"
+#include "posix_io.h"
+
+namespace corvane_sim {
+
+class LineSession {
+ public:
+  LineSession(Engine& engine, const StopSignal& stop) : engine_(engine), stop_(stop) {}
+
+  // Processes received bytes; replies go to write_fd. kOk to go on; kStopped when stop was
+  // requested; kBroken when the reply could not be written or a fault asked to hang up.
+  IoResult feed(const char* data, size_t size, int write_fd);
+  // Forgets a partly received line (the peer closed the line).
+  void reset() { pending_.clear(); }
+
+ private:
+  // A line longer than this without LF is noise on the line and is dropped.
+  static constexpr size_t kMaxLine = 4096;
+
+  Engine& engine_;
+  const StopSignal& stop_;
+  std::string pending_;
+};
+
+}  // namespace corvane_sim
