@@ -86,27 +86,22 @@ void ExpectRosette(const double r[12], const StrainState& state, double psi, dou
   EXPECT_NEAR(r[11], local.sy, 1e-9);
 }
 
-TEST(RosStressCalc, RectangularRosetteMatchesMohrCircle) {
+// Every case of kCases read by a rosette of `type` whose grids are `spacing` degrees apart.
+void ExpectRosetteMatchesMohrCircle(int32_t type, double spacing, double across) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << "state " << c.state.ex << "/" << c.state.ey << "/" << c.state.gxy << " psi "
                                     << c.psi);
-    const double grids[3] = {c.state.Normal(c.psi), c.state.Normal(c.psi + 45), c.state.Normal(c.psi + 90)};
+    const double grids[3] = {c.state.Normal(c.psi), c.state.Normal(c.psi + spacing),
+                             c.state.Normal(c.psi + 2 * spacing)};
     double r[12];
-    ASSERT_EQ(RosStressCalc(grids, r, kRosette45, kE, kNu, 0, nullptr), kStrainOk);
-    ExpectRosette(r, c.state, c.psi, 1.0);
+    ASSERT_EQ(RosStressCalc(grids, r, type, kE, kNu, 0, nullptr), kStrainOk);
+    ExpectRosette(r, c.state, c.psi, across);
   }
 }
 
-TEST(RosStressCalc, DeltaRosetteMatchesMohrCircle) {
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::Message() << "state " << c.state.ex << "/" << c.state.ey << "/" << c.state.gxy << " psi "
-                                    << c.psi);
-    const double grids[3] = {c.state.Normal(c.psi), c.state.Normal(c.psi + 60), c.state.Normal(c.psi + 120)};
-    double r[12];
-    ASSERT_EQ(RosStressCalc(grids, r, kRosette60, kE, kNu, 0, nullptr), kStrainOk);
-    ExpectRosette(r, c.state, c.psi, 0.99999);
-  }
-}
+TEST(RosStressCalc, RectangularRosetteMatchesMohrCircle) { ExpectRosetteMatchesMohrCircle(kRosette45, 45, 1.0); }
+
+TEST(RosStressCalc, DeltaRosetteMatchesMohrCircle) { ExpectRosetteMatchesMohrCircle(kRosette60, 60, 0.99999); }
 
 TEST(RosStressCalc, TwoGridRosetteGivesStressesAlongItsGrids) {
   const StrainState state{640, -180, 90};
@@ -165,19 +160,36 @@ TEST(RosStressCalc, TransverseSensitivityCorrectionRecoversTrueStrains) {
   }
 }
 
+// A transverse sensitivity on one grid corrects that grid alone, by (1 - q nu) / (1 - q^2) times its
+// reading less q times the strain across it.
 TEST(RosStressCalc, TransverseSensitivityOfOneGridCorrectsOnlyThatGrid) {
-  const double grids[3] = {500, 260, -120};
-  const double only_b[3] = {0, 4.0, 0};
+  const double ea = 500, eb = 260, ec = -120, q = 0.04;
+  const double grids[3] = {ea, eb, ec};
+  const double k = (1 - q * kNu) / (1 - q * q);
   double plain[12], corrected[12];
   ASSERT_EQ(RosStressCalc(grids, plain, kRosette45, kE, kNu, 0, nullptr), kStrainOk);
-  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette45, kE, kNu, 0, only_b), kStrainOk);
+  // Results 7 and 8 are grids a and c; result 9 is 2 b - a - c.
+  const double on_a[3] = {4.0, 0, 0}, on_b[3] = {0, 4.0, 0}, on_c[3] = {0, 0, 4.0};
+  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette45, kE, kNu, 0, on_a), kStrainOk);
+  EXPECT_NEAR(corrected[7], k * (ea - q * ec), 1e-9);
+  EXPECT_EQ(corrected[8], plain[8]);
+  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette45, kE, kNu, 0, on_c), kStrainOk);
+  EXPECT_EQ(corrected[7], plain[7]);
+  EXPECT_NEAR(corrected[8], k * (ec - q * ea), 1e-9);
+  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette45, kE, kNu, 0, on_b), kStrainOk);
   EXPECT_EQ(corrected[7], plain[7]);
   EXPECT_EQ(corrected[8], plain[8]);
-  // Grid b: (1 - q nu) / (1 - q^2) * (e_b - q * (e_a + e_c - e_b)), so the shear strain
-  // 2 e_b' - e_a - e_c changes by 2 (e_b' - e_b).
-  const double q = 0.04;
-  const double eb = (1 - q * kNu) / (1 - q * q) * (260 - q * (500 - 120 - 260));
-  EXPECT_NEAR(corrected[9] - plain[9], 2 * (eb - 260), 1e-9);
+  EXPECT_NEAR(corrected[9] - plain[9], 2 * (k * (eb - q * (ea + ec - eb)) - eb), 1e-9);
+  // Delta rosette: result 7 is grid a, result 9 is proportional to b - c; the strain across a grid
+  // is 2/3 of the other two less 1/3 of its own.
+  ASSERT_EQ(RosStressCalc(grids, plain, kRosette60, kE, kNu, 0, nullptr), kStrainOk);
+  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette60, kE, kNu, 0, on_a), kStrainOk);
+  EXPECT_NEAR(corrected[7], k * (ea - q * (2 * (eb + ec) - ea) / 3), 1e-9);
+  EXPECT_EQ(corrected[9], plain[9]);
+  ASSERT_EQ(RosStressCalc(grids, corrected, kRosette60, kE, kNu, 0, on_c), kStrainOk);
+  EXPECT_EQ(corrected[7], plain[7]);
+  const double ec60 = k * (ec - q * (2 * (ea + eb) - ec) / 3);
+  EXPECT_NEAR(corrected[9], (eb - ec60) * 2 / std::sqrt(3.0), 1e-5);  // 2 / 1.7320508 in the factor
 }
 
 TEST(RosStressCalc, NullTransverseSensitivityEqualsZeros) {
