@@ -50,11 +50,14 @@ bool OpenCloseLock::open_file() {
   // The folder is looked up at each acquisition: a process that changes $XDG_RUNTIME_DIR (tests do)
   // moves to the new file once nothing holds the old one.
   std::string wanted = path();
-  if (fd_ >= 0 && wanted == open_path_) return true;
+  const int pid = platform().process_id();
+  if (fd_ >= 0 && wanted == open_path_ && pid == owner_pid_) return true;
   if (fd_ >= 0) {
+    // A forked child shares its parent's descriptor, and with it the parent's lock: it opens its own.
     platform().close(fd_);
     fd_ = -1;
   }
+  owner_pid_ = pid;
   fd_ = platform().open(wanted.c_str(), O_RDWR | O_CREAT, 0666);
   if (fd_ < 0) return false;
   open_path_ = wanted;

@@ -21,6 +21,7 @@ class OpenCloseLock {
 
   std::timed_mutex threads_;
   int fd_ = -1;
+  int owner_pid_ = -1;
   std::string open_path_;
 };
 

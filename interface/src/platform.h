@@ -38,6 +38,8 @@ class Platform {
   virtual void yield();
   // Value of an environment variable, nullptr when unset.
   virtual const char* getenv(const char* name);
+  // Id of the calling process (a forked child must not share the parent's lock descriptor).
+  virtual int process_id();
   // errno after the last failing call.
   virtual int last_error();
 };

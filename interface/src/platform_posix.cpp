@@ -76,6 +76,8 @@ void Platform::sleep_ms(int milliseconds) {
 void Platform::yield() { sched_yield(); }
 const char* Platform::getenv(const char* name) { return std::getenv(name); }
 
+int Platform::process_id() { return static_cast<int>(getpid()); }
+
 int Platform::last_error() { return errno; }
 
 namespace {

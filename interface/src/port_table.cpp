@@ -69,6 +69,7 @@ void PortTable::reset() {
   clear_current();
   current_name_.assign(1, '0');  // the name before anything was opened
   device_address_ = -1;
+  extended_.forget();
   reset_sys_time_ex();
 }
 

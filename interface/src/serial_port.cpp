@@ -46,6 +46,26 @@ std::string open_failure_reason(const std::string& name, const std::string& path
 // Modem-line and counter ioctls that the driver does not offer (pseudo-terminals) fail with these.
 bool not_offered(int error) { return error == ENOTTY || error == EINVAL; }
 
+// Writes line settings. Pseudo-terminals keep 8 data bits and no parity whatever is asked, and
+// the C library then reports EINVAL although the rest was applied; a re-read that shows everything
+// else in place counts as success, since such a line has no framing to set.
+bool write_settings(int fd, const struct termios& wanted) {
+  Platform& sys = platform();
+  if (sys.tcsetattr(fd, TCSANOW, &wanted) == 0) return true;
+  if (sys.last_error() != EINVAL) return false;
+  struct termios now {};
+  if (sys.tcgetattr(fd, &now) != 0) {
+    errno = EINVAL;
+    return false;
+  }
+  constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD;
+  bool applied = now.c_iflag == wanted.c_iflag && now.c_oflag == wanted.c_oflag && now.c_lflag == wanted.c_lflag &&
+                 (now.c_cflag & ~kFraming) == (wanted.c_cflag & ~kFraming) &&
+                 cfgetospeed(&now) == cfgetospeed(&wanted) && cfgetispeed(&now) == cfgetispeed(&wanted);
+  errno = EINVAL;
+  return applied;
+}
+
 // Text of data for the log: up to the first zero byte, as a C string would show it.
 std::string_view shown(const char* data, size_t length) {
   const void* zero = std::memchr(data, 0, length);
@@ -110,7 +130,7 @@ int32_t SerialPort::open(int32_t port, const OpenParams& params, const ExtendedC
     note_error_dump(log, EINVAL);
     return kQbxSetSettingsFailed;
   }
-  if (sys.tcsetattr(fd, TCSANOW, &settings) != 0) {
+  if (!write_settings(fd, settings)) {
     note_error_dump(log, sys.last_error());
     return kQbxSetSettingsFailed;
   }
@@ -127,7 +147,7 @@ int32_t SerialPort::open(int32_t port, const OpenParams& params, const ExtendedC
       note(log, strprintf("%s: %s\r\n", name.c_str(), reason.c_str()));
       return kQbxSetSettingsFailed;
     }
-    if (sys.tcsetattr(fd, TCSANOW, &settings) != 0) {
+    if (!write_settings(fd, settings)) {
       note_error_dump(log, sys.last_error());
       return kQbxSetSettingsFailed;
     }
@@ -151,7 +171,7 @@ int32_t SerialPort::modify(const OpenParams& params, const LogTarget& log) {
     note_error_dump(log, EINVAL);
     return kQbxSetSettingsFailed;
   }
-  if (sys.tcsetattr(fd_, TCSANOW, &settings) != 0) {
+  if (!write_settings(fd_, settings)) {
     note_error_dump(log, sys.last_error());
     return kQbxSetSettingsFailed;
   }
@@ -429,7 +449,7 @@ int32_t SerialPort::set_cts_mode(bool handshake) {
     return kQbxGetSettingsFailed;
   }
   settings.c_cflag = handshake ? (settings.c_cflag | CRTSCTS) : (settings.c_cflag & ~CRTSCTS);
-  if (sys.tcsetattr(fd_, TCSANOW, &settings) != 0) {
+  if (!write_settings(fd_, settings)) {
     note_error_dump(LogTarget{}, sys.last_error());
     return kQbxSetSettingsFailed;
   }

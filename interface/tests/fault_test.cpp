@@ -1,0 +1,245 @@
+// Faults injected at the platform seam: failing line-settings calls, a failing close, a refused
+// break, a failing write, line errors reported by the driver, and a millisecond counter that wraps.
+#include <gtest/gtest.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#include <regex>
+
+#include "linkar32.h"
+#include "platform.h"
+#include "testkit/pty_pair.h"
+#include "testkit/temp_dir.h"
+
+namespace {
+
+// The real system with chosen calls failing.
+class FaultyPlatform : public linkar::Platform {
+ public:
+  bool fail_tcgetattr = false;
+  bool fail_tcsetattr = false;
+  bool fail_close_of_tty = false;
+  bool fail_break = false;
+  bool fail_write = false;
+  int overruns = 0;      // reported through TIOCGICOUNT when set
+  int buf_overruns = 0;
+  int tty_fd = -1;
+  int closes_of_tty = 0;
+  bool counters = false;  // the driver offers line-error counters
+  struct termios last_set {};
+  bool fake_clock = false;
+  uint64_t clock_ms = 0;
+  uint64_t clock_step_ms = 0;  // advance per reading
+
+  int open(const char* path, int flags, int mode) override {
+    int fd = Platform::open(path, flags, mode);
+    if (fd >= 0 && std::string(path).rfind("/dev/pts/", 0) == 0) tty_fd = fd;
+    return fd;
+  }
+  int close(int fd) override {
+    int r = Platform::close(fd);
+    if (fd == tty_fd) {
+      tty_fd = -1;
+      ++closes_of_tty;
+      if (fail_close_of_tty) {
+        errno = EIO;
+        return -1;
+      }
+    }
+    return r;
+  }
+  ssize_t write(int fd, const void* data, size_t count) override {
+    if (fail_write && fd == tty_fd) {
+      errno = EIO;
+      return -1;
+    }
+    return Platform::write(fd, data, count);
+  }
+  int tcgetattr(int fd, struct termios* t) override {
+    if (fail_tcgetattr) {
+      errno = EIO;
+      return -1;
+    }
+    return Platform::tcgetattr(fd, t);
+  }
+  int tcsetattr(int fd, int when, const struct termios* t) override {
+    last_set = *t;
+    if (fail_tcsetattr) {
+      errno = EIO;
+      return -1;
+    }
+    return Platform::tcsetattr(fd, when, t);
+  }
+  int ioctl(int fd, unsigned long request, void* arg) override {
+    if (fail_break && request == TIOCSBRK) {
+      errno = EIO;
+      return -1;
+    }
+    if (request == TIOCGICOUNT && counters) {
+      auto* counts = static_cast<serial_icounter_struct*>(arg);
+      *counts = {};
+      counts->overrun = overruns;
+      counts->buf_overrun = buf_overruns;
+      return 0;
+    }
+    return Platform::ioctl(fd, request, arg);
+  }
+  uint64_t monotonic_ns() override {
+    if (!fake_clock) return Platform::monotonic_ns();
+    uint64_t now = clock_ms;
+    clock_ms += clock_step_ms;
+    return now * 1000000ull;
+  }
+};
+
+class FaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    linkar::set_platform(&fake_);
+    QBX_OpenInterfaceLib();
+    QBX_SetTimeout(500);
+  }
+  void TearDown() override {
+    fake_ = FaultyPlatform{};
+    QBX_OpenInterfaceLib();
+    linkar::set_platform(nullptr);
+  }
+  std::string log_text() const {
+    std::string text = testkit::read_file(dir_.file("COMLOG.LOG"));
+    text = std::regex_replace(text, std::regex(R"(\(\d+ ms\))"), "(T ms)");
+    return std::regex_replace(text, std::regex(R"(\d\d:\d\d:\d\d)"), "hh:mm:ss");
+  }
+  void enable_log() {
+    QBX_SetLogFile(dir_.file("COMLOG.LOG").c_str());
+    ASSERT_EQ(QBX_EnableComLog(), 0);
+  }
+
+  FaultyPlatform fake_;
+  testkit::TempDir dir_;
+  testkit::ScopedEnv runtime_{"XDG_RUNTIME_DIR", dir_.path()};
+  testkit::PtyPair pty_;
+  testkit::ScopedEnv com1_{"LINKAR32_COM1", pty_.slave_path()};
+};
+
+TEST_F(FaultTest, FailingLineSettingsLeaveTheTableAsItWas) {
+  enable_log();
+  fake_.fail_tcgetattr = true;
+  EXPECT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), kQbxGetSettingsFailed);
+  EXPECT_EQ(fake_.closes_of_tty, 1);  // the handle was closed again
+  EXPECT_EQ(QBX_SelectPort(1), kQbxPortNotOpen);
+  fake_.fail_tcgetattr = false;
+  fake_.fail_tcsetattr = true;
+  EXPECT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), kQbxSetSettingsFailed);
+  EXPECT_EQ(fake_.closes_of_tty, 2);
+  EXPECT_EQ(QBX_SelectPort(1), kQbxPortNotOpen);
+  fake_.fail_tcsetattr = false;
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  // On an open port: the modify fails, the port stays.
+  fake_.fail_tcgetattr = true;
+  EXPECT_EQ(QBX_OpenPort(1, 19200, "n", 8, 1, 0), kQbxGetSettingsFailed);
+  EXPECT_EQ(QBX_SetCTSMode(1), kQbxGetSettingsFailed);
+  fake_.fail_tcgetattr = false;
+  fake_.fail_tcsetattr = true;
+  EXPECT_EQ(QBX_OpenPort(1, 19200, "n", 8, 1, 0), kQbxSetSettingsFailed);
+  EXPECT_EQ(QBX_SetCTSMode(1), kQbxSetSettingsFailed);
+  fake_.fail_tcsetattr = false;
+  EXPECT_EQ(QBX_SelectPort(1), 0);
+  QBX_DisableComLog();
+  const std::string text = log_text();
+  EXPECT_NE(text.find("Win32 error dump: 5\r\n"), std::string::npos) << text;  // EIO
+  EXPECT_EQ(text.find("Successfully opened port"), text.rfind("Successfully opened port")) << text;
+}
+
+TEST_F(FaultTest, FramingReachesTheLineSettings) {
+  // Pseudo-terminals drop parity and data bits, so the settings handed to the system are checked.
+  ASSERT_EQ(QBX_OpenPort(1, 19200, "o", 7, 2, 0), 0);
+  EXPECT_EQ(fake_.last_set.c_cflag & CSIZE, static_cast<tcflag_t>(CS7));
+  EXPECT_EQ(fake_.last_set.c_cflag & (PARENB | PARODD), static_cast<tcflag_t>(PARENB | PARODD));
+  EXPECT_TRUE(fake_.last_set.c_cflag & CSTOPB);
+  EXPECT_EQ(cfgetospeed(&fake_.last_set), static_cast<speed_t>(B19200));
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "e", 8, 1, 0), 0);
+  EXPECT_EQ(fake_.last_set.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(fake_.last_set.c_cflag & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
+  EXPECT_FALSE(fake_.last_set.c_cflag & CSTOPB);
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 3, 0), 0);  // stop bits 3 leave them
+  EXPECT_EQ(fake_.last_set.c_cflag & PARENB, 0u);
+  EXPECT_FALSE(fake_.last_set.c_cflag & CSTOPB);
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "x", 8, 2, 0), 0);  // "x" leaves the parity
+  EXPECT_EQ(fake_.last_set.c_cflag & PARENB, 0u);
+  EXPECT_TRUE(fake_.last_set.c_cflag & CSTOPB);
+}
+
+TEST_F(FaultTest, FailedCloseIsReportedAndTheEntryGoes) {
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  enable_log();
+  fake_.fail_close_of_tty = true;
+  EXPECT_EQ(QBX_ClosePort(), kQbxCloseFailed);
+  // The descriptor is gone even so: the table must not keep it.
+  EXPECT_EQ(QBX_SelectPort(1), kQbxPortNotOpen);
+  QBX_DisableComLog();
+  EXPECT_NE(log_text().find("Failed closing port: COM1 (RS232)  Handle "), std::string::npos);
+  EXPECT_NE(log_text().find("Win32 error dump: 5\r\n"), std::string::npos);
+}
+
+TEST_F(FaultTest, RefusedBreakAndFailedWrite) {
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  fake_.fail_break = true;
+  EXPECT_EQ(QBX_ComBreak(0), kQbxBreakFailed);
+  EXPECT_EQ(QBX_ComBreak(1), 0);
+  enable_log();
+  fake_.fail_write = true;
+  EXPECT_EQ(QBX_WritePort("EST?\n"), kQbxWriteFailed);
+  EXPECT_EQ(QBX_ResetInterface(), kQbxWriteFailed);
+  QBX_DisableComLog();
+  EXPECT_NE(log_text().find("(T ms) >>> Win32 error dump: 5\r\n(T ms) >>> Write operation failed\r\n"),
+            std::string::npos)
+      << log_text();
+}
+
+TEST_F(FaultTest, LineErrorsReachTheReader) {
+  fake_.counters = true;
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  char buf[16];
+  int32_t status = 0, got = 0;
+  // An overrun since the last check: the terminated read delivers its data and reports it.
+  fake_.overruns = 1;
+  pty_.write("0\r\n");
+  EXPECT_EQ(QBX_ReadPort(buf, 15, &status, &got, '\n'), kQbxRxOverrun);
+  EXPECT_EQ(got, 3);
+  EXPECT_STREQ(buf, "0\r\n");
+  // A receive-queue overflow: an exact read fails before reading.
+  fake_.buf_overruns = 1;
+  enable_log();
+  pty_.write("AB");
+  EXPECT_EQ(QBX_ReadPort(buf, 2, &status, &got, 0), kQbxRxOverflow);
+  EXPECT_EQ(status, kQbxRxOverflow);
+  EXPECT_EQ(got, 0);
+  fake_.overruns = 2;
+  EXPECT_EQ(QBX_ReadPort(buf, 2, &status, &got, 0), kQbxRxOverrun);
+  EXPECT_EQ(QBX_ReadPort(buf, 2, &status, &got, 0), 0);  // counters unchanged since: clean
+  QBX_DisableComLog();
+  EXPECT_NE(log_text().find("(T ms) >>> RX Buffer Overflow\r\n(T ms) >>> RS232 Overrun error\r\n"), std::string::npos)
+      << log_text();
+}
+
+TEST_F(FaultTest, WrappingMillisecondCounter) {
+  fake_.fake_clock = true;
+  fake_.clock_ms = 4294967290ull;
+  EXPECT_EQ(QBX_GetSysTime(), 4294967290u);
+  EXPECT_EQ(QBX_GetSysTimeEx(), 4294967290.0);
+  fake_.clock_ms = (1ull << 32) + 5;
+  EXPECT_EQ(QBX_GetSysTime(), 5u);
+  EXPECT_EQ(QBX_GetSysTimeEx(), 4294967300.0);
+  EXPECT_EQ(QBX_GetSysTimeEx(), 4294967300.0);  // no second wrap without a lower reading
+  QBX_OpenInterfaceLib();  // clears the wrap count
+  EXPECT_EQ(QBX_GetSysTimeEx(), 5.0);
+
+  // A delay that spans the wrap ends after its milliseconds, not at once or never.
+  fake_.clock_ms = 4294967290ull;
+  fake_.clock_step_ms = 1;
+  EXPECT_EQ(QBX_Delay(20), 0);
+  EXPECT_EQ(fake_.clock_ms, 4294967290ull + 21);  // the start reading and 20 polls
+}
+
+}  // namespace
