@@ -29,10 +29,10 @@ extern "C" {
 /* Status codes of the strain functions. */
 enum {
   kStrainOk = 0,
-  kStrainBadArgument = -1,         /* unknown rosette type, null pointer, fewer than 2 points */
-  kStrainRatioMismatch = -10,      /* SetAdvRosPars: lengths do not match the ratio */
-  kStrainDepthsEqual = -20,        /* the two depths cannot be told apart */
-  kStrainStiffnessOverflow = -100  /* the stiffness factor is beyond 1e20 or undefined */
+  kStrainBadArgument = -1,        /* unknown rosette type, null pointer, fewer than 2 points */
+  kStrainRatioMismatch = -10,     /* SetAdvRosPars: lengths do not match the ratio */
+  kStrainDepthsEqual = -20,       /* the two depths cannot be told apart */
+  kStrainStiffnessOverflow = -100 /* the stiffness factor is beyond 1e20 or undefined */
 };
 
 /* Rosette types of RosStressCalc. */

@@ -19,7 +19,9 @@ inline constexpr double kDegreesPerRadian = 57.29578;
 double QuadrantAngle(double n, double d);
 
 // Direction in degrees (0 .. 180) of a principal axis whose doubled angle is `angle`.
-inline double DirectionDegrees(double angle) { return angle * 0.5 * kDegreesPerRadian; }
+inline double DirectionDegrees(double angle) {
+  return angle * 0.5 * kDegreesPerRadian;
+}
 
 }  // namespace numera32::strain
 

@@ -2,11 +2,12 @@
 // drilling or cutting step into the normal stresses along the three grid directions by inverting the
 // calibrated relation  strain change = (A * own stress - B * nu * cross stress) / E  per grid, then
 // take the principal stresses and their direction from those three normal stresses (Mohr's circle).
+#include "strain/residual_stress.h"
+
 #include <cmath>
 
 #include "numera32_strain.h"
 #include "strain/quadrant_angle.h"
-#include "strain/residual_stress.h"
 
 namespace numera32::strain {
 namespace {
@@ -32,11 +33,15 @@ StrainSteps Released(const double s[6]) {
 }
 
 // A step too small to divide by, or none at all (a depth that is not a number), cannot be evaluated.
-bool DepthStepUsable(double step) { return std::isfinite(step) && std::fabs(step) >= kMinDepthStep; }
+bool DepthStepUsable(double step) {
+  return std::isfinite(step) && std::fabs(step) >= kMinDepthStep;
+}
 
 // A stiffness factor that is infinite or undefined (e.g. no calibration loaded) is as unusable as a
 // huge one.
-bool StiffnessUsable(double k) { return std::fabs(k) <= kMaxStiffness; }
+bool StiffnessUsable(double k) {
+  return std::fabs(k) <= kMaxStiffness;
+}
 
 // Principal stresses and direction from the normal stresses along grids a (0), b (45) and c (90).
 void PrincipalFromGridStresses(double sa, double sb, double sc, double out[3]) {

@@ -24,14 +24,19 @@ constexpr double kTwoGridDirection = 90.0;
 // factors are kept so that results match earlier releases.
 constexpr double kTwoThirds = 0.66666;
 constexpr double kTwoThirdsPerMicro = 666660.0;
-// 2 / sqrt(3) * 1e6: turns e_b - e_c of a delta rosette into the shear strain in um/m.
+// 2 / 1.7320508 * 1e6 (the rounded sqrt 3 of the direction): turns e_b - e_c of a delta rosette into
+// the shear strain in um/m.
 constexpr double kDeltaShearPerMicro = 1154700.5434251698;
 
 // Correction factor (1 - q*nu) / (1 - q^2) of a gauge with transverse sensitivity q.
-double TransverseFactor(double q, double nu) { return (1.0 - q * nu) / (1.0 - q * q); }
+double TransverseFactor(double q, double nu) {
+  return (1.0 - q * nu) / (1.0 - q * q);
+}
 
 // Von Mises equivalent stress of a plane principal stress state.
-double VonMises(double s1, double s2) { return std::sqrt(s1 * s1 + s2 * s2 - s1 * s2); }
+double VonMises(double s1, double s2) {
+  return std::sqrt(s1 * s1 + s2 * s2 - s1 * s2);
+}
 
 struct Corrected {
   double a, b, c;
@@ -39,7 +44,8 @@ struct Corrected {
 
 // Type 45: grid b's cross strain is e_a + e_c - e_b (the sum of two perpendicular strains is fixed).
 Corrected Correct45(double ea, double eb, double ec, const double q[3], double nu) {
-  return {TransverseFactor(q[0], nu) * (ea - q[0] * ec), TransverseFactor(q[1], nu) * (eb - q[1] * (ea + ec - eb)),
+  return {TransverseFactor(q[0], nu) * (ea - q[0] * ec),
+          TransverseFactor(q[1], nu) * (eb - q[1] * (ea + ec - eb)),
           TransverseFactor(q[2], nu) * (ec - q[2] * ea)};
 }
 

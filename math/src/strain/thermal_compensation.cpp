@@ -15,7 +15,8 @@ double ApparentStrain(double t, const double* c) {
   return c[0] + c[1] * t + c[2] * t * t + c[3] * t * t * t;
 }
 
-double CompensateThermalOutput(double eps, double t, const double* c, double alpha1, double alpha2, double t0) {
+double CompensateThermalOutput(double eps, double t, const double* c, double alpha1, double alpha2,
+                               double t0) {
   return eps - ApparentStrain(t, c) - (t - t0) * (alpha2 - alpha1);
 }
 

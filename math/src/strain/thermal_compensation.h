@@ -11,7 +11,8 @@ namespace numera32::strain {
 double ApparentStrain(double t, const double* c);
 
 // Reading less the apparent strain and the expansion mismatch (alpha2 - alpha1) since t0.
-double CompensateThermalOutput(double eps, double t, const double* c, double alpha1, double alpha2, double t0);
+double CompensateThermalOutput(double eps, double t, const double* c, double alpha1, double alpha2,
+                               double t0);
 
 // Reading less the drift interpolated between two reference readings; -1e66 for a zero span.
 double CompensateTwoPoint(double eps, double t, double t0, double eps1, double eps2, double t1, double t2);

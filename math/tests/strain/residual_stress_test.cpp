@@ -16,17 +16,23 @@ constexpr double kE = 210000.0;
 constexpr double kNu = 0.3;
 constexpr double kSentinel = -4242.0;
 
-double Rad(double deg) { return deg * std::numbers::pi / 180.0; }
-double AxisDifference(double a, double b) { return std::fabs(std::remainder(a - b, 180.0)); }
+double Rad(double deg) {
+  return deg * std::numbers::pi / 180.0;
+}
+double AxisDifference(double a, double b) {
+  return std::fabs(std::remainder(a - b, 180.0));
+}
 
 // Plane stress state by its principal stresses and the direction of s1 from grid a (towards b).
 struct StressState {
   double s1, s2, phi;
   // Normal stress along the direction theta (degrees from grid a).
-  double Normal(double theta) const { return (s1 + s2) / 2 + (s1 - s2) / 2 * std::cos(Rad(2 * (theta - phi))); }
+  double Normal(double theta) const {
+    return (s1 + s2) / 2 + (s1 - s2) / 2 * std::cos(Rad(2 * (theta - phi)));
+  }
 };
 
-const StressState kStates[] = {{250, -80, 30}, {120, 60, 100}, {-20, -300, 170}, {400, 0, 0},
+const StressState kStates[] = {{250, -80, 30}, {120, 60, 100},  {-20, -300, 170}, {400, 0, 0},
                                {90, -90, 45},  {300, 150, 135}, {15, 5, 89}};
 
 // Horner evaluation of a0 + a1 x + ... + a4 x^4.
@@ -61,7 +67,8 @@ void BuildHoleDrillStrains(const StressState& s, const float a[5], const float b
 
 TEST(HoleDrillCalc, RecoversTheStressStateOfForwardBuiltStrains) {
   const double length = 2.0, divisor = 1.5;
-  ASSERT_EQ(SetAdvRosPars(0.5f, kA, kB, static_cast<float>(divisor), static_cast<float>(length), 1.0f), kStrainOk);
+  ASSERT_EQ(SetAdvRosPars(0.5f, kA, kB, static_cast<float>(divisor), static_cast<float>(length), 1.0f),
+            kStrainOk);
   const double depths[2] = {0.4, 0.9};
   for (const StressState& s : kStates) {
     SCOPED_TRACE(testing::Message() << s.s1 << "/" << s.s2 << " at " << s.phi);

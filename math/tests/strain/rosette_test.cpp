@@ -16,7 +16,9 @@ constexpr double kE = 210000.0;  // N/mm^2, steel
 constexpr double kNu = 0.3;
 constexpr double kSentinel = -12345.678;
 
-double Rad(double deg) { return deg * std::numbers::pi / 180.0; }
+double Rad(double deg) {
+  return deg * std::numbers::pi / 180.0;
+}
 
 // Plane strain state in um/m, engineering shear strain gamma.
 struct StrainState {
@@ -28,7 +30,9 @@ struct StrainState {
     return ex * c * c + ey * s * s + gxy * s * c;
   }
   // Engineering shear strain in the frame whose x axis lies at psi.
-  double Shear(double psi) const { return -(ex - ey) * std::sin(Rad(2 * psi)) + gxy * std::cos(Rad(2 * psi)); }
+  double Shear(double psi) const {
+    return -(ex - ey) * std::sin(Rad(2 * psi)) + gxy * std::cos(Rad(2 * psi));
+  }
   double Centre() const { return (ex + ey) / 2; }
   double Radius() const { return std::hypot((ex - ey) / 2, gxy / 2); }
   // Direction of the first principal strain from x, degrees.
@@ -46,10 +50,14 @@ Stress Hooke(double ex, double ey, double gxy, double e = kE, double nu = kNu) {
 double PrincipalStress(const Stress& s, int sign) {
   return (s.sx + s.sy) / 2 + sign * std::hypot((s.sx - s.sy) / 2, s.txy);
 }
-double VonMisesOf(const Stress& s) { return std::sqrt(s.sx * s.sx + s.sy * s.sy - s.sx * s.sy + 3 * s.txy * s.txy); }
+double VonMisesOf(const Stress& s) {
+  return std::sqrt(s.sx * s.sx + s.sy * s.sy - s.sx * s.sy + 3 * s.txy * s.txy);
+}
 
 // Difference of two axis directions, modulo 180 degrees.
-double AxisDifference(double a, double b) { return std::fabs(std::remainder(a - b, 180.0)); }
+double AxisDifference(double a, double b) {
+  return std::fabs(std::remainder(a - b, 180.0));
+}
 
 struct Case {
   StrainState state;
@@ -57,8 +65,8 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {{800, -200, 300}, 0},    {{800, -200, 300}, 30},  {{-500, 400, -700}, 10}, {{120, 900, 50}, -75},
-    {{1000, 1000, 600}, 100}, {{-300, -900, 0}, 170},  {{0, 0, -1500}, 20},     {{2500, -2500, 2500}, 63},
+    {{800, -200, 300}, 0},    {{800, -200, 300}, 30}, {{-500, 400, -700}, 10}, {{120, 900, 50}, -75},
+    {{1000, 1000, 600}, 100}, {{-300, -900, 0}, 170}, {{0, 0, -1500}, 20},     {{2500, -2500, 2500}, 63},
 };
 
 // Checks the twelve results of a 45 or 60 rosette whose grid a lies at psi in `state`; `across` is
@@ -89,8 +97,8 @@ void ExpectRosette(const double r[12], const StrainState& state, double psi, dou
 // Every case of kCases read by a rosette of `type` whose grids are `spacing` degrees apart.
 void ExpectRosetteMatchesMohrCircle(int32_t type, double spacing, double across) {
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::Message() << "state " << c.state.ex << "/" << c.state.ey << "/" << c.state.gxy << " psi "
-                                    << c.psi);
+    SCOPED_TRACE(testing::Message() << "state " << c.state.ex << "/" << c.state.ey << "/" << c.state.gxy
+                                    << " psi " << c.psi);
     const double grids[3] = {c.state.Normal(c.psi), c.state.Normal(c.psi + spacing),
                              c.state.Normal(c.psi + 2 * spacing)};
     double r[12];
@@ -99,9 +107,13 @@ void ExpectRosetteMatchesMohrCircle(int32_t type, double spacing, double across)
   }
 }
 
-TEST(RosStressCalc, RectangularRosetteMatchesMohrCircle) { ExpectRosetteMatchesMohrCircle(kRosette45, 45, 1.0); }
+TEST(RosStressCalc, RectangularRosetteMatchesMohrCircle) {
+  ExpectRosetteMatchesMohrCircle(kRosette45, 45, 1.0);
+}
 
-TEST(RosStressCalc, DeltaRosetteMatchesMohrCircle) { ExpectRosetteMatchesMohrCircle(kRosette60, 60, 0.99999); }
+TEST(RosStressCalc, DeltaRosetteMatchesMohrCircle) {
+  ExpectRosetteMatchesMohrCircle(kRosette60, 60, 0.99999);
+}
 
 TEST(RosStressCalc, TwoGridRosetteGivesStressesAlongItsGrids) {
   const StrainState state{640, -180, 90};
@@ -222,10 +234,10 @@ TEST(RosStressCalc, DirectionsOnTheAxesUseTheRoundedConstants) {
     double a, b, c, direction;
   };
   const AxisCase cases[] = {
-      {100, 0, -100, 0.0},                 // N = 0, D > 0
-      {-100, 0, 100, 90.00000076514091},   // N = 0, D < 0: pi
-      {0, 50, 0, 45.000000382570455},      // N > 0, D = 0: pi/2
-      {0, -50, 0, 135.00000114771137},     // N < 0, D = 0: 3 pi/2
+      {100, 0, -100, 0.0},                // N = 0, D > 0
+      {-100, 0, 100, 90.00000076514091},  // N = 0, D < 0: pi
+      {0, 50, 0, 45.000000382570455},     // N > 0, D = 0: pi/2
+      {0, -50, 0, 135.00000114771137},    // N < 0, D = 0: 3 pi/2
   };
   for (const AxisCase& c : cases) {
     const double grids[3] = {c.a, c.b, c.c};
@@ -262,3 +274,12 @@ TEST(RosStressCalc, IgnoresItsUnusedArgument) {
 }
 
 }  // namespace
+
+extern "C" int32_t numera32_strain_c_rosette(const double* strains, double* results);
+
+TEST(RosStressCalc, CallableFromC) {
+  const double grids[3] = {-100, 0, 100};
+  double r[12];
+  ASSERT_EQ(numera32_strain_c_rosette(grids, r), kStrainOk);
+  EXPECT_DOUBLE_EQ(r[0], 90.00000076514091);
+}
