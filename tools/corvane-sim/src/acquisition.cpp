@@ -136,8 +136,10 @@ Answer Device::msv_set(const CommandLine& cmd) {
 
 Answer Device::msv_query(const CommandLine&) {
   size_t k = std::max<size_t>(1, acq_.channels.size());
+  // The third field says whether the trigger came; it stays one digit so that the whole line
+  // fits the short reply reads of the acquisition kernel.
   return line(int_text(acq_.state) + "," + int_text(static_cast<int64_t>(acq_.buffer.size() / k)) + "," +
-              int_text(acq_.total));
+              (acq_.triggered ? "1" : "0"));
 }
 
 Answer Device::omb_query(const CommandLine& cmd) {

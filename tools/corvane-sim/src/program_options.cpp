@@ -175,6 +175,12 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
     } else if (a == "--log") {
       opt.log = true;
     } else {
+      static const char* const kValueOptions[] = {"--devices", "--types", "--type", "--source", "--tcp",
+                                                  "--clock-step", "--buffer-samples", "--initial-error",
+                                                  "--serial", "--version", "--shunt", "--fault"};
+      bool known = false;
+      for (const char* name : kValueOptions) known = known || a == name;
+      if (!known) return bad("unknown option " + a);
       auto v = value();
       if (!v) return bad("option " + a + " needs a value");
       if (a == "--devices") {
@@ -229,8 +235,6 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
         auto f = parse_fault(*v);
         if (!f) return bad("--fault: cannot read " + *v);
         opt.faults.push_back(*f);
-      } else {
-        return bad("unknown option " + a);
       }
     }
   }

@@ -83,7 +83,8 @@ inline constexpr char kBlockTrailer[2] = {'\r', '\n'};
 //                 reference functions, a Pt channel (501..503) into the sensor resistance
 //                 (R0 = 100, 500, 1000 Ohm), then scaled like kSignal. Other transducers take
 //                 the value as kSignal.
-//   kRawCounts:   the raw reading itself (rounded; values beyond +-32765 become overflow codes).
+//   kRawCounts:   the raw reading itself (rounded); any 16-bit value is sent as it is, so the
+//                 overflow codes may be given directly; values beyond 16 bits become codes.
 // A value that is not a number reads as kOverflowBroken.
 struct SignalSource {
   enum class Shape { kConstant, kSine, kRamp, kNoise };
@@ -164,11 +165,11 @@ struct DeviceSettings {
 struct AcquisitionStatus {
   int32_t state = kStateIdle;
   int64_t buffered_scans = 0;     // scans waiting to be fetched by OMB?n
-  int64_t total_scans = 0;        // scans taken into the buffer since MSV (third MSV? field)
+  int64_t total_scans = 0;        // scans taken into the buffer since MSV
   int32_t requested_scans = 0;    // MSV first argument (0: until STP)
   int32_t pretrigger_scans = 0;   // MSV second argument
   int32_t trigger_mode = 6100;    // MSV third argument
-  bool triggered = false;
+  bool triggered = false;         // third MSV? field (1/0)
   int32_t channels_per_scan = 0;  // measuring channels when MSV started
   std::vector<int> scan_channels; // those channels, ascending
 };
