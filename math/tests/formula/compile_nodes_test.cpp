@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "compile_helpers.h"
 #include "node_walk.h"
@@ -27,6 +29,12 @@ void expect_operands(const Node& n, int op, int left_kind, double left_value, in
   } else if (right_kind != kFormulaKindIntermediate && right_kind != kFormulaKindNone) {
     EXPECT_EQ(n.right_number, static_cast<int32_t>(right_value));
   }
+}
+
+// Expects each text to fail with its status.
+void expect_failures(std::initializer_list<std::pair<const char*, int32_t>> cases) {
+  for (const auto& [text, status] : cases) EXPECT_EQ(compile(text).error, status) << text;
+  GetFormulaErrFlag();
 }
 
 bool zero_above(const Compiled& c) {
@@ -238,17 +246,16 @@ TEST(CompileNodes, ArgumentListsCutAtEveryComma) {
   c = compile("min(x1,x2,x3)");  // a third argument is ignored
   ASSERT_EQ(c.error, kFormulaOk);
   expect_operands(node_at(c.formula, 0), kFormulaOpMin, kFormulaKindArgument, 1, kFormulaKindArgument, 2);
-  EXPECT_EQ(compile("min(x1,x2,x3,x4)").error, kFormulaSyntax);  // a fourth is rejected
-  EXPECT_EQ(compile("min(x1)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("min()").error, kFormulaSyntax);
-  EXPECT_EQ(compile("min(,x1)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("min(x1,x2").error, kFormulaUnbalanced);
-  EXPECT_EQ(compile("sin(x1").error, kFormulaUnbalanced);
-  EXPECT_EQ(compile("sin(x1)x").error, kFormulaUnbalanced);
-  EXPECT_EQ(compile("(x1").error, kFormulaUnbalanced);
-  EXPECT_EQ(compile("sin()").error, kFormulaSyntax);
-  EXPECT_EQ(compile("()").error, kFormulaSyntax);
-  GetFormulaErrFlag();
+  expect_failures({{"min(x1,x2,x3,x4)", kFormulaSyntax},  // a fourth argument is rejected
+                   {"min(x1)", kFormulaSyntax},
+                   {"min()", kFormulaSyntax},
+                   {"min(,x1)", kFormulaSyntax},
+                   {"min(x1,x2", kFormulaUnbalanced},
+                   {"sin(x1", kFormulaUnbalanced},
+                   {"sin(x1)x", kFormulaUnbalanced},
+                   {"(x1", kFormulaUnbalanced},
+                   {"sin()", kFormulaSyntax},
+                   {"()", kFormulaSyntax}});
 }
 
 TEST(CompileNodes, ArgumentsUpTo127Characters) {
@@ -341,16 +348,15 @@ TEST(CompileNodes, ArrayElementFields) {
 }
 
 TEST(CompileNodes, ArrayElementErrors) {
-  EXPECT_EQ(compile("a1()").error, kFormulaIndexList);
-  EXPECT_EQ(compile("a1(1").error, kFormulaIndexList);
-  EXPECT_EQ(compile("a1(1,2,3,4)").error, kFormulaIndexCount);
-  EXPECT_EQ(compile("a1").error, kFormulaSyntax);
-  EXPECT_EQ(compile("a0(1)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("a1024(1)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("a(1)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("a1(1,)").error, kFormulaSyntax);
-  EXPECT_EQ(compile("a1(1,2*-3)").error, kFormulaSyntax);
-  GetFormulaErrFlag();
+  expect_failures({{"a1()", kFormulaIndexList},
+                   {"a1(1", kFormulaIndexList},
+                   {"a1(1,2,3,4)", kFormulaIndexCount},
+                   {"a1", kFormulaSyntax},
+                   {"a0(1)", kFormulaSyntax},
+                   {"a1024(1)", kFormulaSyntax},
+                   {"a(1)", kFormulaSyntax},
+                   {"a1(1,)", kFormulaSyntax},
+                   {"a1(1,2*-3)", kFormulaSyntax}});
 }
 
 TEST(CompileNodes, SubFormulaNodesFollowInPreOrder) {
