@@ -14,7 +14,7 @@ extern "C" int32_t SavGol(double* c, int32_t np, int32_t nl, int32_t nr, int32_t
   if (!c || nl < 0 || nr < 0 || m < 0 || ld < 0 || ld > m || nl + nr < m ||
       static_cast<int64_t>(np) < static_cast<int64_t>(nl) + nr + 1)
     return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     const std::size_t size = static_cast<std::size_t>(m) + 1;
     // Normal matrix: entry (i, j) = sum over offsets k of k^(i+j).
     std::vector<double> power_sums(2 * size - 1, 0.0);

@@ -48,7 +48,7 @@ extern "C" {
 
 int32_t Four1(double* data, int32_t n, int32_t sign) {
   if (!data || !is_power_of_two(n) || !valid_sign(sign)) return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     fft_complex(data + 1, static_cast<std::size_t>(n), sign == -1);
     return kSpectraOk;
   });
@@ -56,7 +56,7 @@ int32_t Four1(double* data, int32_t n, int32_t sign) {
 
 int32_t RealFFT(double* data, int32_t n, int32_t sign) {
   if (!data || !is_power_of_two(n) || !valid_sign(sign)) return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     fft_real(data + 1, static_cast<std::size_t>(n), sign == -1);
     return kSpectraOk;
   });
@@ -64,7 +64,7 @@ int32_t RealFFT(double* data, int32_t n, int32_t sign) {
 
 int32_t TwoFFT(const double* data1, const double* data2, double* fft1, double* fft2, int32_t n) {
   if (!data1 || !data2 || !fft1 || !fft2 || !is_power_of_two(n)) return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     fft_two_real(data1 + 1, data2 + 1, fft1 + 1, fft2 + 1, static_cast<std::size_t>(n));
     return kSpectraOk;
   });
@@ -72,7 +72,7 @@ int32_t TwoFFT(const double* data1, const double* data2, double* fft1, double* f
 
 int32_t Correl(const double* data1, const double* data2, int32_t n, double* ans) {
   if (!data1 || !data2 || !ans || n < 2 || !is_power_of_two(n)) return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     const auto un = static_cast<std::size_t>(n);
     std::vector<double> scratch(2 * un + 1);
     double* f = scratch.data() + 1;
@@ -86,7 +86,7 @@ int32_t Convolution(const double* data, int32_t n, const double* response, int32
                     double* ans) {
   if (!data || !response || !ans || n < 2 || !is_power_of_two(n) || m < 1 || m % 2 == 0 || m > n)
     return kSpectraFailed;
-  return guarded([&] {
+  return guarded([&]() -> int32_t {
     const auto un = static_cast<std::size_t>(n);
     std::vector<double> scratch(2 * un + 1);
     double* f = scratch.data() + 1;

@@ -1,0 +1,60 @@
+// Channel database access for the spectra, filter and fit functions (see channel_io.h).
+#include "channel_io.h"
+
+#if __has_include("storix32.h")
+#include "storix32.h"
+#define NUMERA32_HAVE_STORIX 1
+#endif
+
+namespace numera::spectra::db {
+
+#ifdef NUMERA32_HAVE_STORIX
+
+int32_t length(int32_t channel) { return QBX_GetDatabaseChanCurrLen(channel); }
+
+int32_t set_length(int32_t channel, int32_t len) { return QBX_SetDatabaseChanCurrLen(channel, len); }
+
+int32_t read(int32_t channel, int32_t first, int32_t count, double* out) {
+  return QBX_ReadFromDatabase(channel, first, count, out);
+}
+
+int32_t maximum(int32_t channel, double& value) {
+  int32_t position = 0;
+  return QBX_GetDatabaseChanMax(channel, &value, &position);
+}
+
+int32_t Appender::flush() {
+  if (status_ == 0 && !buffer_.empty()) {
+    const int32_t list[1] = {channel_};
+    const int32_t st = QBX_WriteToDatabase(1, list, buffer_.data(), -1, static_cast<int32_t>(buffer_.size()));
+    if (st < 0) status_ = st;
+  }
+  buffer_.clear();
+  return status_;
+}
+
+#else
+
+int32_t length(int32_t) { return kNotOpen; }
+int32_t set_length(int32_t, int32_t) { return kNotOpen; }
+int32_t read(int32_t, int32_t, int32_t, double*) { return kNotOpen; }
+int32_t maximum(int32_t, double&) { return kNotOpen; }
+int32_t Appender::flush() {
+  if (!buffer_.empty()) status_ = kNotOpen;
+  buffer_.clear();
+  return status_;
+}
+
+#endif
+
+int32_t read_rows(int32_t channel, int32_t count, std::vector<double>& values) {
+  values.resize(static_cast<std::size_t>(count < 0 ? 0 : count));
+  for (int32_t first = 1; first <= count; first += kReadBlock) {
+    const int32_t n = count - first + 1 < kReadBlock ? count - first + 1 : kReadBlock;
+    const int32_t st = read(channel, first, n, values.data() + (first - 1));
+    if (st < 0) return st;
+  }
+  return 0;
+}
+
+}  // namespace numera::spectra::db
