@@ -126,7 +126,8 @@ STORIX32_OFFSET_CHECK(fourth, 230);
 #undef STORIX32_OFFSET_CHECK
 
 /* Time-stamp callback: receives the address of the channel's 8-byte modification stamp after every
- * write to the channel and at file creation; its meaning is the host's. */
+ * write to the channel and at file creation; its meaning is the host's. The address is that of an
+ * 8-byte-aligned copy that is stored back into the description when the callback returns. */
 typedef void (*DbTimeStampCallback)(double* stamp);
 
 /* Message hook: receives the caption (empty) and text of every message the library shows (file and

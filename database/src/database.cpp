@@ -41,12 +41,20 @@ DbChannelHeader default_header() {
 void update_max_length() {
   Database& d = db();
   int32_t largest = 0;
-  for (int32_t k = 1; k <= d.n; ++k) largest = std::max(largest, d.hdr[k].max_length);
+  for (int32_t k = 1; k <= d.n; ++k) {
+    const int32_t max_length = d.hdr[k].max_length;  // copied out of the packed record
+    largest = std::max(largest, max_length);
+  }
   d.max_length = largest;
 }
 
 void stamp_channel(int32_t channel) {
-  if (settings().stamp) settings().stamp(&db().hdr[channel].modified);
+  if (!settings().stamp) return;
+  // The field inside the packed record is not 8-byte aligned: the callback gets an aligned copy,
+  // which is stored back after the call.
+  double stamp = db().hdr[channel].modified;
+  settings().stamp(&stamp);
+  db().hdr[channel].modified = stamp;
 }
 
 int32_t write_length(int32_t channel) {

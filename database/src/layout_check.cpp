@@ -25,10 +25,11 @@ bool layout_is_sound(int32_t n, const DbChannelHeader* headers, int64_t file_siz
     }
     if (h.max_length < 1 || h.max_length > DB_MAX_ELEMENTS) return false;
     if (h.length < 0 || h.length > h.max_length) return false;
-    if (h.data_offset < kDbDataStart || h.data_offset > file_size) return false;
-    int64_t bytes = static_cast<int64_t>(h.element_size) * h.max_length;
-    if (bytes > file_size - h.data_offset) return false;
-    areas.emplace_back(h.data_offset, h.data_offset + bytes);
+    const int64_t begin = h.data_offset;  // a copy: fields of packed records are not bound by reference
+    if (begin < kDbDataStart || begin > file_size) return false;
+    const int64_t bytes = static_cast<int64_t>(h.element_size) * h.max_length;
+    if (bytes > file_size - begin) return false;
+    areas.emplace_back(begin, begin + bytes);
   }
   std::sort(areas.begin(), areas.end());
   for (size_t i = 1; i < areas.size(); ++i)
