@@ -1,0 +1,66 @@
+// Option parsing shared by every command.
+#include "commands.h"
+
+#include <iostream>
+
+#include "text_codec.h"
+
+namespace corvane_cli {
+
+CommandArgs parse_command_args(const std::string& command, const std::vector<std::string>& words,
+                               const std::set<std::string>& value_options, const std::set<std::string>& flag_options) {
+  CommandArgs args;
+  args.command = command;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    // A negative number is a value, not an option.
+    if (w.size() < 2 || w[0] != '-' || parse_double(w)) {
+      args.positional.push_back(w);
+      continue;
+    }
+    std::string name = w;
+    std::string value;
+    bool inline_value = false;
+    size_t eq = w.find('=');
+    if (eq != std::string::npos) {
+      name = w.substr(0, eq);
+      value = w.substr(eq + 1);
+      inline_value = true;
+    }
+    if (flag_options.count(name) && !inline_value) {
+      args.flags.insert(name);
+    } else if (value_options.count(name)) {
+      if (!inline_value) {
+        if (i + 1 >= words.size()) throw CommandError("The option " + name + " of " + command + " needs a value.", kExitUsage);
+        value = words[++i];
+      }
+      args.options[name] = value;
+    } else {
+      throw CommandError("The command " + command + " has no option " + name + ".", kExitUsage);
+    }
+  }
+  return args;
+}
+
+double number_option(const CommandArgs& args, const std::string& option, double fallback) {
+  if (!args.has(option)) return fallback;
+  auto v = parse_double(args.get(option));
+  if (!v) throw CommandError("The option " + option + " needs a number, not \"" + args.get(option) + "\".", kExitUsage);
+  return *v;
+}
+
+long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
+                         long long max) {
+  if (!args.has(option)) return fallback;
+  auto v = parse_integer(args.get(option));
+  if (!v || *v < min || *v > max) {
+    throw CommandError("The option " + option + " needs a whole number from " + std::to_string(min) + " to " +
+                           std::to_string(max) + ", not \"" + args.get(option) + "\".",
+                       kExitUsage);
+  }
+  return *v;
+}
+
+void print_line(const std::string& text) { std::cout << text << '\n' << std::flush; }
+
+}  // namespace corvane_cli

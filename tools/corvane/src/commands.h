@@ -1,0 +1,49 @@
+// The tool's commands. Each takes the opened session and its own arguments, writes its result
+// to standard output (text, or one JSON document per line with --json) and throws CommandError
+// with a sentence on failure.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "session.h"
+
+namespace corvane_cli {
+
+struct CommandArgs {
+  std::string command;
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;  // "--rate" -> "600"
+  std::set<std::string> flags;                 // "--no-stop"
+
+  bool has(const std::string& option) const { return options.count(option) != 0; }
+  const std::string& get(const std::string& option) const { return options.at(option); }
+};
+
+// Splits words into positional arguments, options with a value (given as "--x v" or "--x=v")
+// and flags. Throws CommandError (usage) for an unknown option or a missing value.
+CommandArgs parse_command_args(const std::string& command, const std::vector<std::string>& words,
+                               const std::set<std::string>& value_options, const std::set<std::string>& flag_options);
+
+// Number option helpers; throw CommandError (usage) with the option's name.
+double number_option(const CommandArgs& args, const std::string& option, double fallback);
+long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
+                         long long max);
+
+void cmd_info(Session& s, const std::vector<std::string>& words);
+void cmd_show(Session& s, const std::vector<std::string>& words);
+void cmd_set(Session& s, const std::vector<std::string>& words);
+void cmd_set_device(Session& s, const std::vector<std::string>& words);
+void cmd_tare(Session& s, const std::vector<std::string>& words);
+void cmd_read(Session& s, const std::vector<std::string>& words);
+void cmd_acquire(Session& s, const std::vector<std::string>& words);
+void cmd_save(Session& s, const std::vector<std::string>& words);
+void cmd_load(Session& s, const std::vector<std::string>& words);
+void cmd_shunt_cal(Session& s, const std::vector<std::string>& words);
+
+// Writes one line to standard output and flushes it.
+void print_line(const std::string& text);
+
+}  // namespace corvane_cli

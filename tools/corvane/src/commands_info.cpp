@@ -1,0 +1,227 @@
+// info (identity of the driver, the line and every device of the chain) and show (all channels
+// in the columns of the setup program's channel grid).
+#include <iostream>
+
+#include "channel_view.h"
+#include "commands.h"
+#include "json_writer.h"
+#include "linkar32.h"
+#include "text_codec.h"
+#include "text_table.h"
+
+namespace corvane_cli {
+namespace {
+
+constexpr int32_t kChainRows = 11;
+// Texts of a chain row (CV_GetSystemSettings).
+constexpr int32_t kChainSerial = 64, kChainVersion = 32;
+// Grid header texts of the driver's string table: Chan. ... Meas. Value.
+constexpr int32_t kHeaderChan = 608, kHeaderName = 609, kHeaderTrans = 610, kHeaderRange = 611,
+                  kHeaderFilter = 612, kHeaderTare = 613, kHeaderTareValue = 614, kHeaderValue = 615,
+                  kHeaderShunt = 616;
+
+std::string res_text(const Driver& d, int32_t id, const char* fallback) {
+  char text[256] = {};
+  if (d.CV_GetResString(id, text) != 0 || text[0] == 0) return fallback;
+  return latin1_to_utf8(text);
+}
+
+std::string dev_text(const Driver& d, int32_t selector) {
+  char text[256] = {};
+  d.CV_GetDevSettings(selector, text);
+  return latin1_to_utf8(text);
+}
+
+
+int32_t dev_int(const Driver& d, int32_t selector) {
+  int32_t v = 0;
+  d.CV_GetDevSettings(selector, &v);
+  return v;
+}
+
+std::string chain_text(const Driver& d, int32_t row, int32_t selector) {
+  char text[256] = {};
+  d.CV_GetSystemSettings(row, selector, text);
+  return latin1_to_utf8(text);
+}
+
+std::string port_description(const Session& s) {
+  const PortSpec& p = s.options().port;
+  switch (p.kind) {
+    case PortSpec::Kind::kSim: return "sim (built-in simulator, " + std::to_string(s.options().devices) + " device(s))";
+    case PortSpec::Kind::kSerial:
+    case PortSpec::Kind::kParallel: return p.text + " (" + port_device_path(p) + ")";
+    case PortSpec::Kind::kOffline: return "offline (no device; settings are checked in memory)";
+    default: return p.text;
+  }
+}
+
+// Whether a single reading could be taken; fills every channel's measured value.
+enum class Reading { kOffline, kDone, kNoChannel, kFailed };
+
+Reading take_reading(const Session& s) {
+  if (s.offline()) return Reading::kOffline;
+  int32_t r = s.driver().CV_MeasOneVal();
+  if (r == 0) return Reading::kDone;
+  return r == kCvNoActiveChannel ? Reading::kNoChannel : Reading::kFailed;
+}
+
+std::string value_cell(const ChannelView& v, Reading reading) {
+  if (v.inactive() || !v.measuring()) return "";
+  switch (reading) {
+    case Reading::kOffline: return "OFFLINE";
+    case Reading::kFailed: return "ERROR";
+    case Reading::kNoChannel: return "";
+    case Reading::kDone: break;
+  }
+  return v.format(v.digital_io() ? static_cast<float>(v.digital) : v.measured);
+}
+
+}  // namespace
+
+void cmd_info(Session& s, const std::vector<std::string>& words) {
+  parse_command_args("info", words, {}, {});
+  const Driver& d = s.driver();
+  char version[64] = {};
+  d.CV_GetVersion(version);
+  char comlib[64] = {};
+  QBX_GetComLibVersion(comlib);
+  const int32_t channels = s.channel_count();
+  const int32_t devices = (channels + 9) / 10;
+  const int32_t rate = dev_int(d, kCvDevRate), ftype = dev_int(d, kCvDevFilterType), ffreq = dev_int(d, kCvDevFilterFrequency);
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object()
+        .field("command", "info")
+        .field("driver", d.library)
+        .field("driver_version", std::string(version))
+        .field("interface_version", latin1_to_utf8(comlib))
+        .field("port", s.options().port.text)
+        .field("offline", s.offline())
+        .field("device_name", device_name(d))
+        .field("serial_number", dev_text(d, kCvDevSerial))
+        .field("program_version", dev_text(d, kCvDevVersion))
+        .field("channels", channels)
+        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
+        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
+        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
+        .key("chain").begin_array();
+    for (int32_t k = 0; k < devices && k < kChainRows; ++k) {
+      j.begin_object()
+          .field("device", k)
+          .field("serial_number", chain_text(d, k, kChainSerial))
+          .field("program_version", chain_text(d, k, kChainVersion))
+          .field("first_channel", k * 10)
+          .field("last_channel", std::min(channels, (k + 1) * 10) - 1)
+          .end_object();
+    }
+    j.end_array().end_object();
+    print_line(j.text());
+    return;
+  }
+  std::string out;
+  out += "Driver:            " + d.library + " version " + version + "\n";
+  out += "Interface library: " + latin1_to_utf8(comlib) + "\n";
+  out += "Port:              " + port_description(s) + "\n";
+  out += "Device:            " + device_name(d) + ", serial number " + dev_text(d, kCvDevSerial) +
+         ", program version " + dev_text(d, kCvDevVersion) + "\n";
+  out += "Channels:          " + std::to_string(channels) + " (" + std::to_string(devices) + " device" +
+         (devices == 1 ? "" : "s") + " of 10 slots)\n";
+  out += "Measuring rate:    " + id_text(d, rate) + "\n";
+  out += "Filter:            " + id_text(d, ftype) + ", " + id_text(d, ffreq) + "\n";
+  out += "Chain:\n";
+  for (int32_t k = 0; k < devices && k < kChainRows; ++k) {
+    out += "  device " + std::to_string(k) + ": channels " + std::to_string(k * 10) + "-" +
+           std::to_string(std::min(channels, (k + 1) * 10) - 1) + ", serial number " + chain_text(d, k, kChainSerial) +
+           ", program version " + chain_text(d, k, kChainVersion) + "\n";
+  }
+  std::cout << out << std::flush;
+}
+
+void cmd_show(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("show", words, {"--channels"}, {});
+  const Driver& d = s.driver();
+  const int32_t count = s.channel_count();
+  std::vector<int32_t> list;
+  if (args.has("--channels")) {
+    list = parse_channel_list(args.get("--channels"), count);
+  } else {
+    for (int32_t c = 0; c < count; ++c) list.push_back(c);
+  }
+  const Reading reading = take_reading(s);
+  const int32_t rate = dev_int(d, kCvDevRate), ftype = dev_int(d, kCvDevFilterType), ffreq = dev_int(d, kCvDevFilterFrequency);
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "show").field("offline", s.offline());
+    j.key("device").begin_object()
+        .field("name", device_name(d))
+        .field("channels", count)
+        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
+        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
+        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
+        .end_object();
+    j.key("channels").begin_array();
+    for (int32_t c : list) {
+      ChannelView v = read_channel(d, c);
+      auto idfield = [&](const char* name, int32_t id) {
+        j.key(name).begin_object().field("id", id).field("text", id_text(d, id)).end_object();
+      };
+      j.begin_object().field("channel", c).field("name", v.name);
+      idfield("amplifier", v.amplifier);
+      idfield("state", v.state);
+      idfield("transducer", v.transducer);
+      idfield("range", v.range);
+      idfield("filter", v.filter_mode);
+      j.field("unit", v.display_unit())
+          .field("range_value", v.range_value)
+          .field("measuring", v.measuring())
+          .field("tare", v.taring())
+          .field("shunt", v.signal == kSignalShunt)
+          .field("tare_value", v.tare)
+          .field("scale_factor", v.scale);
+      j.key("value");
+      if (reading == Reading::kDone && v.measuring() && !v.inactive()) {
+        if (v.digital_io()) {
+          j.value(static_cast<long long>(v.digital));
+        } else {
+          std::string word = overflow_word(v.measured);
+          if (word.empty()) j.value(v.measured); else j.value(word);
+        }
+      } else {
+        j.null();
+      }
+      j.end_object();
+    }
+    j.end_array().end_object();
+    print_line(j.text());
+    return;
+  }
+  TextTable t;
+  using A = TextTable::Align;
+  t.add_column(res_text(d, kHeaderChan, "Chan."), A::kRight);
+  t.add_column(res_text(d, kHeaderName, "Name"), A::kLeft);
+  t.add_column(res_text(d, kHeaderTrans, "Trans."), A::kLeft);
+  t.add_column(res_text(d, kHeaderRange, "Meas. Rng."), A::kLeft);
+  t.add_column(res_text(d, kHeaderFilter, "Filter"), A::kLeft);
+  t.add_column(res_text(d, kHeaderTare, "Tare"), A::kLeft);
+  t.add_column(res_text(d, kHeaderShunt, "Shunt"), A::kLeft);
+  t.add_column(res_text(d, kHeaderTareValue, "Tare Val."), A::kRight);
+  t.add_column(res_text(d, kHeaderValue, "Meas. Value"), A::kRight);
+  for (int32_t c : list) {
+    ChannelView v = read_channel(d, c);
+    const bool none = v.amplifier == kAmpNotConnected;
+    const bool no_range = none || v.digital_io() || v.amplifier == kAmpAux;
+    t.add_row({std::to_string(c), v.inactive() ? "" : v.name, none ? "" : id_text(d, v.transducer),
+               no_range ? "" : id_text(d, v.range), none ? "" : id_text(d, v.filter_mode),
+               v.has_tare() ? (v.taring() ? "on" : "off") : "",
+               no_range ? "" : (v.has_shunt() && v.signal == kSignalShunt ? "on" : "off"),
+               v.has_tare() ? (overflow_word(v.tare).empty() ? format_fixed(v.tare, v.decimals()) : overflow_word(v.tare)) : "",
+               value_cell(v, reading)});
+  }
+  std::cout << "Device " << device_name(d) << ": " << count << " channels, measuring rate "
+            << id_text(d, rate) << ", filter " << id_text(d, ftype) << " " << id_text(d, ffreq)
+            << (s.offline() ? " (offline)" : "") << "\n"
+            << t.render() << std::flush;
+}
+
+}  // namespace corvane_cli

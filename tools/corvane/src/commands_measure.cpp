@@ -1,0 +1,214 @@
+// tare [CHANNELS], read (live single values) and shunt-cal CHANNELS.
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "channel_view.h"
+#include "commands.h"
+#include "json_writer.h"
+#include "terminal.h"
+#include "text_codec.h"
+#include "text_table.h"
+
+namespace corvane_cli {
+namespace {
+
+constexpr int32_t kShuntAmplifier = 5058;  // the amplifier whose shunt the driver calibrates
+
+std::vector<int32_t> channels_where(const Session& s, bool (ChannelView::*pred)() const) {
+  std::vector<int32_t> out;
+  for (int32_t c = 0; c < s.channel_count(); ++c) {
+    ChannelView v = read_channel(s.driver(), c);
+    if (!v.inactive() && (v.*pred)()) out.push_back(c);
+  }
+  return out;
+}
+
+std::vector<int32_t> to_vector_checked(const Session& s, const std::string& list) {
+  return parse_channel_list(list, s.channel_count());
+}
+
+// Seconds from "0.5", "0.5s" or "200ms".
+double parse_seconds(const std::string& text) {
+  std::string t = text;
+  double factor = 1.0;
+  if (t.size() > 2 && t.compare(t.size() - 2, 2, "ms") == 0) {
+    factor = 0.001;
+    t.resize(t.size() - 2);
+  } else if (t.size() > 1 && t.back() == 's') {
+    t.pop_back();
+  }
+  auto v = parse_double(t);
+  if (!v || *v < 0) throw CommandError("\"" + text + "\" is not a time (examples: 0.5, 0.5s, 200ms).", kExitUsage);
+  return *v * factor;
+}
+
+}  // namespace
+
+void cmd_tare(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("tare", words, {}, {});
+  if (args.positional.size() > 1) throw CommandError("Usage: tare [CHANNELS]", kExitUsage);
+  const Driver& d = s.driver();
+  std::vector<int32_t> list;
+  if (!args.positional.empty()) {
+    list = to_vector_checked(s, args.positional[0]);
+    for (int32_t c : list) {
+      ChannelView v = read_channel(d, c);
+      if (!v.has_tare()) {
+        throw CommandError("Channel " + std::to_string(c) + " (" + id_text(d, v.amplifier) + ") cannot be tared.");
+      }
+    }
+    s.check(d.CV_TareSetup(static_cast<int32_t>(list.size()), list.data()), "Choosing the channels to tare failed");
+  } else {
+    for (int32_t c : channels_where(s, &ChannelView::taring)) {
+      if (read_channel(d, c).has_tare()) list.push_back(c);
+    }
+    if (list.empty()) {
+      throw CommandError("No channel is switched to tare; name the channels (tare 0-7) or set their state to "
+                         "\"measure/tare active\".");
+    }
+  }
+  s.check(d.CV_DoTara(), "Taring failed");
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "tare").field("offline", s.offline()).key("channels").begin_array();
+    for (int32_t c : list) {
+      ChannelView v = read_channel(d, c);
+      j.begin_object().field("channel", c).field("name", v.name).field("unit", v.unit).field("tare_value", v.tare).end_object();
+    }
+    j.end_array().end_object();
+    print_line(j.text());
+    return;
+  }
+  TextTable t;
+  t.add_column("Chan.", TextTable::Align::kRight);
+  t.add_column("Name", TextTable::Align::kLeft);
+  t.add_column("Tare value", TextTable::Align::kRight);
+  for (int32_t c : list) {
+    ChannelView v = read_channel(d, c);
+    t.add_row({std::to_string(c), v.name, v.format(v.tare)});
+  }
+  std::cout << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
+            << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
+            << t.render() << std::flush;
+}
+
+void cmd_read(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("read", words, {"--count", "--interval", "--channels"}, {});
+  if (!args.positional.empty()) throw CommandError("Usage: read [--count N] [--interval S] [--channels LIST]", kExitUsage);
+  const Driver& d = s.driver();
+  const bool live = is_terminal(stdout) && !s.json();
+  const long long count = integer_option(args, "--count", live ? 0 : 1, 0, 1000000000);
+  const double interval = args.has("--interval") ? parse_seconds(args.get("--interval")) : 0.2;
+  std::vector<int32_t> list;
+  if (args.has("--channels")) {
+    list = to_vector_checked(s, args.get("--channels"));
+    s.check(d.CV_ACQSetup(static_cast<int32_t>(list.size()), list.data()), "Switching the channels to measure failed");
+  } else {
+    list = channels_where(s, &ChannelView::measuring);
+  }
+  if (list.empty()) throw CommandError("No channel is switched to measure; name them with --channels.");
+  catch_interrupt();
+  const auto start = std::chrono::steady_clock::now();
+  size_t lines_drawn = 0;
+  for (long long i = 0; count == 0 || i < count; ++i) {
+    if (i > 0) {
+      auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(interval * static_cast<double>(i)));
+      while (std::chrono::steady_clock::now() < due && !interrupted()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (interrupted()) break;
+    if (!s.offline()) s.check(d.CV_MeasOneVal(), "Reading the measured values failed");
+    const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (s.json()) {
+      JsonWriter j;
+      j.begin_object().field("command", "read").field("reading", i).field("time_s", t).key("channels").begin_array();
+      for (int32_t c : list) {
+        ChannelView v = read_channel(d, c);
+        j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit()).key("value");
+        std::string word = overflow_word(v.measured);
+        if (s.offline()) j.null();
+        else if (v.digital_io()) j.value(static_cast<long long>(v.digital));
+        else if (!word.empty()) j.value(word);
+        else j.value(v.measured);
+        j.end_object();
+      }
+      j.end_array().end_object();
+      print_line(j.text());
+      continue;
+    }
+    TextTable table;
+    table.add_column("Chan.", TextTable::Align::kRight);
+    table.add_column("Name", TextTable::Align::kLeft);
+    table.add_column("Meas. Value", TextTable::Align::kRight);
+    for (int32_t c : list) {
+      ChannelView v = read_channel(d, c);
+      table.add_row({std::to_string(c), v.name,
+                     s.offline() ? "OFFLINE" : v.format(v.digital_io() ? static_cast<float>(v.digital) : v.measured)});
+    }
+    std::string text = table.render();
+    if (live) {
+      // Back to the first line of the previous table, then overwrite it line by line.
+      if (lines_drawn) std::cout << "\x1b[" << lines_drawn << "A";
+      std::string out;
+      size_t at = 0;
+      lines_drawn = 0;
+      while (at < text.size()) {
+        size_t nl = text.find('\n', at);
+        out += text.substr(at, nl - at) + "\x1b[K\n";
+        at = nl + 1;
+        ++lines_drawn;
+      }
+      std::cout << out << std::flush;
+    } else {
+      std::cout << (i ? "\n" : "") << text << std::flush;
+    }
+  }
+}
+
+void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("shunt-cal", words, {}, {});
+  if (args.positional.size() != 1) throw CommandError("Usage: shunt-cal CHANNELS", kExitUsage);
+  const Driver& d = s.driver();
+  if (s.offline()) throw CommandError("A shunt calibration needs a device: offline nothing is measured.");
+  std::vector<int32_t> list = to_vector_checked(s, args.positional[0]);
+  std::vector<int32_t> calibrated;
+  for (int32_t c : list) {
+    ChannelView v = read_channel(d, c);
+    if (v.amplifier != kShuntAmplifier) {
+      std::cerr << "Channel " << c << " (" << id_text(d, v.amplifier) << ") has no shunt calibration; skipped.\n";
+      continue;
+    }
+    if (!v.measuring()) {
+      throw CommandError("Channel " + std::to_string(c) + " is not switched to measure; the calibration reads it. "
+                         "Set its state to \"measure active\" first.");
+    }
+    calibrated.push_back(c);
+  }
+  if (calibrated.empty()) {
+    throw CommandError("None of the channels " + args.positional[0] + " has a calibratable shunt (amplifier " +
+                       id_text(d, kShuntAmplifier) + ").");
+  }
+  s.check(d.CV_ACQShuntCal(static_cast<int32_t>(list.size()), list.data()), "The shunt calibration failed");
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "shunt-cal").key("channels").begin_array();
+    for (int32_t c : calibrated) {
+      ChannelView v = read_channel(d, c);
+      j.begin_object().field("channel", c).field("name", v.name).field("scale_factor", v.scale).end_object();
+    }
+    j.end_array().end_object();
+    print_line(j.text());
+    return;
+  }
+  TextTable t;
+  t.add_column("Chan.", TextTable::Align::kRight);
+  t.add_column("Name", TextTable::Align::kLeft);
+  t.add_column("Scale factor", TextTable::Align::kRight);
+  for (int32_t c : calibrated) {
+    ChannelView v = read_channel(d, c);
+    t.add_row({std::to_string(c), v.name, format_number(v.scale)});
+  }
+  std::cout << "Shunt calibration done:\n" << t.render() << std::flush;
+}
+
+}  // namespace corvane_cli

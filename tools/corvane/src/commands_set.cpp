@@ -1,0 +1,246 @@
+// set CHANNELS SETTING VALUE and set-device SETTING VALUE: a setting by name, its value by index
+// string or id, checked against the driver's possible values, stored in memory and sent to the
+// device (offline: checked and corrected by the driver's rules).
+#include <iostream>
+
+#include "channel_view.h"
+#include "commands.h"
+#include "json_writer.h"
+#include "settings_names.h"
+#include "text_codec.h"
+
+namespace corvane_cli {
+namespace {
+
+constexpr size_t kListCapacity = 64;  // the longest list has 26 entries
+constexpr size_t kChannelNameMax = 19;
+constexpr size_t kDeviceNameMax = 9;
+constexpr int kFirstChoosableSlot = 4, kLastChoosableSlot = 7;
+
+// A set command answered with a warning has been carried out; the warning is shown, not failed.
+bool is_warning(int32_t status) { return status == kCvWarnFilterFrequency || status == kCvWarnTareState; }
+
+void check_save(const Session& s, int32_t status, const std::string& what) {
+  if (is_warning(status)) {
+    std::cerr << "Warning: " << what << ": " << s.describe(status) << ".\n";
+    return;
+  }
+  s.check(status, what);
+}
+
+std::vector<int32_t> possible_channel_values(const Driver& d, int32_t channel, int32_t selector) {
+  int32_t list[kListCapacity] = {};
+  d.CV_GetPsbleChanSettings(channel, 0, selector, list);
+  return zero_terminated(list, kListCapacity);
+}
+
+std::string channel_label(const ChannelView& v, const Driver& d) {
+  return "channel " + std::to_string(v.channel) + " (" + id_text(d, v.amplifier) + ", " + id_text(d, v.transducer) + ")";
+}
+
+// The id a value names for a channel's setting; throws with the possible values when none.
+int32_t channel_id_value(const Session& s, const ChannelView& v, const SettingName& setting, const std::string& value) {
+  const Driver& d = s.driver();
+  if (setting.selector == kCvChanAmplifier) {
+    if (!s.offline()) {
+      throw CommandError("The amplifier type of channel " + std::to_string(v.channel) +
+                         " is fixed by the hardware; it can be chosen offline only.");
+    }
+    int slot = v.channel % 10;
+    if (slot < kFirstChoosableSlot || slot > kLastChoosableSlot) {
+      throw CommandError("The amplifier type can be chosen on slots 4 to 7 of a device only; channel " +
+                         std::to_string(v.channel) + " is slot " + std::to_string(slot) + ".");
+    }
+  }
+  std::vector<int32_t> possible = possible_channel_values(d, v.channel, setting.selector);
+  if (setting.selector == kCvChanSignal) {
+    std::string f = fold(value);
+    if (f == "on") return kSignalShunt;
+    if (f == "off") return kSignalMeasure;
+  }
+  if (possible.empty()) {
+    throw CommandError("Channel " + std::to_string(v.channel) + " (" + id_text(d, v.amplifier) + ") has no " +
+                       setting.name + " to set.");
+  }
+  int32_t id = match_id(d, possible, value);
+  if (id == 0) {
+    throw CommandError("\"" + value + "\" is not a possible " + setting.name + " for " + channel_label(v, d) +
+                       "; possible are: " + list_texts(d, possible) + ".");
+  }
+  return id;
+}
+
+void write_channel_json(JsonWriter& j, const Driver& d, const ChannelView& v) {
+  auto idfield = [&](const char* name, int32_t id) {
+    j.key(name).begin_object().field("id", id).field("text", id_text(d, id)).end_object();
+  };
+  j.begin_object().field("channel", v.channel).field("name", v.name);
+  idfield("amplifier", v.amplifier);
+  idfield("state", v.state);
+  idfield("transducer", v.transducer);
+  idfield("range", v.range);
+  idfield("filter", v.filter_mode);
+  j.field("unit", v.display_unit()).field("tare_value", v.tare).field("shunt", v.signal == kSignalShunt);
+  j.field("digital", v.digital).end_object();
+}
+
+std::string channel_summary(const Driver& d, const ChannelView& v) {
+  std::string out = "Channel " + std::to_string(v.channel) + " \"" + v.name + "\": " + id_text(d, v.amplifier);
+  if (v.amplifier != kAmpNotConnected) {
+    out += ", " + id_text(d, v.transducer);
+    if (!v.digital_io() && v.amplifier != kAmpAux) out += ", range " + id_text(d, v.range);
+    out += ", " + id_text(d, v.state);
+    if (v.has_tare()) out += ", tare value " + v.format(v.tare);
+    if (v.has_shunt()) out += v.signal == kSignalShunt ? ", shunt on" : ", shunt off";
+    if (v.digital_io()) out += ", output word " + std::to_string(v.digital);
+  }
+  return out;
+}
+
+void set_one_channel(const Session& s, int32_t channel, const SettingName& setting, const std::string& value) {
+  const Driver& d = s.driver();
+  ChannelView v = read_channel(d, channel);
+  const std::string what = "Setting " + std::string(setting.name) + " of channel " + std::to_string(channel);
+  switch (setting.kind) {
+    case ValueKind::kId: {
+      int32_t id = channel_id_value(s, v, setting, value);
+      s.check(d.CV_SetChanSettings(channel, setting.selector, &id), what);
+      break;
+    }
+    case ValueKind::kText: {
+      std::string text = utf8_to_latin1(value);
+      if (text.size() > kChannelNameMax) {
+        throw CommandError("The name \"" + value + "\" is too long: a channel name has at most 19 characters.", kExitUsage);
+      }
+      s.check(d.CV_SetChanSettings(channel, setting.selector, text.c_str()), what);
+      return;  // names live in memory and in setup files; nothing is sent
+    }
+    case ValueKind::kNumber: {
+      auto number = parse_double(value);
+      if (!number) throw CommandError("The " + std::string(setting.name) + " needs a number, not \"" + value + "\".", kExitUsage);
+      if (!v.has_tare()) {
+        throw CommandError("Channel " + std::to_string(channel) + " (" + id_text(d, v.amplifier) + ") has no tare value.");
+      }
+      float f = static_cast<float>(*number);
+      s.check(d.CV_SetChanSettings(channel, setting.selector, &f), what);
+      break;
+    }
+    case ValueKind::kInteger: {
+      auto number = parse_integer(value);
+      if (!number || *number < 0 || *number > 0xFFFF) {
+        throw CommandError("The digital output word needs a whole number from 0 to 65535 (or 0x0000 to 0xFFFF), not \"" +
+                               value + "\".",
+                           kExitUsage);
+      }
+      if (!v.digital_io()) {
+        throw CommandError("Channel " + std::to_string(channel) + " is not a digital I/O channel.");
+      }
+      int32_t word = static_cast<int32_t>(*number);
+      s.check(d.CV_SetChanSettings(channel, setting.selector, &word), what);
+      break;
+    }
+  }
+  check_save(s, d.CV_SaveChanSettings(channel, setting.selector),
+             s.offline() ? what + " is not allowed" : "Sending " + std::string(setting.name) + " of channel " +
+                                                         std::to_string(channel) + " to the device failed");
+}
+
+int32_t device_id_value(const Session& s, const SettingName& setting, const std::string& value) {
+  const Driver& d = s.driver();
+  int32_t list[kListCapacity] = {};
+  d.CV_GetPsbleDevSettings(0, setting.selector, list);
+  std::vector<int32_t> possible = zero_terminated(list, kListCapacity);
+  int32_t id = match_id(d, possible, value);
+  if (id == 0) {
+    std::string hint;
+    if (setting.selector == kCvDevFilterFrequency) hint = " with the present measuring rate and filter type";
+    throw CommandError("\"" + value + "\" is not a possible " + setting.name + hint + "; possible are: " +
+                       list_texts(d, possible) + ".");
+  }
+  return id;
+}
+
+}  // namespace
+
+void cmd_set(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("set", words, {}, {});
+  if (args.positional.size() != 3) {
+    throw CommandError("Usage: set CHANNELS SETTING VALUE (settings: " + setting_names(kChannelSettings) + ").", kExitUsage);
+  }
+  const SettingName* setting = find_setting(kChannelSettings, args.positional[1]);
+  if (setting == nullptr) {
+    throw CommandError("\"" + args.positional[1] + "\" is not a channel setting; the settings are: " +
+                           setting_names(kChannelSettings) + ".",
+                       kExitUsage);
+  }
+  std::vector<int32_t> channels = parse_channel_list(args.positional[0], s.channel_count());
+  for (int32_t c : channels) set_one_channel(s, c, *setting, args.positional[2]);
+  const Driver& d = s.driver();
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "set").field("setting", setting->name).key("channels").begin_array();
+    for (int32_t c : channels) write_channel_json(j, d, read_channel(d, c));
+    j.end_array().end_object();
+    print_line(j.text());
+    return;
+  }
+  for (int32_t c : channels) print_line(channel_summary(d, read_channel(d, c)));
+}
+
+void cmd_set_device(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("set-device", words, {}, {});
+  if (args.positional.size() != 2) {
+    throw CommandError("Usage: set-device SETTING VALUE (settings: " + setting_names(kDeviceSettings) + ").", kExitUsage);
+  }
+  const SettingName* setting = find_setting(kDeviceSettings, args.positional[0]);
+  if (setting == nullptr) {
+    throw CommandError("\"" + args.positional[0] + "\" is not a device setting; the settings are: " +
+                           setting_names(kDeviceSettings) + ".",
+                       kExitUsage);
+  }
+  const Driver& d = s.driver();
+  const std::string& value = args.positional[1];
+  const std::string what = "Setting the " + std::string(setting->name);
+  if (setting->kind == ValueKind::kText) {
+    std::string text = utf8_to_latin1(value);
+    if (text.size() > kDeviceNameMax) {
+      throw CommandError("The device name \"" + value + "\" is too long: at most 9 characters.", kExitUsage);
+    }
+    s.check(d.CV_SetDevSettings(setting->selector, text.c_str()), what);
+  } else if (setting->kind == ValueKind::kInteger) {
+    auto n = parse_integer(value);
+    if (!n || *n < 1 || *n > 100) throw CommandError("The number of channels must be 1 to 100, not \"" + value + "\".", kExitUsage);
+    int32_t count = static_cast<int32_t>(*n);
+    s.check(d.CV_SetDevSettings(setting->selector, &count), what);
+    s.check(d.CV_SaveDevSettings(setting->selector), what);
+  } else {
+    int32_t id = device_id_value(s, *setting, value);
+    s.check(d.CV_SetDevSettings(setting->selector, &id), what);
+    check_save(s, d.CV_SaveDevSettings(setting->selector),
+               s.offline() ? what + " is not allowed" : "Sending the " + std::string(setting->name) + " to the device failed");
+  }
+  int32_t rate = 0, ftype = 0, ffreq = 0, count = 0;
+  d.CV_GetDevSettings(kCvDevRate, &rate);
+  d.CV_GetDevSettings(kCvDevFilterType, &ftype);
+  d.CV_GetDevSettings(kCvDevFilterFrequency, &ffreq);
+  d.CV_GetDevSettings(kCvDevChannelCount, &count);
+  const std::string name = device_name(d);
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object()
+        .field("command", "set-device")
+        .field("setting", setting->name)
+        .field("name", name)
+        .field("channels", count)
+        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
+        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
+        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
+        .end_object();
+    print_line(j.text());
+    return;
+  }
+  print_line("Device " + name + ": " + std::to_string(count) + " channels, measuring rate " +
+             id_text(d, rate) + ", filter " + id_text(d, ftype) + " " + id_text(d, ffreq));
+}
+
+}  // namespace corvane_cli

@@ -1,0 +1,194 @@
+// corvane: the command-line tool over the Corvane driver and interface libraries. Global options
+// choose the line and the output; then one command, or several joined by a lone "+", run on one
+// connection (so settings made by one command hold for the next).
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "builtin_sim.h"
+#include "commands.h"
+#include "session.h"
+#include "text_codec.h"
+
+using namespace corvane_cli;
+
+namespace {
+
+const char kUsage[] =
+    "usage: corvane [global options] COMMAND [arguments] [+ COMMAND [arguments] ...]\n"
+    "\n"
+    "Global options:\n"
+    "  --port PORT      sim (default: built-in simulator), COM1..COM6, LPT1, LPT2,\n"
+    "                   tcp:HOST[:PORT], usb:SERIAL, offline (no device; settings in memory)\n"
+    "  --devices N      devices in the chain of the simulator or offline (1..10, default 1)\n"
+    "  --baud B         serial baud rate (default 9600); parallel mode for LPT1/LPT2\n"
+    "  --timeout MS     time-out of every reply in milliseconds (default 3000)\n"
+    "  --log FILE       write the communication log to FILE\n"
+    "  --lang en|de     driver edition: English (default) or German texts\n"
+    "  --json           machine-readable output: one JSON document per line\n"
+    "\n"
+    "Commands:\n"
+    "  info                         identity of driver, line and every device of the chain\n"
+    "  show [--channels LIST]       all channels as a table with a live value\n"
+    "  set CHANNELS SETTING VALUE   amplifier, name, state, transducer, range, filter, tare,\n"
+    "                               digital, shunt; e.g. set 4 range \"125 mV/V\"\n"
+    "  set-device SETTING VALUE     rate, filter-type, filter-frequency, channels, name\n"
+    "  tare [CHANNELS]              tare the channels (default: those in tare state)\n"
+    "  read [--count N] [--interval S] [--channels LIST]\n"
+    "                               live single values (refreshed in place on a terminal)\n"
+    "  acquire [--rate R] [--scans N | --duration S] [--channels LIST]\n"
+    "          [--trigger immediate|software|external|internal] [--trigger-channel C]\n"
+    "          [--trigger-level L] [--trigger-condition ge|le|rising|falling]\n"
+    "          [--pretrigger N] [--wait S] [--output FILE.csv] [--plot FILE.svg]\n"
+    "                               block acquisition; CSV to FILE (summary printed) or stdout\n"
+    "  save FILE                    save the setup: FILE.txt as text report, else binary\n"
+    "  load FILE                    load a binary setup and send it to the device\n"
+    "  shunt-cal CHANNELS           shunt calibration of the channels' scale factors\n"
+    "\n"
+    "CHANNELS and LIST are channel numbers from 0, such as 4, 0-7 or 0,2,5-6.\n"
+    "Exit status: 0 success, 1 failure, 2 wrong command line.\n"
+    "\n"
+    "The built-in simulator (--port sim) has these slots on every device:\n";
+
+struct CommandEntry {
+  const char* name;
+  void (*run)(Session&, const std::vector<std::string>&);
+};
+const CommandEntry kCommands[] = {
+    {"info", cmd_info},   {"show", cmd_show}, {"set", cmd_set},   {"set-device", cmd_set_device},
+    {"tare", cmd_tare},   {"read", cmd_read}, {"acquire", cmd_acquire}, {"save", cmd_save},
+    {"load", cmd_load},   {"shunt-cal", cmd_shunt_cal},
+};
+
+const CommandEntry* find_command(const std::string& name) {
+  for (const auto& c : kCommands) {
+    if (name == c.name) return &c;
+  }
+  return nullptr;
+}
+
+void print_usage() {
+  std::cout << kUsage;
+  for (int p = 0; p < 10; ++p) std::cout << "  slot " << p << ": " << kSimSlots[p].description << "\n";
+}
+
+struct Invocation {
+  GlobalOptions global;
+  std::vector<std::pair<const CommandEntry*, std::vector<std::string>>> commands;
+  bool help = false;
+};
+
+Invocation parse(int argc, char** argv) {
+  Invocation inv;
+  // --json may also be written after the command; it always means the whole run.
+  std::vector<char*> kept;
+  for (int k = 0; k < argc; ++k) {
+    if (k > 0 && std::string(argv[k]) == "--json") {
+      inv.global.json = true;
+    } else {
+      kept.push_back(argv[k]);
+    }
+  }
+  argc = static_cast<int>(kept.size());
+  argv = kept.data();
+  inv.global.port = *parse_port("sim");
+  int i = 1;
+  auto value = [&](const std::string& option) -> std::string {
+    if (i + 1 >= argc) throw CommandError("The option " + option + " needs a value.", kExitUsage);
+    return argv[++i];
+  };
+  for (; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a.empty() || a[0] != '-') break;
+    std::string v;
+    size_t eq = a.find('=');
+    if (eq != std::string::npos && a.compare(0, 2, "--") == 0) {
+      v = a.substr(eq + 1);
+      a = a.substr(0, eq);
+    }
+    auto take = [&]() { return eq != std::string::npos ? v : value(a); };
+    if (a == "--help" || a == "-h") {
+      inv.help = true;
+    } else if (a == "--json") {
+      inv.global.json = true;
+    } else if (a == "--port") {
+      std::string text = take();
+      auto port = parse_port(text);
+      if (!port) {
+        throw CommandError("\"" + text + "\" is not a port; use sim, COM1..COM6, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", kExitUsage);
+      }
+      inv.global.port = *port;
+    } else if (a == "--devices") {
+      std::string text = take();
+      auto n = parse_integer(text);
+      if (!n || *n < 1 || *n > 10) throw CommandError("--devices takes 1 to 10, not \"" + text + "\".", kExitUsage);
+      inv.global.devices = static_cast<int>(*n);
+    } else if (a == "--baud") {
+      std::string text = take();
+      auto n = parse_integer(text);
+      if (!n || *n < 1 || *n > 1000000) throw CommandError("--baud takes a baud rate such as 9600, not \"" + text + "\".", kExitUsage);
+      inv.global.baud = static_cast<int32_t>(*n);
+    } else if (a == "--timeout") {
+      std::string text = take();
+      auto n = parse_integer(text);
+      if (!n || *n < 1 || *n > 3600000) throw CommandError("--timeout takes milliseconds (1 to 3600000), not \"" + text + "\".", kExitUsage);
+      inv.global.timeout_ms = static_cast<int32_t>(*n);
+    } else if (a == "--log") {
+      inv.global.log_file = take();
+    } else if (a == "--lang") {
+      std::string text = take();
+      if (text != "en" && text != "de") throw CommandError("--lang takes en or de, not \"" + text + "\".", kExitUsage);
+      inv.global.language = text;
+    } else {
+      throw CommandError("Unknown option " + a + "; see corvane --help.", kExitUsage);
+    }
+  }
+  if (inv.help) return inv;
+  if (i >= argc) throw CommandError("No command given; see corvane --help.", kExitUsage);
+  if (std::string(argv[i]) == "help") {
+    inv.help = true;
+    return inv;
+  }
+  while (i < argc) {
+    const CommandEntry* cmd = find_command(argv[i]);
+    if (cmd == nullptr) throw CommandError("Unknown command \"" + std::string(argv[i]) + "\"; see corvane --help.", kExitUsage);
+    std::vector<std::string> words;
+    for (++i; i < argc && std::string(argv[i]) != "+"; ++i) words.push_back(argv[i]);
+    inv.commands.emplace_back(cmd, std::move(words));
+    if (i < argc) {
+      ++i;  // the "+"
+      if (i >= argc) throw CommandError("A command must follow \"+\".", kExitUsage);
+    }
+  }
+  return inv;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Invocation inv;
+  try {
+    inv = parse(argc, argv);
+  } catch (const CommandError& e) {
+    std::cerr << "corvane: " << e.what() << "\n";
+    return e.status;
+  }
+  if (inv.help) {
+    print_usage();
+    return kExitOk;
+  }
+  try {
+    Session session(inv.global);
+    session.open();
+    for (const auto& [cmd, words] : inv.commands) cmd->run(session, words);
+    session.close();
+  } catch (const CommandError& e) {
+    std::cout << std::flush;
+    std::cerr << "corvane: " << e.what() << "\n";
+    return e.status;
+  } catch (const std::exception& e) {
+    std::cerr << "corvane: internal error: " << e.what() << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}

@@ -1,0 +1,114 @@
+// Port option parsing and the probe that explains an unusable device path. The probe opens the
+// path the same way the interface library does (non-blocking, then an exclusive flock), so a
+// busy line shows up as busy here too.
+#include "port_spec.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "text_codec.h"
+
+namespace corvane_cli {
+namespace {
+
+std::string upper(std::string s) {
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return s;
+}
+
+}  // namespace
+
+std::optional<PortSpec> parse_port(const std::string& text) {
+  PortSpec spec;
+  spec.text = text;
+  const std::string u = upper(text);
+  if (u == "SIM") return spec;
+  if (u == "OFFLINE") {
+    spec.kind = PortSpec::Kind::kOffline;
+    return spec;
+  }
+  if (u.size() == 4 && u.compare(0, 3, "COM") == 0 && u[3] >= '1' && u[3] <= '6') {
+    spec.kind = PortSpec::Kind::kSerial;
+    spec.number = u[3] - '0';
+    return spec;
+  }
+  if (u == "LPT1" || u == "LPT2") {
+    spec.kind = PortSpec::Kind::kParallel;
+    spec.number = u == "LPT1" ? 90 : 91;
+    return spec;
+  }
+  if (u.compare(0, 4, "TCP:") == 0) {
+    spec.kind = PortSpec::Kind::kTcp;
+    spec.number = 100;
+    std::string rest = text.substr(4);
+    size_t colon = rest.rfind(':');
+    if (colon != std::string::npos) {
+      auto p = parse_integer(rest.substr(colon + 1));
+      if (!p || *p < 1 || *p > 65535) return std::nullopt;
+      spec.tcp_port = static_cast<int32_t>(*p);
+      rest = rest.substr(0, colon);
+    }
+    if (rest.empty()) return std::nullopt;
+    spec.host = rest;
+    return spec;
+  }
+  if (u.compare(0, 4, "USB:") == 0 && text.size() > 4) {
+    spec.kind = PortSpec::Kind::kUsb;
+    spec.number = 200;
+    spec.usb_serial = text.substr(4);
+    return spec;
+  }
+  return std::nullopt;
+}
+
+std::string port_device_path(const PortSpec& spec) {
+  std::string var;
+  std::string fallback;
+  if (spec.kind == PortSpec::Kind::kSerial) {
+    var = "LINKAR32_COM" + std::to_string(spec.number);
+    fallback = "/dev/ttyS" + std::to_string(spec.number - 1);
+  } else if (spec.kind == PortSpec::Kind::kParallel) {
+    var = spec.number == 90 ? "LINKAR32_LPT1" : "LINKAR32_LPT2";
+    fallback = spec.number == 90 ? "/dev/parport0" : "/dev/parport1";
+  } else {
+    return {};
+  }
+  const char* value = std::getenv(var.c_str());
+  return value != nullptr && value[0] != 0 ? value : fallback;
+}
+
+std::string diagnose_port(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == EACCES) return "no permission to reach " + path;
+    return "the device " + path + " does not exist (missing)";
+  }
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    int e = errno;
+    if (e == EACCES || e == EPERM) {
+      return "no permission to open " + path + " (add the user to the dialout group: sudo usermod -aG dialout $USER, then log in again)";
+    }
+    if (e == EBUSY) return "the device " + path + " is in use by another program (busy)";
+    if (e == ENXIO || e == ENODEV || e == ENOENT) return "the device " + path + " does not exist (missing)";
+    return "the device " + path + " cannot be opened: " + std::strerror(e);
+  }
+  std::string why;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    why = "the device " + path + " is in use by another program (busy)";
+  } else {
+    ::flock(fd, LOCK_UN);
+  }
+  ::close(fd);
+  return why;
+}
+
+}  // namespace corvane_cli

@@ -1,0 +1,152 @@
+// Bringing the line and the device up and down. The sequence follows what the setup program
+// does at start: open the port, three error-status queries (the first two clear a stale state
+// such as "after reset"), open the device online, load device and channel settings.
+#include "session.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#include "builtin_sim.h"
+#include "linkar32.h"
+
+namespace corvane_cli {
+namespace {
+
+constexpr int32_t kAllSelectors = -1;
+constexpr int32_t kReceiveBuffer = 4096;
+constexpr int kOpenDeviceOnline = 0;
+constexpr int kOpenDeviceOffline = 1;
+constexpr int kErrorStatusQueries = 3;
+
+// Dotted IPv4 address of host (the interface library takes no names).
+std::string resolve_ipv4(const std::string& host) {
+  in_addr addr {};
+  if (inet_pton(AF_INET, host.c_str(), &addr) == 1) return host;
+  addrinfo hints {};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    throw CommandError("Cannot open tcp:" + host + ": the host name " + host + " is not known.");
+  }
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
+  freeaddrinfo(found);
+  return text;
+}
+
+}  // namespace
+
+Session::Session(GlobalOptions options) : options_(std::move(options)) {}
+
+Session::~Session() { close(); }
+
+int32_t Session::channel_count() const {
+  int32_t n = 0;
+  driver_.CV_GetDevSettings(kCvDevChannelCount, &n);
+  return n;
+}
+
+void Session::check(int32_t status, const std::string& what, StatusContext context) const {
+  if (status != 0) throw CommandError(what + ": " + describe(status, context) + ".");
+}
+
+void Session::open() {
+  std::string error;
+  if (!load_driver(options_.language, &driver_, &error)) throw CommandError(error);
+  if (!options_.log_file.empty()) {
+    QBX_SetLogFile(options_.log_file.c_str());
+    if (QBX_EnableComLog() != 0) {
+      throw CommandError("The communication log " + options_.log_file + " cannot be opened for writing.");
+    }
+    log_on_ = true;
+  }
+  if (offline()) {
+    int32_t n = options_.devices * 10;
+    check(driver_.CV_OpenDevice(kOpenDeviceOffline, &n), "Opening the device offline failed");
+    device_open_ = true;
+    return;
+  }
+  open_line();
+  QBX_SetTimeout(options_.timeout_ms);
+  int32_t est = 0;
+  for (int i = 0; i < kErrorStatusQueries; ++i) est = driver_.CV_GetErrorStatus();
+  if (est != 0) {
+    throw CommandError("No Corvane answers on " + options_.port.text + ": " + describe(est) +
+                       ". Is the Corvane switched on and the cable connected?");
+  }
+  int32_t n = 100;
+  check(driver_.CV_OpenDevice(kOpenDeviceOnline, &n), "Opening the Corvane on " + options_.port.text + " failed");
+  device_open_ = true;
+  check(driver_.CV_LoadDevSettings(kAllSelectors), "Loading the device settings failed");
+  // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
+  for (int32_t c = 0; c < channel_count(); ++c) driver_.CV_LoadChanSettings(c, kAllSelectors);
+}
+
+void Session::open_line() {
+  const PortSpec& port = options_.port;
+  int32_t status = 0;
+  std::string path;
+  switch (port.kind) {
+    case PortSpec::Kind::kSim: {
+      try {
+        sim_ = std::make_unique<BuiltinSim>(options_.devices);
+      } catch (const std::system_error& e) {
+        throw CommandError(std::string("The built-in simulator cannot start: ") + e.what() + ".");
+      }
+      // The driver reaches the simulator as COM1 of this process.
+      setenv("LINKAR32_COM1", sim_->line_path().c_str(), 1);
+      path = sim_->line_path();
+      status = driver_.CV_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer);
+      break;
+    }
+    case PortSpec::Kind::kSerial:
+    case PortSpec::Kind::kParallel:
+      path = port_device_path(port);
+      status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
+      break;
+    case PortSpec::Kind::kTcp:
+      status = QBX_OpenPort(kQbxPortTcp, 1, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
+      break;
+    case PortSpec::Kind::kUsb:
+      status = QBX_OpenPort(kQbxPortUsb, 1, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
+      break;
+    case PortSpec::Kind::kOffline:
+      return;
+  }
+  if (status < 0 || status == kQbxLockTimeout) {
+    std::string why;
+    if (!path.empty()) why = diagnose_port(path);
+    if (why.empty() && port.kind == PortSpec::Kind::kTcp) {
+      why = "no connection to " + port.host + (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) +
+            " (" + describe(status) + ")";
+    }
+    if (why.empty() && port.kind == PortSpec::Kind::kUsb) {
+      why = "no Corvane with serial number " + port.usb_serial + " is attached (" + describe(status) + ")";
+    }
+    if (why.empty()) why = describe(status);
+    throw CommandError("Cannot open " + port.text + ": " + why + ".");
+  }
+  port_open_ = true;
+}
+
+void Session::close() {
+  if (device_open_) {
+    driver_.CV_CloseDevice();
+    device_open_ = false;
+  }
+  if (port_open_) {
+    driver_.CV_ClosePort();
+    port_open_ = false;
+  }
+  sim_.reset();
+  if (log_on_) {
+    QBX_DisableComLog();
+    log_on_ = false;
+  }
+}
+
+}  // namespace corvane_cli

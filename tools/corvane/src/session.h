@@ -1,0 +1,77 @@
+// One run of the tool: the global options, the loaded driver edition, the line (built-in
+// simulator, a real port, or none in offline mode) and the opened device, plus the output
+// helpers every command uses.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "port_spec.h"
+#include "status_text.h"
+
+namespace corvane_cli {
+
+class BuiltinSim;
+
+struct GlobalOptions {
+  PortSpec port;
+  int devices = 1;          // built-in simulator and offline mode: devices in the chain
+  int32_t baud = 9600;      // serial baud rate, parallel mode for LPT ports
+  int32_t timeout_ms = 3000;
+  std::string log_file;
+  std::string language = "en";
+  bool json = false;
+};
+
+// A failure a command reports: the sentence for standard error and the exit status.
+struct CommandError : std::runtime_error {
+  explicit CommandError(const std::string& sentence, int exit_status = 1)
+      : std::runtime_error(sentence), status(exit_status) {}
+  int status;
+};
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the device, the driver, a file or the line failed
+inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+class Session {
+ public:
+  explicit Session(GlobalOptions options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Loads the driver, switches the log on, opens the line and the device and loads every
+  // setting. Throws CommandError with a sentence on failure.
+  void open();
+  // Closes device, port and log (also done by the destructor).
+  void close();
+
+  const Driver& driver() const { return driver_; }
+  const GlobalOptions& options() const { return options_; }
+  bool offline() const { return options_.port.kind == PortSpec::Kind::kOffline; }
+  bool json() const { return options_.json; }
+  int32_t channel_count() const;
+
+  // Throws CommandError("<what>: <meaning of status>.") when status is not 0.
+  void check(int32_t status, const std::string& what, StatusContext context = StatusContext::kDevice) const;
+  std::string describe(int32_t status, StatusContext context = StatusContext::kDevice) const {
+    return status_text(driver_, status, context);
+  }
+
+ private:
+  void open_line();
+  GlobalOptions options_;
+  Driver driver_;
+  std::unique_ptr<BuiltinSim> sim_;
+  bool port_open_ = false;
+  bool device_open_ = false;
+  bool log_on_ = false;
+};
+
+}  // namespace corvane_cli
