@@ -9,6 +9,15 @@
  *
  * On Linux, COM1..COM6 are the device paths in the environment variables LINKAR32_COM1..LINKAR32_COM6,
  * else /dev/ttyS0../dev/ttyS5; LPT1/LPT2 are LINKAR32_LPT1/LINKAR32_LPT2, else /dev/parport0/1.
+ * A serial line is opened exclusively (TIOCEXCL and an flock on the device); a failed open writes the
+ * reason in plain words to the log after the "Win32 error dump" line (missing device, busy, no
+ * permission). The open/close lock is an flock on $XDG_RUNTIME_DIR/linkar32-CloseOpen.lock (else
+ * /run/lock/, else /tmp/), released by the system when its holder dies. The time-out applies to
+ * serial reads as follows: a terminated read gives each byte the time-out, an exact-count read the
+ * whole read; a time-out of 0 or less waits without limit. Input is read through a per-port buffer
+ * whose size is the receive buffer size of QBX_OpenPort (0: 4096 bytes); buffered bytes count in
+ * QBX_GetSerInQLen and QBX_FlushInQueue. Pseudo-terminals ignore parity and data bits; opens on them
+ * succeed with the rest of the settings applied. Unloading the library closes every port.
  */
 #ifndef LINKAR32_H
 #define LINKAR32_H
@@ -88,8 +97,9 @@ LINKAR32_API int32_t QBX_OpenInterfaceLib(void);
 /* Disables the log and closes every port; returns the close result. */
 LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
 /* Opens a port (or changes the line parameters of an open one) and makes it current.
- * Serial: baud in bit/s, parity text ("n", "o", "e" by first character), data bits, stop bits (1/2),
- * receive buffer size. TCP (100): baud = connection id, parity = dotted IPv4 address, data bits =
+ * Serial: baud in bit/s (a standard termios rate, else -31), parity text ("n", "o", "e" by first
+ * character; null or other: unchanged), data bits 5..8 (else -31), stop bits (1/2; other: unchanged),
+ * receive buffer size (negative: -32). TCP (100): baud = connection id, parity = dotted IPv4 address, data bits =
  * TCP port (0 or 8: the echo service), receive buffer size (0: 16384). USB (200): baud = device id,
  * parity = device name (null: "UNKNOWN"). Parallel (90/91): baud = the driver parameter (95 selects
  * PARLINK). Returns 0, -1, -7, -30, -31, -32, 258, or 0 for numbers that open nothing. */
@@ -122,7 +132,8 @@ LINKAR32_API int32_t QBX_WritePort(const char* text);
 LINKAR32_API int32_t QBX_WritePortEx(int32_t handle, int32_t port, int32_t device, const char* text);
 /* Writes count bytes (zeros allowed) to the current port: 0 or -12 (also on parallel ports). */
 LINKAR32_API int32_t QBX_WritePortCount(const char* data, int32_t count);
-/* Discards pending input of the current port; returns the number of bytes discarded, -2 without port. */
+/* Discards pending input of the current port (the driver's queue and the library's read buffer);
+ * returns the number of bytes discarded, -2 without port. */
 LINKAR32_API int32_t QBX_FlushInQueue(void);
 /* The same for a named port; port -1 returns -2. */
 LINKAR32_API int32_t QBX_FlushInQueueEx(int32_t handle, int32_t port, int32_t device);
@@ -131,17 +142,23 @@ LINKAR32_API int32_t QBX_FlushOutQueue(void);
 /* Bytes waiting in the input (output) queue of a serial current port; 0 otherwise. */
 LINKAR32_API int32_t QBX_GetSerInQLen(void);
 LINKAR32_API int32_t QBX_GetSerOutQLen(void);
-/* Writes the byte 0x01 to the current port (except GPIB). 0, -2 without port. */
+/* Writes the byte 0x01 to the current port (except GPIB). 0, -12 when the write fails, -2 without port. */
 LINKAR32_API int32_t QBX_ResetInterface(void);
 /* Serial current port: on == 0 sets the break state, other values clear it. 0 or -23. */
 LINKAR32_API int32_t QBX_ComBreak(int32_t on);
 /* Writes 0x12 to every qualifying open port, then waits delay ms; returns the last write's result. */
 LINKAR32_API int32_t QBX_ActivateInterpreter(int32_t delay);
-/* Returns devices to idle: port 0 the current port, -1 every port, else that port at address. 0. */
+/* Returns devices to idle: port 0 the current port, -1 every port, else that port at address.
+ * 0, or -4 when the named port is not open (nothing is sent then). */
 LINKAR32_API int32_t QBX_CloseInterpreterEx(int32_t port, int32_t address);
-/* Serial current port: RTS handshake (mode != 0) or RTS enabled (mode == 0). Returns 0. */
+/* Serial current port: RTS/CTS handshake (mode != 0) or RTS raised without handshake (mode == 0).
+ * Returns 0, or -30/-31 when the line settings cannot be read or written. 0 on other kinds. */
 LINKAR32_API int32_t QBX_SetCTSMode(int32_t mode);
-/* Stores extended serial parameters for the next serial open. Returns 0 (64-bit, low word 0). */
+/* Stores extended serial parameters for the next serial open. Returns 0 (64-bit, low word 0), or -3
+ * for a null pointer. Linux has one RTS/CTS handshake (set when CTS output flow is 1 or RTS control
+ * is 2), XON/XOFF both ways and their characters; it has no DSR flow control or sensitivity, DTR
+ * handshake or RTS toggle, so an open with any of those fails with -31. The XON/XOFF limits and
+ * abort-on-error are logged but have no equivalent (the kernel keeps its own thresholds). */
 LINKAR32_API int64_t QBX_SetExtendedComPars(const QbxExtComPars* parameters);
 
 /* ---- Parallel, TCP, USB, GPIB ---- */

@@ -5,9 +5,9 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
-#include <regex>
 
 #include "linkar32.h"
+#include "linkar_fixture.h"
 #include "platform.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
@@ -106,9 +106,7 @@ class FaultTest : public ::testing::Test {
     linkar::set_platform(nullptr);
   }
   std::string log_text() const {
-    std::string text = testkit::read_file(dir_.file("COMLOG.LOG"));
-    text = std::regex_replace(text, std::regex(R"(\(\d+ ms\))"), "(T ms)");
-    return std::regex_replace(text, std::regex(R"(\d\d:\d\d:\d\d)"), "hh:mm:ss");
+    return normalize_log(testkit::read_file(dir_.file("COMLOG.LOG")));
   }
   void enable_log() {
     QBX_SetLogFile(dir_.file("COMLOG.LOG").c_str());
