@@ -23,7 +23,9 @@
  *   Numbers: decimal with optional fraction and exponent ("1e-3", "2.5e+4", ".5"), or "0x" and
  *     hexadecimal digits ("0x1F"), optionally preceded by '-'. Reading stops at the first character
  *     that cannot belong to the number; the rest of the operand is ignored ("c12abc" is channel 12).
- *   Named operands (first letter in either case; '-' directly before c, e, p or x negates it):
+ *   Named operands (first letter in either case; '-' directly before c, e, p or x negates it, so
+ *   a function whose name begins with one of those letters takes no leading '-': "-cos(x1)" is
+ *   invalid, "-(cos(x1))" and "-sin(x1)" are valid):
  *     c<n>              value of measured channel n at the current row
  *     d<n>              database argument n, 0..31
  *     e, pi             2.7182818 and 3.1415926536
@@ -32,8 +34,11 @@
  *                       function parameter n-24000; 32000 and above system argument n-32000
  *     y<n>              n 0..128: always the last argument slot (argument 1023)
  *     a<n>(i[,j[,k]])   element of array n (1..1023) with one to three indices
- *   The compiler keeps variable numbers as written; evaluators add their offsets and check each
- *   number against its table.
+ *   A name needs at least one digit ("c" alone is invalid); characters after its digits are not
+ *   looked at. The compiler keeps variable numbers as written; evaluators add their offsets and
+ *   check each number against its table.
+ *   A text whose parentheses do not balance is never compiled, even where the pieces that the
+ *   operator search cuts out of it would compile.
  *
  * Layout of a CompiledFormula (for evaluators):
  *   Nodes 0..31, node 0 the root, in pre-order: an operation node, then every node of its left
@@ -57,6 +62,9 @@
  *     index2_kind, left_number    the second index: kind, and its integer value (kind constant)
  *                                 or table number; kind 0 when absent
  *     index3_kind, right_number   the third index, the same way
+ *   Because right_number carries the third index, a first index that is a channel or variable is
+ *   passed as a one-node sub-formula (a group, kind kFormulaKindIntermediate) when a third index
+ *   is present.
  */
 #ifndef NUMERA32_FORMULA_H
 #define NUMERA32_FORMULA_H

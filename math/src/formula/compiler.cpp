@@ -20,7 +20,7 @@ constexpr int16_t kLastNode = NUMERA32_FORMULA_NODES - 1;
 
 // Every compile level below the root stands for one node on the path from the root to a plain
 // operand, so a formula that fits into 32 nodes never needs a deeper level than this. Deeper texts
-// ("((((...", "-----1", "1+1+1+...") are rejected before they can exhaust the stack.
+// ("((((...", "sin(sin(...", "1+1+1+...") are rejected before they can exhaust the stack.
 constexpr int kMaxDepth = NUMERA32_FORMULA_NODES;
 
 constexpr double kIndexMin = -32768.0;

@@ -9,8 +9,24 @@
 #include "compile_helpers.h"
 #include "node_walk.h"
 
+extern "C" {
+size_t formula_node_size_in_c(void);
+size_t formula_right_number_offset_in_c(void);
+int32_t compile_in_c(const char* text, int16_t length, int16_t* counter, int32_t* root_operation);
+}
+
 namespace formula_test {
 namespace {
+
+TEST(CompileLimits, HeaderServesCCallers) {
+  EXPECT_EQ(formula_node_size_in_c(), sizeof(FormulaNode));
+  EXPECT_EQ(formula_right_number_offset_in_c(), 26u);
+  int16_t counter = -1;
+  int32_t root = -1;
+  EXPECT_EQ(compile_in_c("c1+c2*c3", 8, &counter, &root), kFormulaOk);
+  EXPECT_EQ(counter, 1);
+  EXPECT_EQ(root, kFormulaOpAdd);
+}
 
 std::string repeat(const std::string& piece, int n) {
   std::string s;
