@@ -84,22 +84,26 @@ int32_t mean_of(int32_t channel, long double* mean) {
 
 }  // namespace
 
-int32_t channel_min(int32_t channel, double* value, int32_t* position) {
+namespace {
+
+// The stored (or recomputed) minimum or maximum with its position.
+int32_t extreme(int32_t channel, bool largest, double* value, int32_t* position) {
   if (int32_t rc = check_stat_channel(channel, 1); rc != kDbOk) return rc;
   if (int32_t rc = refresh_extremes(channel); rc != kDbOk) return rc;
   const DbChannelHeader& h = db().hdr[channel];
-  if (value) *value = h.minimum;
-  if (position) *position = h.min_position;
+  if (value) *value = largest ? h.maximum : h.minimum;
+  if (position) *position = largest ? h.max_position : h.min_position;
   return kDbOk;
 }
 
+}  // namespace
+
+int32_t channel_min(int32_t channel, double* value, int32_t* position) {
+  return extreme(channel, false, value, position);
+}
+
 int32_t channel_max(int32_t channel, double* value, int32_t* position) {
-  if (int32_t rc = check_stat_channel(channel, 1); rc != kDbOk) return rc;
-  if (int32_t rc = refresh_extremes(channel); rc != kDbOk) return rc;
-  const DbChannelHeader& h = db().hdr[channel];
-  if (value) *value = h.maximum;
-  if (position) *position = h.max_position;
-  return kDbOk;
+  return extreme(channel, true, value, position);
 }
 
 int32_t channel_mean(int32_t channel, double* value) {
