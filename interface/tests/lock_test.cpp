@@ -76,3 +76,23 @@ TEST_F(LinkarTest, LockReleasedWhenAChildThatOpenedDies) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LinkarTest, EndingTheProcessClosesEveryPort) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    QBX_SetLogFile(log_path().c_str());
+    QBX_EnableComLog();
+    bool ok = open_com1() == 0;
+    std::exit(ok ? 0 : 1);  // no close: the library's unload handler does it
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  ASSERT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+  EXPECT_NE(log_text().find("Successfully opened port: COM1 (RS232)\r\n(T ms) >>> Closing all open ports\r\n"),
+            std::string::npos)
+      << log_text();
+}
+
+}  // namespace
