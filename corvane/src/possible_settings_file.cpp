@@ -12,7 +12,6 @@ using namespace corvan;
 
 namespace {
 
-constexpr long kCountOffset = 10;
 constexpr long kTableOffset = 14;
 constexpr int32_t kTableWords = 51;
 constexpr long kTextOffset = 214;
