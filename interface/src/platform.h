@@ -4,6 +4,7 @@
 #pragma once
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/types.h>
 #include <termios.h>
 
@@ -27,6 +28,23 @@ class Platform {
   virtual int tcsetattr(int fd, int when, const struct termios* settings);
   virtual int tcflush(int fd, int queue);
   virtual int flock(int fd, int operation);
+
+  // Sockets (TCP connections and the simulated USB pipes).
+  virtual int socket(int domain, int type, int protocol);
+  virtual int connect(int fd, const struct sockaddr* address, socklen_t length);
+  virtual int getsockopt(int fd, int level, int name, void* value, socklen_t* length);
+  virtual int setsockopt(int fd, int level, int name, const void* value, socklen_t length);
+  virtual ssize_t send(int fd, const void* data, size_t count);
+  virtual ssize_t recv(int fd, void* buffer, size_t count);
+  // Switches a descriptor to non-blocking mode.
+  virtual int set_nonblocking(int fd);
+  // TCP port of a service in the services database (network byte order), -1 when unknown.
+  virtual int service_port(const char* name, const char* protocol);
+
+  // Run-time loading of libraries.
+  virtual void* dlopen(const char* file);
+  virtual void* dlsym(void* library, const char* name);
+  virtual int dlclose(void* library);
 
   // CLOCK_MONOTONIC in nanoseconds.
   virtual uint64_t monotonic_ns();

@@ -1,6 +1,9 @@
 // The real system behind Platform: thin forwards to the POSIX calls. No other file of the library
 // makes a system call.
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <netdb.h>
+#include <sys/socket.h>
 #include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -48,6 +51,50 @@ int Platform::flock(int fd, int operation) {
   } while (r < 0 && errno == EINTR);
   return r;
 }
+
+int Platform::socket(int domain, int type, int protocol) { return ::socket(domain, type | SOCK_CLOEXEC, protocol); }
+int Platform::connect(int fd, const struct sockaddr* address, socklen_t length) {
+  return ::connect(fd, address, length);
+}
+int Platform::getsockopt(int fd, int level, int name, void* value, socklen_t* length) {
+  return ::getsockopt(fd, level, name, value, length);
+}
+int Platform::setsockopt(int fd, int level, int name, const void* value, socklen_t length) {
+  return ::setsockopt(fd, level, name, value, length);
+}
+
+ssize_t Platform::send(int fd, const void* data, size_t count) {
+  ssize_t n;
+  do {
+    n = ::send(fd, data, count, MSG_NOSIGNAL);
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+ssize_t Platform::recv(int fd, void* buffer, size_t count) {
+  ssize_t n;
+  do {
+    n = ::recv(fd, buffer, count, 0);
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+int Platform::set_nonblocking(int fd) {
+  int flags = ::fcntl(fd, F_GETFL);
+  return flags < 0 ? -1 : ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+int Platform::service_port(const char* name, const char* protocol) {
+  struct servent entry {};
+  struct servent* found = nullptr;
+  char scratch[1024];
+  if (getservbyname_r(name, protocol, &entry, scratch, sizeof scratch, &found) != 0 || !found) return -1;
+  return found->s_port;
+}
+
+void* Platform::dlopen(const char* file) { return ::dlopen(file, RTLD_NOW | RTLD_LOCAL); }
+void* Platform::dlsym(void* library, const char* name) { return ::dlsym(library, name); }
+int Platform::dlclose(void* library) { return ::dlclose(library); }
 
 uint64_t Platform::monotonic_ns() {
   struct timespec ts {};

@@ -59,6 +59,20 @@ class Port {
   }
   // False for ports whose devices are not woken by the interpreter byte (parallel through PORTIX32).
   virtual bool wakes_interpreter() const { return true; }
+  // Ports with several connections (TCP, USB): close() ends the current connection only, and the
+  // table entry stays while this is true afterwards.
+  virtual bool keeps_entry() const { return false; }
+  // Ends every connection (closing all ports).
+  virtual int32_t close_all(int32_t timeout_ms, const LogTarget& log) { return close(timeout_ms, log); }
+  // True for ports whose device address selects a connection (TCP, USB).
+  virtual bool has_connections() const { return false; }
+  // Makes the connection with this id current: 0, or -1 when there is none.
+  virtual int32_t select_connection(int32_t) { return -1; }
+  // 1-based position of the connection with this id (logged as a selection), -1 when none.
+  virtual int32_t connection_position(int32_t) { return -1; }
+  // Id of the connection at a 1-based position (shown in named-port log entries); the position itself
+  // when there is none.
+  virtual int32_t connection_id_at(int32_t position) const { return position; }
   // Called when the port becomes current.
   virtual void selected() {}
   // Called when the process-wide time-out changes.

@@ -10,6 +10,7 @@
 #include "open_close_lock.h"
 #include "port_numbers.h"
 #include "serial_port.h"
+#include "tcp_port.h"
 #include "text_format.h"
 
 namespace linkar {
@@ -106,7 +107,8 @@ int32_t PortTable::open_port(int32_t port, const OpenParams& params) {
   log_open_attempt(port, params);
   switch (port_kind(port)) {
     case PortKind::kSerial: return open_serial(port, params);
-    default: return kQbxOk;  // numbers that open nothing
+    case PortKind::kTcp: return open_tcp(params);
+    default: return kQbxOk;  // numbers that open nothing (GPIB: no I/O is provided)
   }
 }
 
@@ -128,6 +130,29 @@ int32_t PortTable::open_serial(int32_t port, const OpenParams& params) {
   make_current(entries_.size() - 1);
   error_mask_ = entries_.back().port->clear_error();
   return kQbxOk;
+}
+
+int32_t PortTable::append(int32_t number, std::unique_ptr<Port> port, const char* display) {
+  if (entries_.size() >= kMaxPorts) return kQbxTableFull;
+  const int handle = port->handle();
+  entries_.push_back(Entry{number, handle, std::move(port)});
+  make_current(entries_.size() - 1);
+  current_name_ = display;
+  return kQbxOk;
+}
+
+int32_t PortTable::open_tcp(const OpenParams& params) {
+  Entry* e = find(kQbxPortTcp);
+  if (e) {
+    return static_cast<TcpPort&>(*e->port).connect(params.baud, params.parity, params.data_bits,
+                                                    params.receive_buffer, timeout_ms_, kCurrentLog);
+  }
+  if (entries_.size() >= kMaxPorts) return kQbxTableFull;
+  auto tcp = std::make_unique<TcpPort>();
+  int32_t status =
+      tcp->connect(params.baud, params.parity, params.data_bits, params.receive_buffer, timeout_ms_, kCurrentLog);
+  if (status != kQbxOk) return status;
+  return append(kQbxPortTcp, std::move(tcp), "TCP/IP");
 }
 
 int32_t PortTable::select_port(int32_t port) {
@@ -154,6 +179,7 @@ int32_t PortTable::select_port(int32_t port) {
 
 int32_t PortTable::select_device(int32_t address) {
   if (current_number_ == -1) return kQbxOk;
+  if (Port* port = current_port(); port && port->has_connections()) return port->select_connection(address);
   if (!is_multidrop_number(current_number_)) return kQbxOk;
   // Addresses below 10 are sent with two digits: address 5 is "S05\n".
   std::string command = address > 9 ? strprintf("S%i\n", address) : strprintf("S0%i\n", address);
@@ -163,8 +189,11 @@ int32_t PortTable::select_device(int32_t address) {
   return status;
 }
 
-int32_t PortTable::close_entry(size_t index) {
-  int32_t status = entries_[index].port->close(timeout_ms_, kCurrentLog);
+int32_t PortTable::close_entry(size_t index, bool every_connection) {
+  Port& port = *entries_[index].port;
+  int32_t status = every_connection ? port.close_all(timeout_ms_, kCurrentLog) : port.close(timeout_ms_, kCurrentLog);
+  // A TCP or USB port with further connections keeps its entry.
+  if (port.keeps_entry()) return status;
   // The descriptor is released even when its close failed, so the entry goes in either case:
   // a stale handle in the table could later reach a file that reuses its number.
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
@@ -179,13 +208,13 @@ int32_t PortTable::close_current() {
   LockHold hold(open_close_lock(), kCloseLockMs);
   if (!hold.held()) return kQbxLockTimeout;
   if (!current_port()) return kQbxPortNotOpen;
-  return close_entry(static_cast<size_t>(current_position_) - 1);
+  return close_entry(static_cast<size_t>(current_position_) - 1, false);
 }
 
 int32_t PortTable::close_all(bool stop_on_failure) {
   int32_t result = kQbxOk;
   while (!entries_.empty()) {
-    int32_t status = close_entry(0);
+    int32_t status = close_entry(0, true);
     if (status != kQbxOk) {
       result = status;
       if (stop_on_failure) break;
@@ -212,7 +241,7 @@ int32_t PortTable::close_port(int32_t port) {
   if (!hold.held()) return kQbxLockTimeout;
   e = find(port);  // the table cannot change while waiting, but look again rather than trust it
   if (!e) return kQbxPortNotOpen;
-  return close_entry(static_cast<size_t>(e - entries_.data()));
+  return close_entry(static_cast<size_t>(e - entries_.data()), false);
 }
 
 void PortTable::close_all_at_unload() {
@@ -402,7 +431,11 @@ void PortTable::clear_current_serial_error() {
 
 bool PortTable::current_is_gpib() const { return is_gpib_number(current_number_); }
 
-int32_t PortTable::device_id_for_log(int32_t device) const { return device; }
+int32_t PortTable::device_id_for_log(int32_t device) const {
+  for (const Entry& e : entries_)
+    if (e.number == kQbxPortTcp) return e.port->connection_id_at(device);
+  return device;
+}
 
 int32_t PortTable::get_socket(int32_t port, int32_t id, int32_t* index, int32_t* handle) {
   (void)id;
@@ -413,6 +446,10 @@ int32_t PortTable::get_socket(int32_t port, int32_t id, int32_t* index, int32_t*
   *handle = e->handle;
   if (is_serial_number(port)) error_mask_ = e->port->clear_error();
   e->port->selected();
+  if (e->port->has_connections()) {
+    *index = e->port->connection_position(id);
+    if (*index < 0) return kQbxOpenFailed;
+  }
   return kQbxOk;
 }
 

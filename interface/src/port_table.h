@@ -88,8 +88,12 @@ class PortTable {
   void clear_current();
   void log_open_attempt(int32_t port, const OpenParams& params);
   int32_t open_serial(int32_t port, const OpenParams& params);
-  // Closes entries_[index] and removes it; the current port is cleared.
-  int32_t close_entry(size_t index);
+  int32_t open_tcp(const OpenParams& params);
+  // Appends an entry and makes it current under the given display name; kQbxTableFull when full.
+  int32_t append(int32_t number, std::unique_ptr<Port> port, const char* display);
+  // Closes entries_[index] (its current connection, or all of them) and removes it unless the port
+  // keeps further connections; the current port is cleared when the entry goes.
+  int32_t close_entry(size_t index, bool every_connection);
   int32_t close_all(bool stop_on_failure);
   int32_t flush_by_reading(Port& port, int32_t timeout_ms, const LogTarget& log);
   int32_t close_interpreter_on_current();

@@ -1,0 +1,53 @@
+// TCP connections on port 100: one port-table entry shared by every connection, a connection table
+// in opening order with the caller's ids, and a current connection selected by id.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "port.h"
+
+namespace linkar {
+
+class TcpPort : public Port {
+ public:
+  // Connects to address (dotted IPv4) at tcp_port (0 or 8: the "echo" service) within timeout_ms,
+  // with a receive buffer of receive_buffer bytes (0: 16384). An address already connected returns 0.
+  // Returns 0, or -1 (bad id or address, socket or connect failure).
+  int32_t connect(int32_t id, const char* address, int32_t tcp_port, int32_t receive_buffer, int32_t timeout_ms,
+                  const LogTarget& log);
+  bool empty() const { return connections_.empty(); }
+
+  int handle() const override { return 0; }
+  int32_t read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
+               const LogTarget& log) override;
+  int32_t write(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) override;
+  int32_t write_to_all(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) override;
+  int32_t close(int32_t timeout_ms, const LogTarget& log) override;
+  int32_t close_all(int32_t timeout_ms, const LogTarget& log) override;
+  bool keeps_entry() const override { return !connections_.empty(); }
+  bool has_connections() const override { return true; }
+  int32_t select_connection(int32_t id) override;
+  int32_t connection_position(int32_t id) override;
+  int32_t connection_id_at(int32_t position) const override;
+
+ private:
+  struct Connection {
+    int fd;
+    std::string address;
+    int32_t id;
+    std::vector<char> buffer;  // bytes received after a terminator, handed out by the next read
+    size_t begin = 0;
+  };
+
+  // The connection a read or write goes to: the one at the named position, else the current one.
+  Connection* target(const LogTarget& log);
+  int32_t send_all(Connection& c, const char* data, size_t length, int32_t timeout_ms, const LogTarget& log);
+  void close_connection(size_t index);
+
+  std::vector<Connection> connections_;
+  size_t current_ = 0;
+};
+
+}  // namespace linkar
