@@ -204,8 +204,8 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   std::string csv = "time [s]";
   for (const auto& v : views) csv += "," + csv_field(label(v));
   csv += "\n";
-  // Enough decimals to tell scans apart at the rate (1 us at 9600 Hz).
-  const int time_decimals = std::clamp(static_cast<int>(std::ceil(std::log10(hz))) + 2, 3, 6);
+  // Decimals that keep the time of every scan within half a microsecond or better.
+  const int time_decimals = std::clamp(static_cast<int>(std::ceil(std::log10(hz))) + 3, 4, 7);
   std::vector<Stats> stats(n);
   std::vector<double> time(static_cast<size_t>(done));
   for (long long i = 0; i < done; ++i) {

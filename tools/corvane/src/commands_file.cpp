@@ -14,6 +14,7 @@ namespace {
 constexpr int32_t kFormBinary = 0;
 constexpr int32_t kFormText = 1;
 constexpr int32_t kAllSelectors = -1;
+constexpr int32_t kStateTareBit = 2;  // bit 1 of a state id: tare
 
 bool is_text_name(const std::string& path) {
   if (path.size() < 4) return false;
@@ -50,18 +51,33 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
   }
   s.check(d.CV_ReadSettings(path.c_str(), kFormBinary), "Loading the setup " + path + " failed", StatusContext::kFile);
   int32_t sent = 0;
+  std::string refused;
   if (!s.offline()) {
-    // The loaded settings go to the device, device first, then every channel.
+    // The loaded settings go to the device, device first, then every channel. A channel the
+    // device refuses does not stop the others; the refusals are reported together.
     s.check(d.CV_SaveDevSettings(kAllSelectors), "Sending the device settings of " + path + " failed");
     for (int32_t c = 0; c < s.channel_count(); ++c) {
       ChannelView v = read_channel(d, c);
       if (v.amplifier == kAmpNotConnected) continue;
-      int32_t r = d.CV_SaveChanSettings(c, kAllSelectors);
+      int32_t selectors = kAllSelectors;
+      if (v.digital_io() || v.amplifier == kAmpAux) {
+        // These channels have a fixed transducer and range and cannot tare: only the measure
+        // bit of the state (and the output word) is theirs to set.
+        int32_t state = v.state & ~kStateTareBit;
+        d.CV_SetChanSettings(c, kCvChanState, &state);
+        selectors = kCvChanState | (v.digital_io() ? kCvChanDigital : 0);
+      }
+      int32_t r = d.CV_SaveChanSettings(c, selectors);
+      if (v.digital_io() || v.amplifier == kAmpAux) d.CV_LoadChanSettings(c, kCvChanTransducer | kCvChanRange);
       if (r != 0 && r != kCvWarnTareState && r != kCvWarnFilterFrequency) {
-        s.check(r, "Sending the settings of channel " + std::to_string(c) + " from " + path + " failed");
+        refused += "\n  channel " + std::to_string(c) + ": " + s.describe(r);
+        continue;
       }
       ++sent;
     }
+  }
+  if (!refused.empty()) {
+    throw CommandError("Loaded " + path + ", but the device did not take these channels:" + refused);
   }
   if (s.json()) {
     JsonWriter j;

@@ -69,6 +69,13 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     }
   }
   s.check(d.CV_DoTara(), "Taring failed");
+  // "TAR?" reports the tare readings; sending each tare value back ("TAV") makes the amplifier
+  // hold it, whether or not the query already did.
+  if (!s.offline()) {
+    for (int32_t c : list) {
+      s.check(d.CV_SaveChanSettings(c, kCvChanTare), "Sending the tare value of channel " + std::to_string(c) + " failed");
+    }
+  }
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "tare").field("offline", s.offline()).key("channels").begin_array();

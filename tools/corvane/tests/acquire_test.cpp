@@ -1,0 +1,158 @@
+// Block acquisition through the tool: CSV content against the simulator's known signals, the
+// summary, the SVG chart, triggers and failure paths.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+
+#include "json_mini.h"
+#include "run_tool.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::vector<std::string> split(const std::string& line) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (true) {
+    size_t c = line.find(',', start);
+    out.push_back(line.substr(start, c == std::string::npos ? std::string::npos : c - start));
+    if (c == std::string::npos) return out;
+    start = c + 1;
+  }
+}
+
+double number(const std::string& text) {
+  double v = NAN;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  EXPECT_TRUE(ec == std::errc() && end == text.data() + text.size()) << "not a number: " << text;
+  return v;
+}
+
+TEST(Acquire, CsvHoldsTheSimulatorSignalsScanByScan) {
+  testkit::TempDir dir;
+  const std::string csv = dir.file("run.csv");
+  ToolResult r = run_tool({"acquire", "--rate", "600 Hz", "--scans", "900", "--channels", "0,1,3,5,6,8", "--output", csv});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(testkit::read_file(csv));
+  ASSERT_EQ(lines.size(), 901u);
+  EXPECT_EQ(lines[0], "time [s],Channel0 [mV/V],Channel1 [mV/V],Channel3 [mV/V],Channel5 [V],Channel6 [\xC2\xB0" "C],Channel8");
+
+  const double step_mvv = 3.0 / 25000;  // one count on the 3 mV/V range
+  double lo5 = 1e9, hi5 = -1e9, lo0 = 1e9, hi0 = -1e9;
+  std::vector<double> ch0;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    auto f = split(lines[i]);
+    ASSERT_EQ(f.size(), 7u) << lines[i];
+    EXPECT_NEAR(number(f[0]), static_cast<double>(i - 1) / 600, 1e-6);
+    EXPECT_NEAR(number(f[2]), 1.2, step_mvv);    // slot 1: constant 1.2 mV/V
+    EXPECT_NEAR(number(f[3]), -0.8, step_mvv);   // slot 3: constant -0.8 mV/V
+    EXPECT_NEAR(number(f[5]), 23.5, 0.6);        // slot 6: K thermocouple, 23.5 +- 0.5 degC
+    EXPECT_EQ(f[6], "165");                      // slot 8: input lines 0x00A5
+    double v0 = number(f[1]), v5 = number(f[4]);
+    ch0.push_back(v0);
+    lo0 = std::min(lo0, v0), hi0 = std::max(hi0, v0);
+    lo5 = std::min(lo5, v5), hi5 = std::max(hi5, v5);
+  }
+  // Slot 0: 0.5 + sin(2 pi t) mV/V; 1.5 s of it reach both peaks.
+  EXPECT_NEAR(hi0, 1.5, 0.002);
+  EXPECT_NEAR(lo0, -0.5, 0.002);
+  // The scans follow the sine at 1 Hz: the value a quarter period on is the derivative's image.
+  for (size_t i = 0; i + 150 < ch0.size(); i += 37) {
+    double a = ch0[i] - 0.5, b = ch0[i + 150] - 0.5;  // 150 scans = 0.25 s = 90 degrees
+    EXPECT_NEAR(a * a + b * b, 1.0, 0.01) << "scan " << i;
+  }
+  // Slot 5: 2.5 + 1.5 sin(pi t) V over 1.5 s reaches its maximum 4 V, its minimum is at least 1 V.
+  EXPECT_LE(hi5, 4.0 + 0.001);
+  EXPECT_GE(lo5, 1.0 - 0.001);
+  EXPECT_GT(hi5 - lo5, 1.5);
+
+  // The summary names every channel with minimum, mean and maximum.
+  EXPECT_NE(r.out.find("Acquired 900 scans of 6 channels at 600 Hz (1.50 s)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1.2000   1.2000   1.2000  mV/V"), std::string::npos) << r.out;
+}
+
+TEST(Acquire, JsonSummaryAndValuesWithoutAFile) {
+  ToolResult r = run_tool({"--json", "acquire", "--rate", "100", "--duration", "0.3", "--channels", "4"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  json_mini::Value v = json_mini::parse(lines_of(r.out).at(0));
+  EXPECT_EQ(v["rate_hz"].number, 100);
+  EXPECT_EQ(v["scans"].number, 30);
+  const auto& c = v["channels"][0];
+  EXPECT_EQ(c["unit"].string, "mV/V");
+  EXPECT_NEAR(c["min"].number, 1.5, 0.0002);
+  EXPECT_NEAR(c["max"].number, 1.5, 0.0002);
+  EXPECT_EQ(c["values"].size(), 30u);
+  EXPECT_EQ(c["overflows"].number, 0);
+}
+
+TEST(Acquire, CsvOnStandardOutputAndPretriggerShiftsTheTime) {
+  ToolResult r = run_tool({"acquire", "--rate", "1200", "--scans", "60", "--channels", "1", "--trigger", "software",
+                           "--pretrigger", "12"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 61u);
+  EXPECT_EQ(lines[1].substr(0, lines[1].find(',')), "-0.0100000");
+  EXPECT_EQ(lines[13].substr(0, lines[13].find(',')), "0.0000000");
+}
+
+TEST(Acquire, InternalTriggerOnALevel) {
+  // Slot 0 is a 1 Hz sine from -0.5 to 1.5 mV/V: a rising edge through 1.0 comes within a second.
+  ToolResult r = run_tool({"--json", "acquire", "--rate", "600", "--scans", "60", "--channels", "0", "--trigger",
+                           "internal", "--trigger-channel", "0", "--trigger-level", "1.0", "--trigger-condition",
+                           "rising", "--wait", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  json_mini::Value v = json_mini::parse(lines_of(r.out).at(0));
+  const auto& values = v["channels"][0]["values"];
+  ASSERT_EQ(values.size(), 60u);
+  EXPECT_NEAR(values[0].number, 1.0, 0.05);                 // starts at the level
+  EXPECT_GT(values[59].number, values[0].number);           // and rises
+
+  r = run_tool({"acquire", "--trigger", "internal", "--trigger-channel", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("needs --trigger-channel (0 to 7) and --trigger-level"), std::string::npos) << r.err;
+}
+
+TEST(Acquire, ExternalTriggerThatNeverComesTimesOut) {
+  ToolResult r = run_tool({"acquire", "--rate", "100", "--scans", "10", "--channels", "1", "--trigger", "external",
+                           "--wait", "0.5"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No trigger came within 0.5 s (--wait); the acquisition was stopped."), std::string::npos) << r.err;
+}
+
+TEST(Acquire, OutputThatCannotBeWrittenFailsBeforeMeasuring) {
+  testkit::TempDir dir;
+  ToolResult r = run_tool({"acquire", "--scans", "10", "--output", dir.file("no/such/dir.csv")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot be created"), std::string::npos) << r.err;
+  r = run_tool({"acquire", "--rate", "7 Hz"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("\"7 Hz\" is not a measuring rate; possible are: \"1 Hz\" (6300)"), std::string::npos) << r.err;
+}
+
+TEST(Acquire, PlotHasAxesTicksAndALegendPerUnit) {
+  testkit::TempDir dir;
+  const std::string svg_path = dir.file("plot.svg");
+  ToolResult r = run_tool({"acquire", "--rate", "300", "--duration", "1", "--channels", "0,1,5", "--output",
+                           dir.file("p.csv"), "--plot", svg_path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string svg = testkit::read_file(svg_path);
+  ASSERT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svg.find("</svg>"), std::string::npos);
+  // Two panels (mV/V and V), each with its unit on the axis, every series in the legend.
+  EXPECT_NE(svg.find(">mV/V</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">V</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">0: Channel0 [mV/V]</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">1: Channel1 [mV/V]</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">5: Channel5 [V]</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">time [s]</text>"), std::string::npos);
+  size_t paths = 0;
+  for (size_t at = svg.find("<path "); at != std::string::npos; at = svg.find("<path ", at + 1)) ++paths;
+  EXPECT_EQ(paths, 3u);
+  // Time ticks from 0 to 1 s.
+  EXPECT_NE(svg.find(">0.0</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">1.0</text>"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The tool's commands run as a user runs them: exit statuses, --json read back, errors as
+// sentences, the German edition, offline mode and ports that cannot be used.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "json_mini.h"
+#include "run_tool.h"
+#include "testkit/pty_pair.h"
+
+using json_mini::Value;
+
+namespace {
+
+Value json_line(const std::string& text, size_t index = 0) {
+  auto lines = lines_of(text);
+  if (index >= lines.size()) throw std::runtime_error("no JSON line " + std::to_string(index) + " in: " + text);
+  return json_mini::parse(lines[index]);
+}
+
+const Value& channel(const Value& show, int c) {
+  for (const auto& ch : show["channels"].array) {
+    if (static_cast<int>(ch["channel"].number) == c) return ch;
+  }
+  throw std::runtime_error("channel missing");
+}
+
+TEST(CommandLine, UsageErrorsExitWithTwoAndSaySo) {
+  ToolResult r = run_tool({});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("No command given"), std::string::npos) << r.err;
+
+  r = run_tool({"frobnicate"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Unknown command \"frobnicate\""), std::string::npos) << r.err;
+
+  r = run_tool({"--port", "COM9", "info"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("\"COM9\" is not a port"), std::string::npos) << r.err;
+
+  r = run_tool({"acquire", "--rate"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--rate of acquire needs a value"), std::string::npos) << r.err;
+
+  r = run_tool({"info", "+"});
+  EXPECT_EQ(r.status, 2);
+
+  r = run_tool({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("slot 6: thermocouple K"), std::string::npos);
+}
+
+TEST(CommandLine, InfoNamesEveryDeviceOfTheSimulatedChain) {
+  ToolResult r = run_tool({"--devices", "3", "--json", "info"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value info = json_line(r.out);
+  EXPECT_EQ(info["command"].string, "info");
+  EXPECT_EQ(info["channels"].number, 30);
+  EXPECT_EQ(info["driver_version"].string, "2.00");
+  EXPECT_FALSE(info["offline"].boolean);
+  ASSERT_EQ(info["chain"].size(), 3u);
+  EXPECT_EQ(info["chain"][2]["first_channel"].number, 20);
+  EXPECT_EQ(info["chain"][2]["serial_number"].string, "47112");
+  EXPECT_EQ(info["rate"]["text"].string, "9600 Hz");
+
+  r = run_tool({"info"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Channels:          10 (1 device of 10 slots)"), std::string::npos) << r.out;
+}
+
+TEST(CommandLine, ShowGivesTheGridColumnsAndLiveValuesOfTheSimulator) {
+  ToolResult r = run_tool({"show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(r.out);
+  ASSERT_GE(lines.size(), 13u);
+  for (const char* header : {"Chan.", "Name", "Trans.", "Meas. Rng.", "Filter", "Tare", "Shunt", "Tare Val.", "Meas. Value"}) {
+    EXPECT_NE(lines[1].find(header), std::string::npos) << header;
+  }
+  EXPECT_NE(r.out.find("1.2000 mV/V"), std::string::npos) << r.out;  // slot 1: constant 1.2 mV/V
+  EXPECT_NE(r.out.find("0x00A5"), std::string::npos);                // slot 8: digital inputs
+
+  r = run_tool({"show", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value show = json_line(r.out);
+  ASSERT_EQ(show["channels"].size(), 10u);
+  EXPECT_NEAR(channel(show, 4)["value"].number, 1.5, 0.0002);
+  EXPECT_NEAR(channel(show, 3)["value"].number, -0.8, 0.0002);
+  EXPECT_EQ(channel(show, 6)["transducer"]["id"].number, 451);
+  EXPECT_EQ(channel(show, 6)["unit"].string, "\xC2\xB0" "C");  // UTF-8 degree sign
+  EXPECT_NEAR(channel(show, 6)["value"].number, 23.5, 0.7);
+  EXPECT_EQ(channel(show, 8)["value"].number, 0xA5);
+}
+
+TEST(CommandLine, SetTakesIndexStringsOrIdsAndChainedCommandsSeeTheChange) {
+  ToolResult r = run_tool({"--json", "set", "4", "range", "125 mV/V", "+", "set", "5", "range", "711", "+",
+                           "set", "6", "transducer", "thermocouple J", "+", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value show = json_line(r.out, 3);
+  EXPECT_EQ(channel(show, 4)["range"]["id"].number, 702);
+  EXPECT_EQ(channel(show, 5)["range"]["id"].number, 711);
+  EXPECT_EQ(channel(show, 6)["transducer"]["id"].number, 450);
+  // 1.5 mV/V on the 125 mV/V range is 300 counts of 25000: still 1.5 within one count.
+  EXPECT_NEAR(channel(show, 4)["value"].number, 1.5, 125.0 / 25000);
+
+  // Blanks and case do not matter; a bare number names a rate in Hz.
+  r = run_tool({"--json", "set", "4", "range", "125MV/V", "+", "set-device", "rate", "600"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json_line(r.out, 1)["rate"]["id"].number, 6313);
+}
+
+TEST(CommandLine, ErrorsAreSentences) {
+  // A value the channel cannot take lists what it can.
+  ToolResult r = run_tool({"set", "4", "range", "10 V"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\"10 V\" is not a possible range for channel 4 (KX4, full bridge); possible are: \"3 mV/V\" (700)"),
+            std::string::npos)
+      << r.err;
+  // The device refuses a tare value beyond its 16-bit range: its error number with the driver's text.
+  r = run_tool({"set", "4", "tare", "10"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("10005 wrong value of parm."), std::string::npos) << r.err;
+  // A library status by its meaning.
+  r = run_tool({"set-device", "channels", "20"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the number of channels can be changed offline only (status -106)"), std::string::npos) << r.err;
+  r = run_tool({"set", "12", "range", "700"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Channel 12 does not exist: the chain has 10 channels"), std::string::npos) << r.err;
+  r = run_tool({"set", "4", "colour", "red"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("\"colour\" is not a channel setting"), std::string::npos) << r.err;
+  r = run_tool({"set", "1", "amplifier", "KX1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("fixed by the hardware"), std::string::npos) << r.err;
+  // Nothing measured offline.
+  r = run_tool({"--port", "offline", "acquire"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("An acquisition needs a device"), std::string::npos) << r.err;
+}
+
+TEST(CommandLine, GermanEditionShowsAndTakesGermanTexts) {
+  ToolResult r = run_tool({"--lang", "de", "--json", "set", "0", "transducer", "Halbbr\xC3\xBC" "cke", "+", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value show = json_line(r.out, 1);
+  EXPECT_EQ(channel(show, 0)["transducer"]["id"].number, 351);
+  EXPECT_EQ(channel(show, 0)["transducer"]["text"].string, "Halbbr\xC3\xBC" "cke");
+  EXPECT_EQ(channel(show, 1)["name"].string, "Kanal 1");
+
+  r = run_tool({"--lang", "de", "set", "4", "tare", "10"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("10005 falscher Parameterwert."), std::string::npos) << r.err;
+  r = run_tool({"--lang", "de", "show"});
+  EXPECT_NE(r.out.find("Me\xC3\x9F" "wert"), std::string::npos) << r.out;  // grid header 615
+}
+
+TEST(CommandLine, OfflineModeChecksSettingsInMemory) {
+  ToolResult r = run_tool({"--port", "offline", "--devices", "2", "--json", "set", "15", "amplifier", "KX1", "+",
+                           "set", "15", "transducer", "PT100", "+", "show", "--channels", "15"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value show = json_line(r.out, 2);
+  EXPECT_TRUE(show["offline"].boolean);
+  const Value& c15 = channel(show, 15);
+  EXPECT_EQ(c15["amplifier"]["id"].number, 5054);
+  EXPECT_EQ(c15["range"]["id"].number, 730);  // corrected to the first range PT100 allows
+  EXPECT_EQ(c15["value"].type, Value::Type::kNull);
+
+  r = run_tool({"--port", "offline", "show"});
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("OFFLINE"), std::string::npos);
+  // Only slots 4 to 7 take another amplifier.
+  r = run_tool({"--port", "offline", "set", "2", "amplifier", "KX1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("slots 4 to 7"), std::string::npos) << r.err;
+  r = run_tool({"--port", "offline", "--json", "tare", "0-3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json_line(r.out)["channels"].size(), 4u);
+}
+
+TEST(CommandLine, TareZeroesTheChosenChannels) {
+  ToolResult r = run_tool({"--json", "tare", "1,4", "+", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value tare = json_line(r.out, 0);
+  ASSERT_EQ(tare["channels"].size(), 2u);
+  EXPECT_NEAR(tare["channels"][0]["tare_value"].number, 1.2, 0.0002);
+  EXPECT_NEAR(tare["channels"][1]["tare_value"].number, 1.5, 0.0002);
+  Value show = json_line(r.out, 1);
+  EXPECT_NEAR(channel(show, 4)["value"].number, 0.0, 0.0002);      // net of the tare value
+  EXPECT_NEAR(channel(show, 3)["value"].number, -0.8, 0.0002);     // not tared
+  EXPECT_FALSE(channel(show, 3)["tare"].boolean);
+
+  r = run_tool({"tare", "8"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Channel 8 (digital I/O) cannot be tared."), std::string::npos) << r.err;
+}
+
+TEST(CommandLine, ReadGivesTheAskedNumberOfReadings) {
+  ToolResult r = run_tool({"--json", "read", "--count", "3", "--interval", "50ms", "--channels", "1,8"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 3u);
+  Value last = json_mini::parse(lines[2]);
+  EXPECT_EQ(last["reading"].number, 2);
+  EXPECT_GE(last["time_s"].number, 0.09);
+  ASSERT_EQ(last["channels"].size(), 2u);
+  EXPECT_NEAR(last["channels"][0]["value"].number, 1.2, 0.0002);
+  EXPECT_EQ(last["channels"][1]["value"].number, 0xA5);
+
+  r = run_tool({"read", "--count", "2", "--channels", "4"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(lines_of(r.out).size(), 7u);  // two tables of three lines and a blank between
+}
+
+TEST(CommandLine, ShuntCalibrationSetsTheScaleFactorOfShuntChannelsOnly) {
+  ToolResult r = run_tool({"--json", "shunt-cal", "4,7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value cal = json_line(r.out);
+  ASSERT_EQ(cal["channels"].size(), 1u);
+  EXPECT_EQ(cal["channels"][0]["channel"].number, 7);
+  EXPECT_NE(cal["channels"][0]["scale_factor"].number, 1.0);
+  EXPECT_NE(r.err.find("Channel 4 (KX4) has no shunt calibration; skipped."), std::string::npos) << r.err;
+
+  r = run_tool({"shunt-cal", "0-3"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("has a calibratable shunt"), std::string::npos) << r.err;
+}
+
+TEST(Ports, UnusablePortsSayWhy) {
+  testkit::TempDir dir;
+  ToolResult r = run_tool({"--port", "COM3", "info"}, {{"LINKAR32_COM3", dir.file("no-such-tty")}});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot open COM3: the device " + dir.file("no-such-tty") + " does not exist (missing)."),
+            std::string::npos)
+      << r.err;
+
+  // Another program holds the line.
+  testkit::PtyPair pty;
+  int holder = open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  r = run_tool({"--port", "COM2", "info"}, {{"LINKAR32_COM2", pty.slave_path()}});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("is in use by another program (busy)"), std::string::npos) << r.err;
+  close(holder);
+
+  // A line with nothing on it.
+  r = run_tool({"--port", "COM2", "--timeout", "200", "info"}, {{"LINKAR32_COM2", pty.slave_path()}});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No Corvane answers on COM2: no answer from the amplifier within the time-out"), std::string::npos)
+      << r.err;
+
+  if (geteuid() != 0) {  // root opens anything
+    std::string locked = dir.file("locked-tty");
+    testkit::write_file(locked, "");
+    chmod(locked.c_str(), 0);
+    r = run_tool({"--port", "COM4", "info"}, {{"LINKAR32_COM4", locked}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no permission to open " + locked + " (add the user to the dialout group"), std::string::npos)
+        << r.err;
+  }
+}
+
+TEST(Ports, CommunicationLogRecordsTheExchange) {
+  testkit::TempDir dir;
+  ToolResult r = run_tool({"--log", dir.file("comm.log"), "info"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string log = testkit::read_file(dir.file("comm.log"));
+  EXPECT_NE(log.find("EST?"), std::string::npos) << log;
+  EXPECT_NE(log.find("IDN?"), std::string::npos);
+
+  r = run_tool({"--log", dir.file("missing-folder/comm.log"), "info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot be opened for writing"), std::string::npos) << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// Runs the corvane program as a user would: arguments, environment additions, captured standard
+// output and error, and the exit status.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "testkit/temp_dir.h"
+
+struct ToolResult {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) {
+  testkit::TempDir dir;
+  const std::string out_path = dir.file("out"), err_path = dir.file("err");
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int null = open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+    std::vector<char*> argv;
+    std::string tool = CORVANE_TOOL;
+    argv.push_back(tool.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(tool.c_str(), argv.data());
+    _exit(127);
+  }
+  ToolResult r;
+  int st = 0;
+  waitpid(pid, &st, 0);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  r.out = testkit::read_file(out_path);
+  r.err = testkit::read_file(err_path);
+  return r;
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    if (nl == std::string::npos) nl = text.size();
+    out.push_back(text.substr(start, nl - start));
+    start = nl + 1;
+  }
+  return out;
+}
