@@ -31,6 +31,7 @@ void cmd_save(Session& s, const std::vector<std::string>& words) {
   const bool text = is_text_name(path);
   s.check(s.driver().CV_WriteSettings(path.c_str(), text ? kFormText : kFormBinary), "Saving the setup to " + path + " failed",
           StatusContext::kFile);
+  if (!s.confirm()) return;
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "save").field("file", path).field("form", text ? "text" : "binary").end_object();
@@ -79,6 +80,7 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
   if (!refused.empty()) {
     throw CommandError("Loaded " + path + ", but the device did not take these channels:" + refused);
   }
+  if (!s.confirm()) return;
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "load").field("file", path).field("channels", s.channel_count());

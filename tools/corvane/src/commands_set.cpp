@@ -175,6 +175,7 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
   }
   std::vector<int32_t> channels = parse_channel_list(args.positional[0], s.channel_count());
   for (int32_t c : channels) set_one_channel(s, c, *setting, args.positional[2]);
+  if (!s.confirm()) return;
   const Driver& d = s.driver();
   if (s.json()) {
     JsonWriter j;
@@ -219,6 +220,7 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
     check_save(s, d.CV_SaveDevSettings(setting->selector),
                s.offline() ? what + " is not allowed" : "Sending the " + std::string(setting->name) + " to the device failed");
   }
+  if (!s.confirm()) return;
   int32_t rate = 0, ftype = 0, ffreq = 0, count = 0;
   d.CV_GetDevSettings(kCvDevRate, &rate);
   d.CV_GetDevSettings(kCvDevFilterType, &ftype);

@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --log FILE       write the communication log to FILE\n"
     "  --lang en|de     driver edition: English (default) or German texts\n"
     "  --json           machine-readable output: one JSON document per line\n"
+    "  --quiet, -q      no confirmations from set, set-device, save and load\n"
     "\n"
     "Commands:\n"
     "  info                         identity of driver, line and every device of the chain\n"
@@ -111,6 +112,8 @@ Invocation parse(int argc, char** argv) {
       inv.help = true;
     } else if (a == "--json") {
       inv.global.json = true;
+    } else if (a == "--quiet" || a == "-q") {
+      inv.global.quiet = true;
     } else if (a == "--port") {
       std::string text = take();
       auto port = parse_port(text);

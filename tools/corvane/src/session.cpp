@@ -104,10 +104,18 @@ void Session::open_line() {
       break;
     }
     case PortSpec::Kind::kSerial:
-    case PortSpec::Kind::kParallel:
       path = port_device_path(port);
       status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
+    case PortSpec::Kind::kParallel: {
+      path = port_device_path(port);
+      // A missing device is named before the library is asked to open it.
+      std::string why = diagnose_port(path);
+      if (!why.empty()) throw CommandError("Cannot open " + port.text + ": " + why + ".");
+      // The baud option is the parallel mode here: 1 nibble, 2 bit 8, 3 byte, 4 EPP.
+      status = driver_.CV_OpenPort(port.number, options_.baud == 9600 ? 1 : options_.baud, "e", 8, 1, kReceiveBuffer);
+      break;
+    }
     case PortSpec::Kind::kTcp:
       status = QBX_OpenPort(kQbxPortTcp, 1, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
       break;
@@ -129,6 +137,13 @@ void Session::open_line() {
     }
     if (why.empty()) why = describe(status);
     throw CommandError("Cannot open " + port.text + ": " + why + ".");
+  }
+  // An interface library without support for a port kind accepts its number and opens nothing.
+  int32_t index = 0, handle = 0;
+  if (QBX_GetSocket(sim_ ? kQbxPortCom1 : port.number, 1, &index, &handle) == kQbxPortNotOpen) {
+    const char* kind = port.kind == PortSpec::Kind::kParallel ? "parallel" : port.kind == PortSpec::Kind::kUsb ? "USB" : "these";
+    throw CommandError("Cannot open " + port.text + ": the interface library of this build does not open " + kind +
+                       " ports yet.");
   }
   port_open_ = true;
 }

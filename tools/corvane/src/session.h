@@ -25,6 +25,7 @@ struct GlobalOptions {
   std::string log_file;
   std::string language = "en";
   bool json = false;
+  bool quiet = false;       // set, set-device, save and load print nothing on success
 };
 
 // A failure a command reports: the sentence for standard error and the exit status.
@@ -56,6 +57,8 @@ class Session {
   const GlobalOptions& options() const { return options_; }
   bool offline() const { return options_.port.kind == PortSpec::Kind::kOffline; }
   bool json() const { return options_.json; }
+  // Whether a confirmation (not a result) is to be printed.
+  bool confirm() const { return !options_.quiet || options_.json; }
   int32_t channel_count() const;
 
   // Throws CommandError("<what>: <meaning of status>.") when status is not 0.

@@ -14,7 +14,6 @@ struct Meaning {
 
 // Driver statuses (negative) and interface statuses passed up on the line.
 const Meaning kDeviceMeanings[] = {
-    {kCvNoIndexString, "no text is known for this id"},
     {kCvOutOfMemory, "out of memory in the driver"},
     {kCvNoResource, "text resource not found"},
     {kCvUnknownSelector, "the setting is not handled by this operation"},

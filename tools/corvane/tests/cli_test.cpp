@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "corvane_sim/engine.h"
+#include "corvane_sim/server.h"
 #include "json_mini.h"
 #include "run_tool.h"
 #include "testkit/pty_pair.h"
@@ -260,6 +262,38 @@ TEST(Ports, UnusablePortsSayWhy) {
     EXPECT_NE(r.err.find("no permission to open " + locked + " (add the user to the dialout group"), std::string::npos)
         << r.err;
   }
+}
+
+TEST(Ports, NetworkCorvaneOverTcp) {
+  corvane_sim::EngineConfig config;
+  config.devices = 2;
+  corvane_sim::Engine engine(config);
+  engine.set_source(13, corvane_sim::SignalSource::constant(-2.25));
+  corvane_sim::TcpServer server(engine);
+  const uint16_t port = server.start();
+  ToolResult r = run_tool({"--port", "tcp:127.0.0.1:" + std::to_string(port), "--json", "info", "+", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json_line(r.out, 0)["channels"].number, 20);
+  EXPECT_NEAR(channel(json_line(r.out, 1), 13)["value"].number, -2.25, 0.0002);
+  server.stop();
+
+  r = run_tool({"--port", "tcp:127.0.0.1:" + std::to_string(port), "info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot open tcp:127.0.0.1:" + std::to_string(port) + ": no connection to 127.0.0.1:"),
+            std::string::npos)
+      << r.err;
+  r = run_tool({"--port", "tcp:no-such-host.invalid", "info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the host name no-such-host.invalid is not known"), std::string::npos) << r.err;
+}
+
+TEST(Ports, MissingParallelPort) {
+  testkit::TempDir dir;
+  ToolResult r = run_tool({"--port", "LPT2", "info"}, {{"LINKAR32_LPT2", dir.file("parport9")}});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot open LPT2: the device " + dir.file("parport9") + " does not exist (missing)."),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(Ports, CommunicationLogRecordsTheExchange) {
