@@ -2,7 +2,7 @@
 // in the columns of the setup program's channel grid).
 #include <iostream>
 
-#include "channel_view.h"
+#include "channel_output.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "linkar32.h"
@@ -98,14 +98,10 @@ void cmd_info(Session& s, const std::vector<std::string>& words) {
         .field("interface_version", latin1_to_utf8(comlib))
         .field("port", s.options().port.text)
         .field("offline", s.offline())
-        .field("device_name", device_name(d))
         .field("serial_number", dev_text(d, kCvDevSerial))
-        .field("program_version", dev_text(d, kCvDevVersion))
-        .field("channels", channels)
-        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
-        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
-        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
-        .key("chain").begin_array();
+        .field("program_version", dev_text(d, kCvDevVersion));
+    write_device_settings(j, d);
+    j.key("chain").begin_array();
     for (int32_t k = 0; k < devices && k < kChainRows; ++k) {
       j.begin_object()
           .field("device", k)
@@ -153,43 +149,16 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "show").field("offline", s.offline());
-    j.key("device").begin_object()
-        .field("name", device_name(d))
-        .field("channels", count)
-        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
-        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
-        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
-        .end_object();
+    j.key("device").begin_object();
+    write_device_settings(j, d);
+    j.end_object();
     j.key("channels").begin_array();
     for (int32_t c : list) {
       ChannelView v = read_channel(d, c);
-      auto idfield = [&](const char* name, int32_t id) {
-        j.key(name).begin_object().field("id", id).field("text", id_text(d, id)).end_object();
-      };
-      j.begin_object().field("channel", c).field("name", v.name);
-      idfield("amplifier", v.amplifier);
-      idfield("state", v.state);
-      idfield("transducer", v.transducer);
-      idfield("range", v.range);
-      idfield("filter", v.filter_mode);
-      j.field("unit", v.display_unit())
-          .field("range_value", v.range_value)
-          .field("measuring", v.measuring())
-          .field("tare", v.taring())
-          .field("shunt", v.signal == kSignalShunt)
-          .field("tare_value", v.tare)
-          .field("scale_factor", v.scale);
+      j.begin_object();
+      write_channel_settings(j, d, v);
       j.key("value");
-      if (reading == Reading::kDone && v.measuring() && !v.inactive()) {
-        if (v.digital_io()) {
-          j.value(static_cast<long long>(v.digital));
-        } else {
-          std::string word = overflow_word(v.measured);
-          if (word.empty()) j.value(v.measured); else j.value(word);
-        }
-      } else {
-        j.null();
-      }
+      write_measured_value(j, v, reading == Reading::kDone && v.measuring());
       j.end_object();
     }
     j.end_array().end_object();

@@ -3,12 +3,11 @@
 #include <iostream>
 #include <thread>
 
-#include "channel_view.h"
+#include "channel_output.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "terminal.h"
 #include "text_codec.h"
-#include "text_table.h"
 
 namespace corvane_cli {
 namespace {
@@ -87,17 +86,9 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  TextTable t;
-  t.add_column("Chan.", TextTable::Align::kRight);
-  t.add_column("Name", TextTable::Align::kLeft);
-  t.add_column("Tare value", TextTable::Align::kRight);
-  for (int32_t c : list) {
-    ChannelView v = read_channel(d, c);
-    t.add_row({std::to_string(c), v.name, v.format(v.tare)});
-  }
   std::cout << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
             << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
-            << t.render() << std::flush;
+            << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); }) << std::flush;
 }
 
 void cmd_read(Session& s, const std::vector<std::string>& words) {
@@ -132,27 +123,16 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
       for (int32_t c : list) {
         ChannelView v = read_channel(d, c);
         j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit()).key("value");
-        std::string word = overflow_word(v.measured);
-        if (s.offline()) j.null();
-        else if (v.digital_io()) j.value(static_cast<long long>(v.digital));
-        else if (!word.empty()) j.value(word);
-        else j.value(v.measured);
+        write_measured_value(j, v, !s.offline());
         j.end_object();
       }
       j.end_array().end_object();
       print_line(j.text());
       continue;
     }
-    TextTable table;
-    table.add_column("Chan.", TextTable::Align::kRight);
-    table.add_column("Name", TextTable::Align::kLeft);
-    table.add_column("Meas. Value", TextTable::Align::kRight);
-    for (int32_t c : list) {
-      ChannelView v = read_channel(d, c);
-      table.add_row({std::to_string(c), v.name,
-                     s.offline() ? "OFFLINE" : v.format(v.digital_io() ? static_cast<float>(v.digital) : v.measured)});
-    }
-    std::string text = table.render();
+    std::string text = channel_table(d, list, "Meas. Value", [&](const ChannelView& v) {
+      return s.offline() ? std::string("OFFLINE") : v.format(v.digital_io() ? static_cast<float>(v.digital) : v.measured);
+    });
     if (live) {
       // Back to the first line of the previous table, then overwrite it line by line.
       if (lines_drawn) std::cout << "\x1b[" << lines_drawn << "A";
@@ -207,15 +187,9 @@ void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  TextTable t;
-  t.add_column("Chan.", TextTable::Align::kRight);
-  t.add_column("Name", TextTable::Align::kLeft);
-  t.add_column("Scale factor", TextTable::Align::kRight);
-  for (int32_t c : calibrated) {
-    ChannelView v = read_channel(d, c);
-    t.add_row({std::to_string(c), v.name, format_number(v.scale)});
-  }
-  std::cout << "Shunt calibration done:\n" << t.render() << std::flush;
+  std::cout << "Shunt calibration done:\n"
+            << channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) { return format_number(v.scale); })
+            << std::flush;
 }
 
 }  // namespace corvane_cli

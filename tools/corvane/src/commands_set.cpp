@@ -3,7 +3,7 @@
 // device (offline: checked and corrected by the driver's rules).
 #include <iostream>
 
-#include "channel_view.h"
+#include "channel_output.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "settings_names.h"
@@ -68,20 +68,6 @@ int32_t channel_id_value(const Session& s, const ChannelView& v, const SettingNa
                        "; possible are: " + list_texts(d, possible) + ".");
   }
   return id;
-}
-
-void write_channel_json(JsonWriter& j, const Driver& d, const ChannelView& v) {
-  auto idfield = [&](const char* name, int32_t id) {
-    j.key(name).begin_object().field("id", id).field("text", id_text(d, id)).end_object();
-  };
-  j.begin_object().field("channel", v.channel).field("name", v.name);
-  idfield("amplifier", v.amplifier);
-  idfield("state", v.state);
-  idfield("transducer", v.transducer);
-  idfield("range", v.range);
-  idfield("filter", v.filter_mode);
-  j.field("unit", v.display_unit()).field("tare_value", v.tare).field("shunt", v.signal == kSignalShunt);
-  j.field("digital", v.digital).end_object();
 }
 
 std::string channel_summary(const Driver& d, const ChannelView& v) {
@@ -180,7 +166,11 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "set").field("setting", setting->name).key("channels").begin_array();
-    for (int32_t c : channels) write_channel_json(j, d, read_channel(d, c));
+    for (int32_t c : channels) {
+      j.begin_object();
+      write_channel_settings(j, d, read_channel(d, c));
+      j.end_object();
+    }
     j.end_array().end_object();
     print_line(j.text());
     return;
@@ -221,26 +211,20 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
                s.offline() ? what + " is not allowed" : "Sending the " + std::string(setting->name) + " to the device failed");
   }
   if (!s.confirm()) return;
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "set-device").field("setting", setting->name);
+    write_device_settings(j, d);
+    j.end_object();
+    print_line(j.text());
+    return;
+  }
   int32_t rate = 0, ftype = 0, ffreq = 0, count = 0;
   d.CV_GetDevSettings(kCvDevRate, &rate);
   d.CV_GetDevSettings(kCvDevFilterType, &ftype);
   d.CV_GetDevSettings(kCvDevFilterFrequency, &ffreq);
   d.CV_GetDevSettings(kCvDevChannelCount, &count);
   const std::string name = device_name(d);
-  if (s.json()) {
-    JsonWriter j;
-    j.begin_object()
-        .field("command", "set-device")
-        .field("setting", setting->name)
-        .field("name", name)
-        .field("channels", count)
-        .key("rate").begin_object().field("id", rate).field("text", id_text(d, rate)).end_object()
-        .key("filter_type").begin_object().field("id", ftype).field("text", id_text(d, ftype)).end_object()
-        .key("filter_frequency").begin_object().field("id", ffreq).field("text", id_text(d, ffreq)).end_object()
-        .end_object();
-    print_line(j.text());
-    return;
-  }
   print_line("Device " + name + ": " + std::to_string(count) + " channels, measuring rate " +
              id_text(d, rate) + ", filter " + id_text(d, ftype) + " " + id_text(d, ffreq));
 }

@@ -1,0 +1,67 @@
+// Shared JSON fields and tables of channels.
+#include "channel_output.h"
+
+#include "text_table.h"
+
+namespace corvane_cli {
+
+void write_id(JsonWriter& j, const Driver& d, const char* name, int32_t id) {
+  j.key(name).begin_object().field("id", id).field("text", id_text(d, id)).end_object();
+}
+
+void write_device_settings(JsonWriter& j, const Driver& d) {
+  int32_t count = 0, rate = 0, ftype = 0, ffreq = 0;
+  d.CV_GetDevSettings(kCvDevChannelCount, &count);
+  d.CV_GetDevSettings(kCvDevRate, &rate);
+  d.CV_GetDevSettings(kCvDevFilterType, &ftype);
+  d.CV_GetDevSettings(kCvDevFilterFrequency, &ffreq);
+  j.field("name", device_name(d)).field("channels", count);
+  write_id(j, d, "rate", rate);
+  write_id(j, d, "filter_type", ftype);
+  write_id(j, d, "filter_frequency", ffreq);
+}
+
+void write_channel_settings(JsonWriter& j, const Driver& d, const ChannelView& v) {
+  j.field("channel", v.channel).field("name", v.name);
+  write_id(j, d, "amplifier", v.amplifier);
+  write_id(j, d, "state", v.state);
+  write_id(j, d, "transducer", v.transducer);
+  write_id(j, d, "range", v.range);
+  write_id(j, d, "filter", v.filter_mode);
+  j.field("unit", v.display_unit())
+      .field("range_value", v.range_value)
+      .field("measuring", v.measuring())
+      .field("tare", v.taring())
+      .field("shunt", v.signal == kSignalShunt)
+      .field("tare_value", v.tare)
+      .field("scale_factor", v.scale)
+      .field("digital", v.digital);
+}
+
+void write_measured_value(JsonWriter& j, const ChannelView& v, bool available) {
+  if (!available || v.inactive()) {
+    j.null();
+    return;
+  }
+  if (v.digital_io()) {
+    j.value(static_cast<long long>(v.digital));
+    return;
+  }
+  std::string word = overflow_word(v.measured);
+  if (word.empty()) j.value(v.measured); else j.value(word);
+}
+
+std::string channel_table(const Driver& d, const std::vector<int32_t>& channels, const std::string& header,
+                          const std::function<std::string(const ChannelView&)>& cell) {
+  TextTable t;
+  t.add_column("Chan.", TextTable::Align::kRight);
+  t.add_column("Name", TextTable::Align::kLeft);
+  t.add_column(header, TextTable::Align::kRight);
+  for (int32_t c : channels) {
+    ChannelView v = read_channel(d, c);
+    t.add_row({std::to_string(c), v.name, cell(v)});
+  }
+  return t.render();
+}
+
+}  // namespace corvane_cli

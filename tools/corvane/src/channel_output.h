@@ -1,0 +1,27 @@
+// Output pieces that several commands share: a channel's settings and value as JSON fields, and
+// the three-column table "Chan. / Name / <value>".
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "channel_view.h"
+#include "json_writer.h"
+
+namespace corvane_cli {
+
+// "name": {"id": id, "text": "<index string>"}.
+void write_id(JsonWriter& j, const Driver& d, const char* name, int32_t id);
+// The device's name, channel count, measuring rate and filter inside an open JSON object.
+void write_device_settings(JsonWriter& j, const Driver& d);
+// The fields of a channel's settings inside an open JSON object.
+void write_channel_settings(JsonWriter& j, const Driver& d, const ChannelView& v);
+// The measured value as a JSON value: the number, the digital word, an overflow word, or null
+// when there is none (offline, channel not measuring).
+void write_measured_value(JsonWriter& j, const ChannelView& v, bool available);
+// A table of channel number, name and one text per channel.
+std::string channel_table(const Driver& d, const std::vector<int32_t>& channels, const std::string& header,
+                          const std::function<std::string(const ChannelView&)>& cell);
+
+}  // namespace corvane_cli
