@@ -282,7 +282,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       if (stats[k].overflows) unit += " (" + std::to_string(stats[k].overflows) + " overflow)";
       t.add_row({std::to_string(v.channel), v.name, cell(stats[k].min), cell(stats[k].mean()), cell(stats[k].max), unit});
     }
-    std::cout << "Acquired " << done << " scans of " << n << " channels at " << format_number(hz) << " Hz ("
+    std::cout << "Acquired " << done << " scans of " << n << (n == 1 ? " channel" : " channels") << " at " << format_number(hz) << " Hz ("
               << format_fixed(static_cast<double>(done) / hz, 2) << " s) into " << args.get("--output")
               << (args.has("--plot") ? " and " + args.get("--plot") : "") << ":\n"
               << t.render() << std::flush;

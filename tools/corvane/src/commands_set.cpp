@@ -53,16 +53,17 @@ int32_t channel_id_value(const Session& s, const ChannelView& v, const SettingNa
     }
   }
   std::vector<int32_t> possible = possible_channel_values(d, v.channel, setting.selector);
-  if (setting.selector == kCvChanSignal) {
-    std::string f = fold(value);
-    if (f == "on") return kSignalShunt;
-    if (f == "off") return kSignalMeasure;
-  }
   if (possible.empty()) {
     throw CommandError("Channel " + std::to_string(v.channel) + " (" + id_text(d, v.amplifier) + ") has no " +
                        setting.name + " to set.");
   }
-  int32_t id = match_id(d, possible, value);
+  std::string wanted = value;
+  if (setting.selector == kCvChanSignal) {
+    // The shunt is switched on and off by choosing the shunt or the measuring signal.
+    if (fold(value) == "on") wanted = std::to_string(kSignalShunt);
+    if (fold(value) == "off") wanted = std::to_string(kSignalMeasure);
+  }
+  int32_t id = match_id(d, possible, wanted);
   if (id == 0) {
     throw CommandError("\"" + value + "\" is not a possible " + setting.name + " for " + channel_label(v, d) +
                        "; possible are: " + list_texts(d, possible) + ".");

@@ -224,6 +224,15 @@ TEST(CommandLine, ShuntCalibrationSetsTheScaleFactorOfShuntChannelsOnly) {
   EXPECT_NE(cal["channels"][0]["scale_factor"].number, 1.0);
   EXPECT_NE(r.err.find("Channel 4 (KX4) has no shunt calibration; skipped."), std::string::npos) << r.err;
 
+  // Switching the shunt on adds the simulator's 1.0 mV/V shunt signal to slot 7's 0.25 mV/V.
+  r = run_tool({"--json", "set", "7", "shunt", "on", "+", "show", "--channels", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(channel(json_line(r.out, 1), 7)["shunt"].boolean);
+  EXPECT_NEAR(channel(json_line(r.out, 1), 7)["value"].number, 1.25, 0.0002);
+  r = run_tool({"set", "4", "shunt", "on"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\"on\" is not a possible shunt for channel 4"), std::string::npos) << r.err;
+
   r = run_tool({"shunt-cal", "0-3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("has a calibratable shunt"), std::string::npos) << r.err;
