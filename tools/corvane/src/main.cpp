@@ -7,6 +7,7 @@
 
 #include "builtin_sim.h"
 #include "commands.h"
+#include "json_writer.h"
 #include "session.h"
 #include "text_codec.h"
 
@@ -180,12 +181,22 @@ int main(int argc, char** argv) {
     print_usage();
     return kExitOk;
   }
+  const char* current = inv.commands.front().first->name;
   try {
     Session session(inv.global);
     session.open();
-    for (const auto& [cmd, words] : inv.commands) cmd->run(session, words);
+    for (const auto& [cmd, words] : inv.commands) {
+      current = cmd->name;
+      cmd->run(session, words);
+    }
     session.close();
   } catch (const CommandError& e) {
+    if (inv.global.json) {
+      // The failure as a document of its own, so that a reader of standard output sees it too.
+      JsonWriter j;
+      j.begin_object().field("command", current).field("error", e.what()).field("exit_status", e.status).end_object();
+      std::cout << j.text() << '\n';
+    }
     std::cout << std::flush;
     std::cerr << "corvane: " << e.what() << "\n";
     return e.status;

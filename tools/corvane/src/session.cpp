@@ -70,8 +70,10 @@ void Session::open() {
     device_open_ = true;
     return;
   }
-  open_line();
+  // The time-out is process-wide: set before the port opens, it also governs the exchanges of a
+  // line-speed switch.
   QBX_SetTimeout(options_.timeout_ms);
+  open_line();
   int32_t est = 0;
   for (int i = 0; i < kErrorStatusQueries; ++i) est = driver_.CV_GetErrorStatus();
   if (est != 0) {

@@ -128,6 +128,13 @@ TEST(CommandLine, ErrorsAreSentences) {
   r = run_tool({"set-device", "channels", "20"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("the number of channels can be changed offline only (status -106)"), std::string::npos) << r.err;
+  // With --json the failure is also a document on standard output.
+  r = run_tool({"--json", "info", "+", "set", "4", "tare", "10"});
+  EXPECT_EQ(r.status, 1);
+  Value failure = json_line(r.out, 1);
+  EXPECT_EQ(failure["command"].string, "set");
+  EXPECT_EQ(failure["exit_status"].number, 1);
+  EXPECT_NE(failure["error"].string.find("10005 wrong value of parm"), std::string::npos);
   r = run_tool({"set", "12", "range", "700"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Channel 12 does not exist: the chain has 10 channels"), std::string::npos) << r.err;
