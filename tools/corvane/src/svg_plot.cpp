@@ -17,6 +17,7 @@ constexpr double kRight = 230;        // room for the legend
 constexpr double kTop = 50;           // title
 constexpr double kPanelHeight = 220;
 constexpr double kPanelGap = 45;      // time tick labels between panels
+constexpr double kLegendLine = 18;
 constexpr double kBottom = 55;        // time axis label
 constexpr double kOverflowLimit = 1e36;
 
@@ -88,8 +89,15 @@ std::string render_svg(const PlotData& data) {
     if (!members.count(u)) units.push_back(u);
     members[u].push_back(i);
   }
-  const size_t panels = std::max<size_t>(1, units.size());
-  const double height = kTop + static_cast<double>(panels) * kPanelHeight + static_cast<double>(panels - 1) * kPanelGap + kBottom;
+  // A panel is tall enough for its legend.
+  std::vector<double> panel_height, panel_top;
+  double height = kTop;
+  for (const auto& u : units) {
+    panel_top.push_back(height);
+    panel_height.push_back(std::max(kPanelHeight, kLegendLine * static_cast<double>(members[u].size()) + 10));
+    height += panel_height.back() + kPanelGap;
+  }
+  height += kBottom - (units.empty() ? 0 : kPanelGap);
   const double plot_w = kWidth - kLeft - kRight;
 
   Range tr;
@@ -107,11 +115,11 @@ std::string render_svg(const PlotData& data) {
   svg += "<text x=\"" + num(kWidth / 2) + "\" y=\"30\" font-size=\"18\" text-anchor=\"middle\" font-weight=\"bold\">" +
          esc(data.title) + "</text>\n";
 
-  size_t colour = 0;
   for (size_t p = 0; p < units.size(); ++p) {
     const std::string& unit = units[p];
-    const double top = kTop + static_cast<double>(p) * (kPanelHeight + kPanelGap);
-    const double bottom = top + kPanelHeight;
+    const double top = panel_top[p];
+    const double panel_h = panel_height[p];
+    const double bottom = top + panel_h;
     Range yr;
     for (size_t i : members[unit]) {
       for (double v : data.series[i].values) yr.add(v);
@@ -121,7 +129,7 @@ std::string render_svg(const PlotData& data) {
     double ystep = 1;
     std::vector<double> yticks = nice_ticks(yr.any ? yr.lo - margin : 0, yr.any ? yr.hi + margin : 1, 5, &ystep);
     const double y0 = yticks.front(), y1 = yticks.back();
-    auto ypos = [&](double v) { return bottom - (v - y0) / (y1 - y0) * kPanelHeight; };
+    auto ypos = [&](double v) { return bottom - (v - y0) / (y1 - y0) * panel_h; };
 
     // Grid, ticks and labels.
     svg += "<g stroke=\"#dddddd\" stroke-width=\"1\">\n";
@@ -140,15 +148,21 @@ std::string render_svg(const PlotData& data) {
       svg += "<text x=\"" + num(xpos(t)) + "\" y=\"" + num(bottom + 19) + "\" text-anchor=\"middle\">" + format_fixed(t, td) + "</text>\n";
     }
     std::string ylabel = unit.empty() ? "counts" : unit;
-    svg += "<text transform=\"translate(" + num(22) + " " + num(top + kPanelHeight / 2) + ") rotate(-90)\" text-anchor=\"middle\" font-size=\"14\">" + esc(ylabel) + "</text>\n";
+    svg += "<text transform=\"translate(" + num(22) + " " + num(top + panel_h / 2) + ") rotate(-90)\" text-anchor=\"middle\" font-size=\"14\">" + esc(ylabel) + "</text>\n";
     svg += "</g>\n";
-    svg += "<rect x=\"" + num(kLeft) + "\" y=\"" + num(top) + "\" width=\"" + num(plot_w) + "\" height=\"" + num(kPanelHeight) + "\" fill=\"none\" stroke=\"#222222\"/>\n";
+    svg += "<rect x=\"" + num(kLeft) + "\" y=\"" + num(top) + "\" width=\"" + num(plot_w) + "\" height=\"" + num(panel_h) + "\" fill=\"none\" stroke=\"#222222\"/>\n";
 
-    // Series and legend.
+    // Series and legend; colours start anew in every panel.
+    size_t colour = 0;
     double legend_y = top + 14;
     for (size_t i : members[unit]) {
       const PlotSeries& s = data.series[i];
-      const char* c = kColours[colour++ % (sizeof kColours / sizeof kColours[0])];
+      // After every ten colours the next ten series are dashed, then dotted, so none look alike.
+      constexpr size_t kColourCount = sizeof kColours / sizeof kColours[0];
+      const char* c = kColours[colour % kColourCount];
+      const char* const kDashes[] = {"", " stroke-dasharray=\"8 4\"", " stroke-dasharray=\"2 3\""};
+      const std::string dash = kDashes[(colour / kColourCount) % 3];
+      ++colour;
       const size_t n = std::min(s.values.size(), data.time_s.size());
       const size_t columns = static_cast<size_t>(plot_w);
       std::string path;
@@ -183,12 +197,12 @@ std::string render_svg(const PlotData& data) {
         }
       }
       if (!path.empty()) {
-        svg += "<path d=\"" + path.substr(1) + "\" fill=\"none\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-linejoin=\"round\"/>\n";
+        svg += "<path d=\"" + path.substr(1) + "\" fill=\"none\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-linejoin=\"round\"" + dash + "/>\n";
       }
       const double lx = kLeft + plot_w + 15;
-      svg += "<line x1=\"" + num(lx) + "\" y1=\"" + num(legend_y - 4) + "\" x2=\"" + num(lx + 24) + "\" y2=\"" + num(legend_y - 4) + "\" stroke=\"" + c + "\" stroke-width=\"3\"/>\n";
+      svg += "<line x1=\"" + num(lx) + "\" y1=\"" + num(legend_y - 4) + "\" x2=\"" + num(lx + 24) + "\" y2=\"" + num(legend_y - 4) + "\" stroke=\"" + c + "\" stroke-width=\"3\"" + dash + "/>\n";
       svg += "<text x=\"" + num(lx + 30) + "\" y=\"" + num(legend_y) + "\" font-size=\"12\">" + esc(s.label) + "</text>\n";
-      legend_y += 18;
+      legend_y += kLegendLine;
     }
   }
   svg += "<text x=\"" + num(kLeft + plot_w / 2) + "\" y=\"" + num(height - 15) + "\" font-size=\"14\" text-anchor=\"middle\">time [s]</text>\n";
