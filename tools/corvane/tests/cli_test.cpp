@@ -222,6 +222,22 @@ TEST(CommandLine, ReadGivesTheAskedNumberOfReadings) {
   EXPECT_EQ(lines_of(r.out).size(), 7u);  // two tables of three lines and a blank between
 }
 
+TEST(CommandLine, OnATerminalReadRefreshesInPlaceAndAcquireShowsProgress) {
+  ToolResult r = run_tool_on_terminal({"read", "--count", "3", "--interval", "0.05", "--channels", "1,4"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  // Each new table goes back up over the previous four lines and clears what it overwrites.
+  size_t ups = 0;
+  for (size_t at = r.out.find("\x1b[4A"); at != std::string::npos; at = r.out.find("\x1b[4A", at + 1)) ++ups;
+  EXPECT_EQ(ups, 2u) << r.out;
+  EXPECT_NE(r.out.find("1.2000 mV/V\x1b[K"), std::string::npos);
+
+  testkit::TempDir dir;
+  r = run_tool_on_terminal({"acquire", "--rate", "100", "--scans", "50", "--channels", "1", "--output", dir.file("a.csv")});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\r[##############################] 100%  50/50 scans"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\r[######........................]  20%  10/50 scans"), std::string::npos) << r.out;
+}
+
 TEST(CommandLine, ShuntCalibrationSetsTheScaleFactorOfShuntChannelsOnly) {
   ToolResult r = run_tool({"--json", "shunt-cal", "4,7"});
   ASSERT_EQ(r.status, 0) << r.err;

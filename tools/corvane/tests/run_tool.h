@@ -61,3 +61,34 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   }
   return out;
 }
+
+#include "testkit/pty_pair.h"
+
+// Runs the program with standard output and error on a terminal (a pseudo-terminal), as a user
+// at a console sees it; returns everything the terminal received.
+inline ToolResult run_tool_on_terminal(const std::vector<std::string>& args) {
+  testkit::PtyPair pty;
+  pid_t pid = fork();
+  if (pid == 0) {
+    int tty = open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
+    int null = open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(tty, 1);
+    dup2(tty, 2);
+    std::vector<char*> argv;
+    std::string tool = CORVANE_TOOL;
+    argv.push_back(tool.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(tool.c_str(), argv.data());
+    _exit(127);
+  }
+  ToolResult r;
+  int st = 0;
+  // Drain the terminal while the program runs, so that it never blocks on a full buffer.
+  while (waitpid(pid, &st, WNOHANG) == 0) r.out += pty.read_available(50);
+  r.out += pty.read_available(50);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  return r;
+}
