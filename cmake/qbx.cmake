@@ -73,3 +73,14 @@ function(qbx_add_fuzzer name)
     set_property(GLOBAL APPEND PROPERTY QBX_FUZZERS "${name}|$<TARGET_FILE:${name}>|${A_CORPUS}")
   endif()
 endfunction()
+
+# qbx_add_test_areas(): adds tests/<area>/ of the current subsystem for every area folder that has a
+# CMakeLists.txt, so that the areas of one library keep their tests apart.
+function(qbx_add_test_areas)
+  file(GLOB areas LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/tests/*)
+  foreach(area IN LISTS areas)
+    if(EXISTS ${area}/CMakeLists.txt)
+      add_subdirectory(${area})
+    endif()
+  endforeach()
+endfunction()
