@@ -56,14 +56,7 @@ void radix2_first(double* x, std::size_t n) {
     _mm256_storeu_pd(x + 2 * j, _mm256_permute2f128_pd(s, d, 0x20));
     _mm256_storeu_pd(x + 2 * j + 4, _mm256_permute2f128_pd(s, d, 0x31));
   }
-  for (; j < n; j += 2) {
-    double* a = x + 2 * j;
-    const double br = a[2], bi = a[3];
-    a[2] = a[0] - br;
-    a[3] = a[1] - bi;
-    a[0] += br;
-    a[1] += bi;
-  }
+  if (j < n) scalar_kernels().radix2_first(x + 2 * j, n - j);
 }
 
 template <bool Inverse>
@@ -86,21 +79,7 @@ void radix4_first_t(double* x, std::size_t n) {
     _mm256_storeu_pd(p + 8, _mm256_permute2f128_pd(c0, c1, 0x31));
     _mm256_storeu_pd(p + 12, _mm256_permute2f128_pd(c2, c3, 0x31));
   }
-  const double r = Inverse ? -1.0 : 1.0;
-  for (; g < n; g += 4) {
-    double* p = x + 2 * g;
-    const double s0r = p[0] + p[2], s0i = p[1] + p[3], d0r = p[0] - p[2], d0i = p[1] - p[3];
-    const double s1r = p[4] + p[6], s1i = p[5] + p[7];
-    const double er = -r * (p[5] - p[7]), ei = r * (p[4] - p[6]);
-    p[0] = s0r + s1r;
-    p[1] = s0i + s1i;
-    p[4] = s0r - s1r;
-    p[5] = s0i - s1i;
-    p[2] = d0r + er;
-    p[3] = d0i + ei;
-    p[6] = d0r - er;
-    p[7] = d0i - ei;
-  }
+  if (g < n) scalar_kernels().radix4_first(x + 2 * g, n - g, Inverse);
 }
 
 void radix4_first(double* x, std::size_t n, bool inverse) {
