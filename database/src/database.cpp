@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
+
 #include "file_io.h"
 #include "platform.h"
 
@@ -57,10 +59,25 @@ void stamp_channel(int32_t channel) {
   db().hdr[channel].modified = stamp;
 }
 
+void map_headers() {
+  Database& d = db();
+  const size_t bytes = static_cast<size_t>(header_offset(d.n + 1));
+  void* address = platform().map_shared(d.fd, bytes);
+  if (address == MAP_FAILED) return;
+  d.header_map = static_cast<unsigned char*>(address);
+  d.header_map_bytes = bytes;
+}
+
 int32_t write_length(int32_t channel) {
   Database& d = db();
   if (d.fd < 0) return kDbOk;
   int32_t length = d.hdr[channel].length;
+  if (d.header_map) {
+    // A store into the shared mapping is in the file's page cache at once, like a pwrite, and
+    // survives the process being killed; the values were written before.
+    std::memcpy(d.header_map + header_offset(channel), &length, sizeof length);
+    return kDbOk;
+  }
   return write_at(d.fd, &length, sizeof length, header_offset(channel));
 }
 
@@ -121,6 +138,9 @@ int32_t close_database(bool keep_descriptions) {
       int32_t wrc = write_at(d.fd, &d.hdr[1], sizeof(DbChannelHeader) * static_cast<size_t>(d.n), kDbHeaderStart);
       if (rc == kDbOk) rc = wrc;
     }
+    if (d.header_map) platform().unmap(d.header_map, d.header_map_bytes);
+    d.header_map = nullptr;
+    d.header_map_bytes = 0;
     platform().close(d.fd);
     d.fd = -1;
   }

@@ -34,6 +34,8 @@ struct Database {
   int32_t n = 0;                       // number of channels (0: no descriptions)
   std::vector<DbChannelHeader> hdr;    // descriptions, index 0 unused
   std::vector<int64_t> area_bytes;     // size of each channel's area in the open file
+  unsigned char* header_map = nullptr; // shared mapping of the description table, or none
+  size_t header_map_bytes = 0;
   int32_t max_length = 0;              // largest maximum length
   bool caching = false;                // caches in use for this database
   std::vector<WriteCache> caches;      // index 0 unused; empty when not caching
@@ -61,6 +63,10 @@ void update_max_length();
 
 // Calls the time-stamp callback for the channel, if one is set.
 void stamp_channel(int32_t channel);
+
+// Maps the description table of the open file so that lengths are stored without a system call; a
+// failed mapping leaves lengths to pwrite.
+void map_headers();
 
 // Writes the channel's in-memory length (4 bytes) into its description in the file.
 int32_t write_length(int32_t channel);

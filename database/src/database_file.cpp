@@ -120,6 +120,7 @@ int32_t create_file(const char* path) {
   }
   update_max_length();
   allocate_caches();
+  map_headers();
   return kDbOk;
 }
 
@@ -166,6 +167,7 @@ int32_t open_file(const char* path) {
   }
   update_max_length();
   allocate_caches();
+  map_headers();
   return kDbOk;
 }
 

@@ -1,5 +1,5 @@
 // The seam between the channel database and the operating system. Every system call the database
-// makes (open, close, pread, pwrite, ftruncate, fstat, statvfs, unlink) goes through Platform, so that
+// makes (open, close, pread, pwrite, ftruncate, fstat, statvfs, unlink, mmap) goes through Platform, so that
 // tests can replace it with one that fails a chosen call.
 #pragma once
 
@@ -24,6 +24,9 @@ class Platform {
   virtual int fstat(int fd, struct stat* info);
   virtual int statvfs(const char* path, struct statvfs* info);
   virtual int unlink(const char* path);
+  // MAP_SHARED read-write mapping of [0, length) of the file (MAP_FAILED on failure), and its release.
+  virtual void* map_shared(int fd, size_t length);
+  virtual int unmap(void* address, size_t length);
   // errno after the last failing call.
   virtual int last_error();
 };

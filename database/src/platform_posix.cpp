@@ -1,6 +1,7 @@
 // The real operating system behind the database's platform seam.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "platform.h"
@@ -19,6 +20,10 @@ int Platform::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); 
 int Platform::fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
 int Platform::statvfs(const char* path, struct statvfs* info) { return ::statvfs(path, info); }
 int Platform::unlink(const char* path) { return ::unlink(path); }
+void* Platform::map_shared(int fd, size_t length) {
+  return ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+}
+int Platform::unmap(void* address, size_t length) { return ::munmap(address, length); }
 int Platform::last_error() { return errno; }
 
 namespace {

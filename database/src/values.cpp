@@ -5,6 +5,9 @@
 #include "values.h"
 
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <memory>
 #include <new>
@@ -22,7 +25,67 @@ constexpr int32_t kStackValues = 256;
 
 int64_t element_offset(const DbChannelHeader& h, int64_t index) { return h.data_offset + index * kNumericElementSize; }
 
-// Folds new values into the running extremes. `was_empty` starts them at the first new value.
+// Smallest and largest of values[0..count) (count >= 1); false when one of them is NaN.
+bool block_range(const double* values, int32_t count, double* smallest, double* largest) {
+  int32_t i = 0;
+  double lo = values[0], hi = values[0];
+  bool nan = false;
+#if defined(__SSE2__)
+  if (count >= 8) {
+    // Four independent accumulators of two lanes each keep the comparisons out of one long chain.
+    __m128d lo0 = _mm_loadu_pd(values), lo1 = lo0, lo2 = lo0, lo3 = lo0;
+    __m128d hi0 = lo0, hi1 = lo0, hi2 = lo0, hi3 = lo0;
+    __m128d unordered = _mm_setzero_pd();
+    for (; i + 8 <= count; i += 8) {
+      const __m128d a = _mm_loadu_pd(values + i), b = _mm_loadu_pd(values + i + 2);
+      const __m128d c = _mm_loadu_pd(values + i + 4), d = _mm_loadu_pd(values + i + 6);
+      unordered = _mm_or_pd(unordered, _mm_or_pd(_mm_cmpunord_pd(a, b), _mm_cmpunord_pd(c, d)));
+      lo0 = _mm_min_pd(lo0, a);
+      lo1 = _mm_min_pd(lo1, b);
+      lo2 = _mm_min_pd(lo2, c);
+      lo3 = _mm_min_pd(lo3, d);
+      hi0 = _mm_max_pd(hi0, a);
+      hi1 = _mm_max_pd(hi1, b);
+      hi2 = _mm_max_pd(hi2, c);
+      hi3 = _mm_max_pd(hi3, d);
+    }
+    nan = _mm_movemask_pd(unordered) != 0;
+    double l[2], h[2];
+    _mm_storeu_pd(l, _mm_min_pd(_mm_min_pd(lo0, lo1), _mm_min_pd(lo2, lo3)));
+    _mm_storeu_pd(h, _mm_max_pd(_mm_max_pd(hi0, hi1), _mm_max_pd(hi2, hi3)));
+    lo = l[0] < l[1] ? l[0] : l[1];
+    hi = h[0] > h[1] ? h[0] : h[1];
+  }
+#endif
+  for (; i < count; ++i) {
+    nan |= values[i] != values[i];
+    if (values[i] < lo) lo = values[i];
+    if (values[i] > hi) hi = values[i];
+  }
+  *smallest = lo;
+  *largest = hi;
+  return !nan;
+}
+
+// Index of the first value equal to `target` (which is present).
+int32_t first_equal(const double* values, int32_t count, double target) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const __m128d t = _mm_set1_pd(target);
+  for (; i + 4 <= count; i += 4) {
+    const __m128d hit = _mm_or_pd(_mm_cmpeq_pd(_mm_loadu_pd(values + i), t),
+                                  _mm_cmpeq_pd(_mm_loadu_pd(values + i + 2), t));
+    if (_mm_movemask_pd(hit) != 0) break;
+  }
+#endif
+  for (; i < count; ++i)
+    if (values[i] == target) return i;
+  return 0;
+}
+
+// Folds new values into the running extremes. `was_empty` starts them at the first new value. Each
+// value lower than the minimum or not comparable to it (NaN) becomes the minimum, each value higher
+// than the maximum the maximum, so without NaN the first occurrence of the extreme value is kept.
 void update_extremes(DbChannelHeader& h, const double* values, int32_t count, int32_t position, bool was_empty) {
   int32_t from = 0;
   if (was_empty) {
@@ -31,18 +94,41 @@ void update_extremes(DbChannelHeader& h, const double* values, int32_t count, in
     h.stats_stale = 0;
     from = 1;
   }
-  for (int32_t i = from; i < count; ++i) {
-    double v = values[i];
-    // A value not comparable to the minimum (NaN) takes its place, as a lower one does.
-    if (!(v >= h.minimum)) {
-      h.minimum = v;
-      h.min_position = position + i;
+  const double* v = values + from;
+  const int32_t n = count - from;
+  double lo = h.minimum, hi = h.maximum;
+  if (n <= 0) return;
+  int32_t lo_at = h.min_position, hi_at = h.max_position;
+  double block_lo, block_hi;
+  // One branch-free pass decides the common case: no NaN and the block inside the running range.
+  if (block_range(v, n, &block_lo, &block_hi) && lo == lo) {
+    if (!(block_lo < lo) && !(block_hi > hi)) return;
+    if (block_lo < lo) {
+      int32_t i = first_equal(v, n, block_lo);
+      lo = v[i];
+      lo_at = position + from + i;
     }
-    if (v > h.maximum) {
-      h.maximum = v;
-      h.max_position = position + i;
+    if (block_hi > hi) {
+      int32_t i = first_equal(v, n, block_hi);
+      hi = v[i];
+      hi_at = position + from + i;
+    }
+  } else {
+    for (int32_t i = 0; i < n; ++i) {
+      if (!(v[i] >= lo)) {
+        lo = v[i];
+        lo_at = position + from + i;
+      }
+      if (v[i] > hi) {
+        hi = v[i];
+        hi_at = position + from + i;
+      }
     }
   }
+  h.minimum = lo;
+  h.maximum = hi;
+  h.min_position = lo_at;
+  h.max_position = hi_at;
 }
 
 int32_t write_direct(int32_t channel, const double* values, int32_t count, int32_t position) {

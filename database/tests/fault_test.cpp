@@ -1,6 +1,7 @@
 // Failures of the system calls under the database, injected at the platform seam: each gives its
 // status, and a failed data write never leaves a length in the file that shows unwritten values.
 #include <errno.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include "db_fixture.h"
@@ -17,6 +18,7 @@ class FaultyPlatform : public storix::Platform {
   bool fail_ftruncate = false;
   bool fail_statvfs = false;
   bool fail_pread = false;
+  bool fail_map = false;
   uint64_t fake_free_blocks = 0;  // when set, statvfs reports this many free 4096-byte blocks
   int error = 0;
 
@@ -27,6 +29,13 @@ class FaultyPlatform : public storix::Platform {
   ssize_t pread(int fd, void* buffer, size_t count, off_t offset) override {
     if (fail_pread) return fail(EIO);
     return Platform::pread(fd, buffer, count, offset);
+  }
+  void* map_shared(int fd, size_t length) override {
+    if (fail_map) {
+      fail(ENOMEM);
+      return MAP_FAILED;
+    }
+    return Platform::map_shared(fd, length);
   }
   int ftruncate(int fd, off_t length) override {
     if (fail_ftruncate) return fail(EFBIG);
@@ -147,4 +156,16 @@ TEST_F(FaultTest, FreeSpaceDecidesWhetherTheFileIsCreated) {
   faulty_.fake_free_blocks = 249;
   EXPECT_EQ(QBX_CreateDatabase(1, path.c_str(), 0), kDbOk);
   EXPECT_EQ(QBX_GetFreeDiskSpace(dir_.path().c_str()), 249 * 4096);
+}
+
+TEST_F(FaultTest, LengthsReachTheFileWithoutAMapping) {
+  faulty_.fail_map = true;
+  std::string path = create(2, 100);
+  const int32_t ch = 2;
+  const double v[3] = {1, 2, 3};
+  ASSERT_EQ(QBX_WriteToDatabase(1, &ch, v, -1, 3), kDbOk);
+  EXPECT_EQ(at<int32_t>(file_bytes(path), header_at(2)), 3);
+  // Without the mapping a failing header write is reported.
+  faulty_.fail_pwrite_from = 4;
+  EXPECT_EQ(QBX_String2Chan(2, v, kDbTypeDouble, 3), kDbWriteFailed);
 }

@@ -2,6 +2,7 @@
 // the write cache, and the running extremes with their stale flag.
 #include <cmath>
 #include <numeric>
+#include <random>
 
 #include "db_fixture.h"
 
@@ -279,4 +280,46 @@ TEST_F(DbTest, NotComparableValuesBecomeTheMinimum) {
   EXPECT_EQ(pos, 2);
   ASSERT_EQ(QBX_GetDatabaseChanMin(1, &value, &pos), kDbOk);
   EXPECT_EQ(pos, 2);  // after the NaN, nothing compares: the last value takes the place
+}
+
+TEST_F(DbTest, RunningExtremesMatchAPlainScanOfEveryBlock) {
+  // Blocks of odd sizes with ties, signed zeros and the odd NaN, appended after a wrap to length 0;
+  // the reference applies the rule value by value: lower or not comparable takes the minimum, higher
+  // takes the maximum.
+  create(1, 20000);
+  const int32_t ch = 1;
+  std::mt19937 rng(99);
+  for (int trial = 0; trial < 40; ++trial) {
+    SCOPED_TRACE(trial);
+    ASSERT_EQ(QBX_SetDatabaseChanCurrLen(1, 0), kDbOk);
+    std::vector<double> all;
+    for (int block = 0; block < 5; ++block) {
+      std::vector<double> v(1 + rng() % 300);
+      for (double& x : v) {
+        int r = static_cast<int>(rng() % 1000);
+        x = r == 0 && trial % 4 == 3 ? NAN : r == 1 ? -0.0 : static_cast<double>(static_cast<int>(rng() % 2001) - 1000) / 8;
+      }
+      ASSERT_EQ(QBX_WriteToDatabase(1, &ch, v.data(), -1, static_cast<int32_t>(v.size())), kDbOk);
+      all.insert(all.end(), v.begin(), v.end());
+    }
+    double lo = all[0], hi = all[0];
+    int32_t lo_at = 0, hi_at = 0;
+    for (size_t i = 1; i < all.size(); ++i) {
+      if (!(all[i] >= lo)) {
+        lo = all[i];
+        lo_at = static_cast<int32_t>(i);
+      }
+      if (all[i] > hi) {
+        hi = all[i];
+        hi_at = static_cast<int32_t>(i);
+      }
+    }
+    DbChannelHeader h;
+    ASSERT_EQ(QBX_GetDatabaseChanConfig(1, &h), kDbOk);
+    const double min = h.minimum, max = h.maximum;
+    EXPECT_EQ(std::memcmp(&min, &lo, 8), 0) << min << " " << lo;
+    EXPECT_EQ(std::memcmp(&max, &hi, 8), 0) << max << " " << hi;
+    EXPECT_EQ(h.min_position, lo_at);
+    EXPECT_EQ(h.max_position, hi_at);
+  }
 }
