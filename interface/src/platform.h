@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace linkar {
 
@@ -45,6 +46,8 @@ class Platform {
   virtual void* dlopen(const char* file);
   virtual void* dlsym(void* library, const char* name);
   virtual int dlclose(void* library);
+  // Folder of the file this library was loaded from ("" when unknown).
+  virtual std::string library_directory();
 
   // CLOCK_MONOTONIC in nanoseconds.
   virtual uint64_t monotonic_ns();

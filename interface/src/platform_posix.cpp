@@ -96,6 +96,14 @@ void* Platform::dlopen(const char* file) { return ::dlopen(file, RTLD_NOW | RTLD
 void* Platform::dlsym(void* library, const char* name) { return ::dlsym(library, name); }
 int Platform::dlclose(void* library) { return ::dlclose(library); }
 
+std::string Platform::library_directory() {
+  Dl_info info {};
+  if (!dladdr(reinterpret_cast<void*>(&platform), &info) || !info.dli_fname) return {};
+  std::string file = info.dli_fname;
+  size_t slash = file.rfind('/');
+  return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
+
 uint64_t Platform::monotonic_ns() {
   struct timespec ts {};
   clock_gettime(CLOCK_MONOTONIC, &ts);

@@ -8,6 +8,7 @@
 #include "comlog.h"
 #include "linkar32.h"
 #include "open_close_lock.h"
+#include "parallel_port.h"
 #include "port_numbers.h"
 #include "serial_port.h"
 #include "tcp_port.h"
@@ -107,6 +108,7 @@ int32_t PortTable::open_port(int32_t port, const OpenParams& params) {
   log_open_attempt(port, params);
   switch (port_kind(port)) {
     case PortKind::kSerial: return open_serial(port, params);
+    case PortKind::kParallel: return open_parallel(port, params);
     case PortKind::kTcp: return open_tcp(params);
     default: return kQbxOk;  // numbers that open nothing (GPIB: no I/O is provided)
   }
@@ -139,6 +141,18 @@ int32_t PortTable::append(int32_t number, std::unique_ptr<Port> port, const char
   make_current(entries_.size() - 1);
   current_name_ = display;
   return kQbxOk;
+}
+
+int32_t PortTable::open_parallel(int32_t port, const OpenParams& params) {
+  if (Entry* e = find(port)) return static_cast<ParallelPort&>(*e->port).reopen(params.baud, timeout_ms_, kCurrentLog);
+  if (entries_.size() >= kMaxPorts) return kQbxTableFull;
+  std::unique_ptr<Port> opened;
+  int32_t status = ParallelPort::open(port, params.baud, timeout_ms_, kCurrentLog, &opened);
+  // The table keeps a port whose driver open failed (a wake-up may open it later), but not one
+  // whose driver could not be loaded.
+  if (!opened) return status;
+  int32_t appended = append(port, std::move(opened), display_name(port).c_str());
+  return appended == kQbxOk ? status : appended;
 }
 
 int32_t PortTable::open_tcp(const OpenParams& params) {
@@ -459,11 +473,16 @@ int32_t PortTable::eoi_mode() const {
 }
 
 int32_t PortTable::wake_up() {
-  if (!is_parallel_number(current_number_)) return current_number_;
-  return kQbxOk;
+  Port* port = current_port();
+  if (!port || !is_parallel_number(current_number_)) return current_number_;
+  return static_cast<ParallelPort*>(port)->wake_up();
 }
 
-int32_t PortTable::sleep() { return kQbxOk; }
+int32_t PortTable::sleep() {
+  Port* port = current_port();
+  if (port && is_parallel_number(current_number_)) static_cast<ParallelPort*>(port)->sleep();
+  return kQbxOk;
+}
 
 int32_t PortTable::usb_scan(int32_t, char*) { return kQbxUsbNoSetupApi; }
 

@@ -88,6 +88,7 @@ class PortTable {
   void clear_current();
   void log_open_attempt(int32_t port, const OpenParams& params);
   int32_t open_serial(int32_t port, const OpenParams& params);
+  int32_t open_parallel(int32_t port, const OpenParams& params);
   int32_t open_tcp(const OpenParams& params);
   // Appends an entry and makes it current under the given display name; kQbxTableFull when full.
   int32_t append(int32_t number, std::unique_ptr<Port> port, const char* display);

@@ -31,13 +31,21 @@ int remaining(uint64_t start, int32_t timeout_ms) {
 }
 
 // The IEEE 1284 mode for a mode parameter; ECP stands in for the mode Linux lacks.
+// Pause between tries on a ppdev device, which cannot be polled for data.
+constexpr long kPpdevPollNs = 1000000;
+
 int ieee1284_mode(int32_t mode) {
   switch (mode) {
-    case 1: return IEEE1284_MODE_NIBBLE;
-    case 2: return IEEE1284_MODE_ECP;
-    case 3: return IEEE1284_MODE_BYTE;
-    case 4: return IEEE1284_MODE_EPP;
-    default: return IEEE1284_MODE_COMPAT;
+    case 1:
+      return IEEE1284_MODE_NIBBLE;
+    case 2:
+      return IEEE1284_MODE_ECP;
+    case 3:
+      return IEEE1284_MODE_BYTE;
+    case 4:
+      return IEEE1284_MODE_EPP;
+    default:
+      return IEEE1284_MODE_COMPAT;
   }
 }
 
@@ -86,27 +94,49 @@ int32_t ParallelLine::close() {
 int ParallelLine::fill(int32_t timeout_ms) {
   if (ppdev_ && timeout_ms > 0) {
     // The port's own hand-shake time-out follows the caller's.
-    struct timeval tv {timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    struct timeval tv {
+      timeout_ms / 1000, (timeout_ms % 1000) * 1000
+    };
     ioctl(fd_, PPSETTIME, &tv);
   }
   const uint64_t start = now_ms();
   begin_ = end_ = 0;
   for (;;) {
-    struct pollfd p {fd_, POLLIN, 0};
-    int r = poll(&p, 1, remaining(start, timeout_ms));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return r;
+    if (!wait_ready(POLLIN, remaining(start, timeout_ms))) return 0;
     ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
     if (n > 0) {
       end_ = static_cast<size_t>(n);
       return static_cast<int>(n);
     }
-    if (n == 0 || (errno != EAGAIN && errno != EINTR)) return -1;
+    // A ppdev reverse transfer that found no data returns 0 or EAGAIN: the peer has nothing yet.
+    if (n == 0 && !ppdev_) return -1;
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
     if (timeout_ms > 0 && remaining(start, timeout_ms) == 0) return 0;
   }
 }
 
-int32_t ParallelLine::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms) {
+bool ParallelLine::wait_ready(short events, int wait_ms) {
+  if (wait_ms == 0) return false;
+  if (ppdev_) {
+    // poll() on a ppdev device reports interrupts, not data: try again after a short pause.
+    struct timespec pause {
+      0, kPpdevPollNs
+    };
+    nanosleep(&pause, nullptr);
+    return true;
+  }
+  for (;;) {
+    struct pollfd p {
+      fd_, events, 0
+    };
+    int r = poll(&p, 1, wait_ms);
+    if (r < 0 && errno == EINTR) continue;
+    return r > 0;
+  }
+}
+
+int32_t ParallelLine::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator,
+                           int32_t timeout_ms) {
   *bytes_read = 0;
   int32_t n = 0;
   const uint64_t start = now_ms();
@@ -146,10 +176,7 @@ int32_t ParallelLine::write(const char* data, size_t length, int32_t timeout_ms)
       continue;
     }
     if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
-    int left = remaining(start, timeout_ms);
-    if (left == 0) return -1;
-    struct pollfd p {fd_, POLLOUT, 0};
-    poll(&p, 1, left);
+    if (!wait_ready(POLLOUT, remaining(start, timeout_ms)) && remaining(start, timeout_ms) == 0) return -1;
   }
   return static_cast<int32_t>(done);
 }

@@ -33,6 +33,9 @@ class ParallelLine {
   // Waits up to timeout_ms (-1: no limit) for input and reads it into the buffer: > 0 bytes,
   // 0 time-out, -1 failure.
   int fill(int32_t timeout_ms);
+  // Waits up to wait_ms (-1: no limit) for the device to be ready for events: false when the time
+  // is up. A ppdev device is only paused for, since it cannot be polled.
+  bool wait_ready(short events, int wait_ms);
 
   int fd_ = -1;
   bool ppdev_ = false;
