@@ -7,6 +7,8 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -93,8 +95,12 @@ IoResult write_all(int fd, std::string_view bytes, const StopSignal& stop, int s
   using Clock = std::chrono::steady_clock;
   size_t done = 0;
   auto last_progress = Clock::now();
+  // Sockets are written with send so that a peer that went away gives EPIPE, not SIGPIPE.
+  bool socket = true;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL) : -1;
+    if (n < 0 && socket && errno == ENOTSOCK) socket = false;
+    if (!socket) n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
       last_progress = Clock::now();
@@ -151,7 +157,7 @@ int open_pty_master(std::string* slave_path) {
   return master;
 }
 
-int listen_loopback(uint16_t port, uint16_t* bound) {
+int listen_loopback(uint16_t port, uint16_t* bound, const std::string& address) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) fail("socket");
   int one = 1;
@@ -159,12 +165,17 @@ int listen_loopback(uint16_t port, uint16_t* bound) {
   struct sockaddr_in addr {};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  // Only loopback addresses: the simulator is never reachable from another machine.
+  if (inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1 || (ntohl(addr.sin_addr.s_addr) >> 24) != 127) {
+    ::close(fd);
+    errno = EINVAL;
+    fail(("loopback address " + address).c_str());
+  }
   if (::bind(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
     int saved = errno;
     ::close(fd);
     errno = saved;
-    fail("bind/listen 127.0.0.1");
+    fail(("bind/listen " + address).c_str());
   }
   socklen_t len = sizeof addr;
   getsockname(fd, reinterpret_cast<struct sockaddr*>(&addr), &len);
@@ -178,6 +189,29 @@ int accept_client(int listen_fd) {
   if (fd < 0) return -1;
   int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return fd;
+}
+
+int listen_unix(const std::string& path) {
+  struct sockaddr_un addr {};
+  if (path.empty() || path.size() >= sizeof addr.sun_path) {
+    errno = ENAMETOOLONG;
+    fail("unix socket path");
+  }
+  addr.sun_family = AF_UNIX;
+  path.copy(addr.sun_path, path.size());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) fail("socket");
+  // A socket file left by an earlier run is replaced; any other file is not touched.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(path.c_str());
+  if (::bind(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    fail("bind/listen unix socket");
+  }
+  set_nonblocking(fd);
   return fd;
 }
 

@@ -60,8 +60,11 @@ void close_fd(int fd);
 // kept open. Throws std::system_error.
 int open_pty_master(std::string* slave_path);
 
-// Listening socket on 127.0.0.1:port (0: any free port); *bound gets the port. Throws.
-int listen_loopback(uint16_t port, uint16_t* bound);
+// Listening socket on address:port (a loopback address 127.x.y.z; port 0: any free port); *bound
+// gets the port. Throws, also for an address outside the loopback network.
+int listen_loopback(uint16_t port, uint16_t* bound, const std::string& address = "127.0.0.1");
+// Listening Unix stream socket at path (a socket file already there is replaced). Throws.
+int listen_unix(const std::string& path);
 // Accepts one connection (non-blocking); -1 when none is pending.
 int accept_client(int listen_fd);
 

@@ -69,9 +69,9 @@ TcpServer::TcpServer(Engine& engine) : impl_(std::make_unique<Impl>(engine)) {}
 
 TcpServer::~TcpServer() { stop(); }
 
-uint16_t TcpServer::start(uint16_t port) {
+uint16_t TcpServer::start(uint16_t port, const std::string& address) {
   if (impl_->thread.joinable()) return impl_->port;
-  impl_->listener = listen_loopback(port, &impl_->port);
+  impl_->listener = listen_loopback(port, &impl_->port, address);
   impl_->stop.clear();
   impl_->thread = std::thread([this] { impl_->run(); });
   return impl_->port;

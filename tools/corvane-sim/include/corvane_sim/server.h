@@ -1,6 +1,6 @@
 // Puts an Engine on a line: a pseudo-terminal whose slave a driver opens as its serial port, a
-// TCP listener on 127.0.0.1, or any descriptor pair that is already connected (a socket pair or
-// pipes standing in for a USB device's two pipes). Each server answers on its own thread: it
+// TCP listener on 127.0.0.1, any descriptor pair that is already connected (a socket pair or
+// pipes), or Corvanes attached by USB as the interface library's simulator backend reaches them. Each server answers on its own thread: it
 // cuts the incoming bytes into lines at LF, hands each line to the engine and writes the reply
 // bytes (after the reply's delay). stop() (also run by the destructor) ends the thread cleanly.
 //
@@ -46,8 +46,10 @@ class TcpServer {
   TcpServer(const TcpServer&) = delete;
   TcpServer& operator=(const TcpServer&) = delete;
 
-  // Listens on 127.0.0.1:port (0: a free port is chosen); returns the port.
-  uint16_t start(uint16_t port = 0);
+  // Listens on address:port (0: a free port is chosen); returns the port. The address must be a
+  // loopback address; other ones (127.0.0.2, ...) let a host hold several connections, since
+  // the interface library keeps one connection per address text.
+  uint16_t start(uint16_t port = 0, const std::string& address = "127.0.0.1");
   uint16_t port() const;
   // Connections accepted so far.
   int connections() const;
@@ -72,6 +74,41 @@ class FdServer {
   void start();
   void stop();
   bool finished() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Corvanes attached by USB, served on a Unix stream socket for the interface library's simulator
+// backend (LINKAR32_USB_BACKEND=sim, LINKAR32_USB_SIM=<socket path>). Each device has a serial-number
+// text (its name), a path "simusb:<n>" (n counts from 0 in the order of adding) and two pipes: bytes
+// written to its write pipe are cut into lines for its engine, the replies come out of its read pipe
+// (held back while no read pipe is open). Protocol, one request per connection, each a line:
+//   "LIST\n"                -> one line "<serial>\t<path>\n" per device, an empty line, close
+//   "OPEN <path> <pipe>\n"  -> "OK\n" and the connection is pipe 0 (read) or 1 (write) of that
+//                             device from then on (a newer OPEN of the same pipe replaces the
+//                             older one), or "NO\n" and close
+// A fault that hangs up closes both pipes of the device.
+class UsbServer {
+ public:
+  // The first device: answered by engine under the serial-number text serial.
+  UsbServer(Engine& engine, std::string serial);
+  ~UsbServer();
+  UsbServer(const UsbServer&) = delete;
+  UsbServer& operator=(const UsbServer&) = delete;
+
+  // Adds a further device before start(); returns its path.
+  std::string add_device(Engine& engine, std::string serial);
+  // Listens on the Unix socket at socket_path (a socket file already there is replaced) and starts
+  // answering; returns the path. Throws std::system_error.
+  const std::string& start(const std::string& socket_path);
+  const std::string& socket_path() const;
+  // Pipes opened so far (both kinds, every device).
+  int pipes_opened() const;
+  // Stops answering, closes every connection and removes the socket file.
+  void stop();
+  bool running() const;
 
  private:
   struct Impl;
