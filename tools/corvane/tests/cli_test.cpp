@@ -319,6 +319,19 @@ TEST(Ports, NetworkCorvaneOverTcp) {
   EXPECT_NE(r.err.find("the host name no-such-host.invalid is not known"), std::string::npos) << r.err;
 }
 
+// The parallel-port driver is found beside the interface library, as in an installation.
+TEST(Ports, ParallelCorvaneOnLpt1) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  engine.set_source(3, corvane_sim::SignalSource::constant(1.5));
+  corvane_sim::PtyServer server(engine);
+  const std::string line = server.start();
+  ToolResult r = run_tool({"--port", "LPT1", "--json", "info", "+", "show"}, {{"LINKAR32_LPT1", line}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json_line(r.out, 0)["channels"].number, 10);
+  EXPECT_NEAR(channel(json_line(r.out, 1), 3)["value"].number, 1.5, 0.0002);
+  server.stop();
+}
+
 TEST(Ports, MissingParallelPort) {
   testkit::TempDir dir;
   ToolResult r = run_tool({"--port", "LPT2", "info"}, {{"LINKAR32_LPT2", dir.file("parport9")}});
