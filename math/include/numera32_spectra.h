@@ -26,11 +26,7 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#define NUMERA32_SPECTRA_API __declspec(dllexport)
-#else
-#define NUMERA32_SPECTRA_API __attribute__((visibility("default")))
-#endif
+#include "numera32_api.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -62,27 +58,27 @@ enum {
  * real and imaginary parts of value k (k = 0 .. n-1). n must be a power of 2 (1, 2, 4, ...).
  * sign 1: forward transform; sign -1: n times the inverse. No allocation per call.
  * Returns 0, or -1 for a null pointer, n not a power of 2, or sign not +1/-1 (data untouched). */
-NUMERA32_SPECTRA_API int32_t Four1(double* data, int32_t n, int32_t sign);
+NUMERA32_API int32_t Four1(double* data, int32_t n, int32_t sign);
 
 /* RealFFT: transform of 2n real values (1-based data[1..2n]); n, half the number of values, is a
  * power of 2. sign 1: data receives the positive-frequency half F_0 .. F_{n-1} of the 2n-point
  * complex transform as (re, im) pairs, except that data[1] = F_0 and data[2] = F_n (both real).
  * sign -1: such a packed spectrum is turned back into n times the input values (divide by n).
  * Returns 0, or -1 for bad arguments (data untouched). */
-NUMERA32_SPECTRA_API int32_t RealFFT(double* data, int32_t n, int32_t sign);
+NUMERA32_API int32_t RealFFT(double* data, int32_t n, int32_t sign);
 
 /* TwoFFT: forward transforms (sign 1) of two real arrays data1[1..n], data2[1..n] (1-based) with
  * one complex transform of length n. fft1 and fft2 (1-based, 2n doubles each) receive the full
  * complex spectra. n a power of 2. The outputs must not overlap the inputs.
  * Returns 0, or -1 for bad arguments. */
-NUMERA32_SPECTRA_API int32_t TwoFFT(const double* data1, const double* data2, double* fft1,
+NUMERA32_API int32_t TwoFFT(const double* data1, const double* data2, double* fft1,
                                     double* fft2, int32_t n);
 
 /* Correl: circular correlation c_j = sum_k data1[k+j] * data2[k] (indices modulo n) of two real
  * arrays (1-based, n values, n a power of 2, at least 2). ans (1-based, 2n doubles) receives
  * c_0 .. c_{n/2} in ans[1 .. n/2+1] and the negative lags in wrap-around order (c_{-1} in ans[n]);
  * ans[n+1 .. 2n] is scratch. Returns 0; -1 for bad arguments or out of memory. */
-NUMERA32_SPECTRA_API int32_t Correl(const double* data1, const double* data2, int32_t n, double* ans);
+NUMERA32_API int32_t Correl(const double* data1, const double* data2, int32_t n, double* ans);
 
 /* Convolution: circular convolution (sign 1) or deconvolution (any other sign) of data[1..n] with
  * a response of m values in wrap-around order (response[1] lag 0, then lags 1 .. (m-1)/2, then
@@ -90,13 +86,13 @@ NUMERA32_SPECTRA_API int32_t Correl(const double* data1, const double* data2, in
  * modified. ans (1-based, 2n doubles) receives the n results in ans[1..n]; ans[n+1 .. 2n] is
  * scratch. Returns 0; -1 for bad arguments, out of memory, or deconvolution where the response
  * spectrum is exactly 0. */
-NUMERA32_SPECTRA_API int32_t Convolution(const double* data, int32_t n, const double* response,
+NUMERA32_API int32_t Convolution(const double* data, int32_t n, const double* response,
                                          int32_t m, int32_t sign, double* ans);
 
 /* PSDPeriodogram: amplitude periodogram of a complex spectrum re[0..n-1], im[0..n-1] (0-based):
  * out[0] = 2|X_0|/n, out[k] = 2*sqrt(|X_k|^2 + |X_{n-k}|^2)/n for k = 1 .. n/2-1 (n/2 values).
  * Returns 0; -1 for null pointers or n < 2. */
-NUMERA32_SPECTRA_API int32_t PSDPeriodogram(const double* re, const double* im, double* out,
+NUMERA32_API int32_t PSDPeriodogram(const double* re, const double* im, double* out,
                                             int32_t n);
 
 /* FIRFilter: filters the source channel into the target channel (emptied first). For source row r
@@ -104,7 +100,7 @@ NUMERA32_SPECTRA_API int32_t PSDPeriodogram(const double* re, const double* im, 
  * 1 take row 1's value and rows after the last take the last row's value.
  * Returns 0; -1 when source = target, nl or nr negative, nl+nr+1 > 255, a null coefficient pointer,
  * or a source of fewer than 2 rows; database statuses on a failed read or write. */
-NUMERA32_SPECTRA_API int32_t FIRFilter(int32_t source, int32_t target, int32_t nl, int32_t nr,
+NUMERA32_API int32_t FIRFilter(int32_t source, int32_t target, int32_t nl, int32_t nr,
                                        const double* coeffs);
 
 /* SavGol: Savitzky-Golay coefficients for a least-squares polynomial of order m over nl points to
@@ -114,33 +110,33 @@ NUMERA32_SPECTRA_API int32_t FIRFilter(int32_t source, int32_t target, int32_t n
  * c[1 + ((np - k) mod np)], the wrap-around order Convolution expects.
  * Returns 0; -1 when np < nl+nr+1, nl < 0, nr < 0, ld < 0, m < 0, ld > m, nl+nr < m, c is null, or
  * the system is singular. */
-NUMERA32_SPECTRA_API int32_t SavGol(double* c, int32_t np, int32_t nl, int32_t nr, int32_t ld,
+NUMERA32_API int32_t SavGol(double* c, int32_t np, int32_t nl, int32_t nr, int32_t ld,
                                     int32_t m);
 
 /* LinFit: straight line y = a + b*x over the rows common to both channels; sig_a, sig_b are the
  * standard errors for unit measurement errors (not scaled by the scatter).
  * Returns 0; -1 for an empty channel, a null output, a failed read, or all x equal. */
-NUMERA32_SPECTRA_API int32_t LinFit(int32_t x_channel, int32_t y_channel, double* a, double* b,
+NUMERA32_API int32_t LinFit(int32_t x_channel, int32_t y_channel, double* a, double* b,
                                     double* sig_a, double* sig_b);
 
 /* SimpleFit over rows 1 .. n, n the length of the y channel. mode 1: y = a*exp(b*x) (every y > 0);
  * mode 2: y = a*ln(b*x) (every x > 0). Other modes return 0 and write nothing.
  * Returns 0; -1 for an empty or unreadable channel, a value outside the model's domain, a null
  * output, or data that determine no fit (all x equal; mode 2: y independent of ln x). */
-NUMERA32_SPECTRA_API int32_t SimpleFit(int32_t mode, int32_t x_channel, int32_t y_channel,
+NUMERA32_API int32_t SimpleFit(int32_t mode, int32_t x_channel, int32_t y_channel,
                                        double* a, double* b);
 
 /* PolyFit: least-squares polynomial of the given degree (>= 0) over the x channel's rows; coeffs
  * (1-based, degree+1 values) receives the constant term first.
  * Returns 0; -1 for a singular system (fewer distinct x than coefficients), a bad degree, a null
  * pointer, an empty channel or a failed read. */
-NUMERA32_SPECTRA_API int32_t PolyFit(int32_t x_channel, int32_t y_channel, int32_t degree,
+NUMERA32_API int32_t PolyFit(int32_t x_channel, int32_t y_channel, int32_t degree,
                                      double* coeffs);
 
 /* ComputeLinCorrCof: Pearson's r of x[0..n-1], y[0..n-1] (0-based) and Fisher's
  * z = 0.5*ln((1+r)/((1-r)+1e-20)). unused is never read or written (may be null).
  * Returns 0; -1 for null pointers, n < 2, or a series with no variation (r undefined). */
-NUMERA32_SPECTRA_API int32_t ComputeLinCorrCof(int32_t n, const double* x, const double* y,
+NUMERA32_API int32_t ComputeLinCorrCof(int32_t n, const double* x, const double* y,
                                                double* r, double* unused, double* z);
 
 /* Interpolate_Pt: y at x from the channels' common length n (x ascending). With r the first row
@@ -149,7 +145,7 @@ NUMERA32_SPECTRA_API int32_t ComputeLinCorrCof(int32_t n, const double* x, const
  * Returns 0; -1 x channel shorter than 4; -2 y channel shorter than 4; -3 failed read;
  * -4 method other than 1 .. 3; -5 pole; -6 two window points with the same x;
  * -7 x beyond the last measured x (nothing written); -1 for a null y. */
-NUMERA32_SPECTRA_API int32_t Interpolate_Pt(int32_t x_channel, int32_t y_channel, double x,
+NUMERA32_API int32_t Interpolate_Pt(int32_t x_channel, int32_t y_channel, double x,
                                             double* y, int16_t method);
 
 /* Interpolate: grid < 0 densifies by k = |grid|: between each kept row and the next (rows closer
@@ -165,7 +161,7 @@ NUMERA32_SPECTRA_API int32_t Interpolate_Pt(int32_t x_channel, int32_t y_channel
  * Returns 0; -1, -2 as Interpolate_Pt; -3 grid channel empty or missing, out of memory, failed read;
  * -4 unknown method; -5, -6 as Interpolate_Pt; -7 a grid value outside [first x, last x] (values
  * before it stay appended); database statuses on a failed write. */
-NUMERA32_SPECTRA_API int32_t Interpolate(int32_t x_channel, int32_t y_channel, int32_t grid,
+NUMERA32_API int32_t Interpolate(int32_t x_channel, int32_t y_channel, int32_t grid,
                                          int32_t output_channel, int16_t method);
 
 /* Normalize: appends the y channel's L values, reduced by a baseline and optionally scaled, to the
@@ -179,7 +175,7 @@ NUMERA32_SPECTRA_API int32_t Interpolate(int32_t x_channel, int32_t y_channel, i
  * Returns 0; -1 when the output is the y channel, L < 2, a nonzero baseline without an x channel
  * of at least L rows, an unknown baseline, baseline 3 without points, a scale of 0, or a baseline
  * line through two points of the same x; database statuses on a failed read or write. */
-NUMERA32_SPECTRA_API int32_t Normalize(int32_t x_channel, int32_t y_channel, int32_t output_channel,
+NUMERA32_API int32_t Normalize(int32_t x_channel, int32_t y_channel, int32_t output_channel,
                                        int16_t baseline, const double* points, int16_t offset_flag,
                                        int16_t scale_mode, double scale, int16_t unit_mode);
 
@@ -188,7 +184,7 @@ NUMERA32_SPECTRA_API int32_t Normalize(int32_t x_channel, int32_t y_channel, int
  * counted. For each bin in order the count is appended to count_channel and its lower edge to
  * count_channel + 1. Returns 0; -1 when upper <= lower, bins outside 2 .. 128, count_channel =
  * source, or a source of fewer than 2 rows; database statuses on a failed read or write. */
-NUMERA32_SPECTRA_API int32_t Histogram(int32_t source, int32_t count_channel, double upper,
+NUMERA32_API int32_t Histogram(int32_t source, int32_t count_channel, double upper,
                                        double lower, int32_t bins);
 
 #ifdef __cplusplus

@@ -14,13 +14,7 @@
 
 #include <stdint.h>
 
-#ifndef NUMERA32_API
-#if defined(_WIN32)
-#define NUMERA32_API __declspec(dllexport)
-#else
-#define NUMERA32_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "numera32_api.h"
 
 #ifdef __cplusplus
 extern "C" {
