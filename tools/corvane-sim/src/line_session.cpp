@@ -4,6 +4,10 @@
 namespace corvane_sim {
 
 IoResult LineSession::feed(const char* data, size_t size, int write_fd) {
+  return feed(data, size, [&](std::string_view bytes) { return write_all(write_fd, bytes, stop_); });
+}
+
+IoResult LineSession::feed(const char* data, size_t size, const ReplySink& sink) {
   pending_.append(data, size);
   size_t start = 0;
   while (true) {
@@ -14,7 +18,7 @@ IoResult LineSession::feed(const char* data, size_t size, int write_fd) {
     Reply reply = engine_.handle_line(line);
     if (reply.delay_ms > 0 && stop_.wait_ms(reply.delay_ms)) return IoResult::kStopped;
     if (!reply.bytes.empty()) {
-      IoResult r = write_all(write_fd, reply.bytes, stop_);
+      IoResult r = sink(reply.bytes);
       if (r != IoResult::kOk) {
         pending_.erase(0, start);
         return r;

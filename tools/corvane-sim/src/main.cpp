@@ -1,5 +1,5 @@
-// The corvane-sim program: builds the engine from the options, serves it on a pty, a TCP port
-// or stdin/stdout, prints where, and runs until SIGINT or SIGTERM (or stdin closes in --stdio).
+// The corvane-sim program: builds the engine from the options, serves it on a pty, a TCP port,
+// a USB socket or stdin/stdout, prints where, and runs until SIGINT or SIGTERM (or stdin closes in --stdio).
 #include <signal.h>
 #include <unistd.h>
 
@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<PtyServer> pty;
   std::unique_ptr<TcpServer> tcp;
   std::unique_ptr<FdServer> stdio;
+  std::unique_ptr<UsbServer> usb;
   try {
     if (options->pty) {
       pty = std::make_unique<PtyServer>(engine);
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
       tcp = std::make_unique<TcpServer>(engine);
       std::cout << "127.0.0.1:" << tcp->start(static_cast<uint16_t>(*options->tcp_port)) << std::endl;
     }
+    if (options->usb_socket) {
+      usb = std::make_unique<UsbServer>(engine, options->usb_serial);
+      std::cout << usb->start(*options->usb_socket) << std::endl;
+    }
     if (options->stdio) {
       stdio = std::make_unique<FdServer>(engine, STDIN_FILENO, STDOUT_FILENO);
       stdio->start();
@@ -91,7 +96,7 @@ int main(int argc, char** argv) {
     std::cerr << "corvane-sim: " << e.what() << "\n";
     return 1;
   }
-  bool stdio_only = stdio && !pty && !tcp;
+  bool stdio_only = stdio && !pty && !tcp && !usb;
   while (true) {
     struct timespec nap {0, 20'000'000};
     if (sigtimedwait(&stop_signals, nullptr, &nap) > 0) break;

@@ -192,6 +192,11 @@ int accept_client(int listen_fd) {
   return fd;
 }
 
+void remove_socket_file(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(path.c_str());
+}
+
 int listen_unix(const std::string& path) {
   struct sockaddr_un addr {};
   if (path.empty() || path.size() >= sizeof addr.sun_path) {
@@ -203,8 +208,7 @@ int listen_unix(const std::string& path) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) fail("socket");
   // A socket file left by an earlier run is replaced; any other file is not touched.
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(path.c_str());
+  remove_socket_file(path);
   if (::bind(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
     int saved = errno;
     ::close(fd);

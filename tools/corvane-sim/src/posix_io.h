@@ -65,6 +65,8 @@ int open_pty_master(std::string* slave_path);
 int listen_loopback(uint16_t port, uint16_t* bound, const std::string& address = "127.0.0.1");
 // Listening Unix stream socket at path (a socket file already there is replaced). Throws.
 int listen_unix(const std::string& path);
+// Removes the socket file at path (nothing when it is some other kind of file).
+void remove_socket_file(const std::string& path);
 // Accepts one connection (non-blocking); -1 when none is pending.
 int accept_client(int listen_fd);
 

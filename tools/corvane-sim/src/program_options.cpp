@@ -7,6 +7,11 @@
 namespace corvane_sim {
 namespace {
 
+// The interface library keeps USB device names in 32-byte fields.
+constexpr size_t kMaxUsbSerial = 31;
+// Serial number of device 0 when none is given ("4711" followed by the device index).
+constexpr char kFirstDefaultSerial[] = "47110";
+
 std::optional<double> number(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double v = 0.0;
@@ -67,8 +72,13 @@ const char* const kUsage =
     "                         ramp:START,SLOPE[,PERIOD_S]  noise:CENTRE,AMPL[,SEED]\n"
     "                         (temp-sine:, temp-ramp:, temp-noise: take degrees Celsius)\n"
     "  --tcp PORT             serve on 127.0.0.1:PORT (0: a free port) instead of a pty\n"
-    "  --pty                  also serve a pty when --tcp is given\n"
+    "  --pty                  also serve a pty when --tcp or --usb is given\n"
     "  --stdio                serve stdin/stdout instead of a pty\n"
+    "  --usb SOCKETPATH       play a Corvane attached by USB for the interface library's\n"
+    "                         simulator backend (LINKAR32_USB_BACKEND=sim,\n"
+    "                         LINKAR32_USB_SIM=SOCKETPATH) instead of a pty\n"
+    "  --usb-serial NAME      serial-number text of the USB device (default: the serial\n"
+    "                         number of device 0, as IDN? reports it)\n"
     "  --virtual-clock        scans advance only with the clock step below\n"
     "  --clock-step MS        virtual clock: advance MS milliseconds per received line\n"
     "  --buffer-samples N     measured-value memory in samples (default 262144)\n"
@@ -82,8 +92,8 @@ const char* const kUsage =
     "                         byte offset); MATCH is a command prefix, COUNT 0 means always\n"
     "  --log                  print every line and reply to standard error\n"
     "  --help                 this text\n"
-    "Prints the pty slave path (or 127.0.0.1:PORT) on the first line of standard output, then\n"
-    "serves until interrupted.\n";
+    "Prints the pty slave path, 127.0.0.1:PORT and the USB socket path (each served one on its\n"
+    "own line, in this order) on standard output, then serves until interrupted.\n";
 
 std::optional<SignalSource> parse_source(const std::string& text) {
   size_t colon = text.find(':');
@@ -177,7 +187,8 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
     } else {
       static const char* const kValueOptions[] = {"--devices", "--types", "--type", "--source", "--tcp",
                                                   "--clock-step", "--buffer-samples", "--initial-error",
-                                                  "--serial", "--version", "--shunt", "--fault"};
+                                                  "--serial", "--version", "--shunt", "--fault",
+                                                  "--usb", "--usb-serial"};
       bool known = false;
       for (const char* name : kValueOptions) known = known || a == name;
       if (!known) return bad("unknown option " + a);
@@ -211,6 +222,12 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
         auto port = integer(*v);
         if (!port || *port < 0 || *port > 65535) return bad("--tcp takes a port 0 to 65535");
         opt.tcp_port = *port;
+      } else if (a == "--usb") {
+        if (v->empty()) return bad("--usb takes a socket path");
+        opt.usb_socket = *v;
+      } else if (a == "--usb-serial") {
+        if (v->empty() || v->size() > kMaxUsbSerial) return bad("--usb-serial takes a name of 1 to 31 characters");
+        opt.usb_serial = *v;
       } else if (a == "--clock-step") {
         auto ms = number(*v);
         if (!ms || *ms < 0) return bad("--clock-step takes milliseconds");
@@ -238,7 +255,9 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
       }
     }
   }
-  opt.pty = pty_requested || (!opt.tcp_port && !opt.stdio);
+  opt.pty = pty_requested || (!opt.tcp_port && !opt.stdio && !opt.usb_socket);
+  if (opt.usb_serial.empty())
+    opt.usb_serial = opt.config.serial_numbers.empty() ? kFirstDefaultSerial : opt.config.serial_numbers.front();
   return opt;
 }
 

@@ -17,6 +17,10 @@ struct ProgramOptions {
   bool pty = true;
   std::optional<int> tcp_port;
   bool stdio = false;
+  // USB: the Unix socket the interface library's simulator backend connects to, and the device's
+  // serial-number text (by default the serial number IDN? reports for device 0).
+  std::optional<std::string> usb_socket;
+  std::string usb_serial;
   double clock_step_ms = 0.0;
   bool log = false;
   bool help = false;

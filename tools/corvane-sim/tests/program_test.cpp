@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,6 +53,15 @@ TEST(ProgramOptions, ChainTypesSourcesAndServing) {
   auto plain = parse({});
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->pty);
+  EXPECT_FALSE(plain->usb_socket);
+  auto usb = parse({"--usb", "/tmp/x.sock", "--serial", "S0"});
+  ASSERT_TRUE(usb);
+  EXPECT_FALSE(usb->pty) << "--usb alone serves no pty";
+  EXPECT_EQ(usb->usb_socket, "/tmp/x.sock");
+  EXPECT_EQ(usb->usb_serial, "S0") << "the USB name defaults to device 0's serial number";
+  EXPECT_EQ(parse({"--usb", "/tmp/x.sock"})->usb_serial, "47110");
+  EXPECT_EQ(parse({"--usb", "/tmp/x.sock", "--usb-serial", "CV-9", "--pty"})->usb_serial, "CV-9");
+  EXPECT_TRUE(parse({"--usb", "/tmp/x.sock", "--pty"})->pty);
 }
 
 TEST(ProgramOptions, SourceTexts) {
@@ -98,6 +109,9 @@ TEST(ProgramOptions, BadOptionsSayWhy) {
   EXPECT_FALSE(parse({"--type", "100=5051"}, &error));
   EXPECT_FALSE(parse({"--source", "1:const:1"}, &error));
   EXPECT_FALSE(parse({"--tcp", "70000"}, &error));
+  EXPECT_FALSE(parse({"--usb", ""}, &error));
+  EXPECT_FALSE(parse({"--usb", "/tmp/x", "--usb-serial", std::string(32, 'S')}, &error));
+  EXPECT_NE(error.find("--usb-serial"), std::string::npos);
   EXPECT_FALSE(parse({"--frobnicate"}, &error));
   EXPECT_NE(error.find("unknown option"), std::string::npos);
 }
@@ -194,6 +208,26 @@ TEST(Program, PrintsThePtyPathAndStopsOnSigterm) {
   close(fd);
   kill(c.pid, SIGTERM);
   EXPECT_EQ(wait_exit(c.pid), 0);
+  close(c.in);
+  close(c.out);
+}
+
+TEST(Program, PrintsTheUsbSocketAndListsItsDevice) {
+  const std::string path = "/tmp/corvane-sim-program-test-" + std::to_string(getpid()) + ".sock";
+  Child c = spawn({"--usb", path, "--usb-serial", "CV0042"});
+  ASSERT_GT(c.pid, 0);
+  EXPECT_EQ(read_until_lf(c.out), path + "\n");
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  struct sockaddr_un addr {};
+  addr.sun_family = AF_UNIX;
+  path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+  ASSERT_EQ(connect(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(write(fd, "LIST\n", 5), 5);
+  EXPECT_EQ(read_until_lf(fd), "CV0042\tsimusb:0\n");
+  close(fd);
+  kill(c.pid, SIGTERM);
+  EXPECT_EQ(wait_exit(c.pid), 0);
+  EXPECT_NE(access(path.c_str(), F_OK), 0) << "the socket file goes with the program";
   close(c.in);
   close(c.out);
 }

@@ -1,11 +1,14 @@
 // Serving the engine: a client opens the pty slave (as the driver does), closes and reopens it
 // around a line-speed change; TCP and descriptor servers answer the same bytes; faults behave
-// on a real line (silence, delay, hang-up); stop() ends a server with a client still attached.
+// on a real line (silence, delay, hang-up); stop() ends a server with a client still attached;
+// the USB server lists its devices and serves each device's pipe pair.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -68,6 +71,20 @@ int connect_loopback(uint16_t port) {
     close(fd);
     return -1;
   }
+  return fd;
+}
+
+// Connects to the USB server's socket and sends one request line; -1 when nobody listens.
+int usb_request(const std::string& path, const std::string& line) {
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  struct sockaddr_un addr {};
+  addr.sun_family = AF_UNIX;
+  path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+  if (connect(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  send(fd, line);
   return fd;
 }
 
@@ -238,6 +255,62 @@ TEST(FdServing, SocketPairAndPipes) {
   EXPECT_EQ(read_n(from_device[0], 7), "10021\r\n");
   pipes.stop();
   for (int fd : {to_device[0], to_device[1], from_device[0], from_device[1]}) close(fd);
+}
+
+TEST(UsbServing, ListAndPipePairs) {
+  EngineConfig second;
+  second.serial_numbers = {"222"};
+  Engine a;
+  Engine b(second);
+  const std::string path = "/tmp/corvane-sim-usb-test-" + std::to_string(getpid()) + ".sock";
+  UsbServer server(a, "CV-A");
+  EXPECT_EQ(server.add_device(b, "CV-B"), "simusb:1");
+  ASSERT_EQ(server.start(path), path);
+
+  int list = usb_request(path, "LIST\n");
+  EXPECT_EQ(read_n(list, 100, 1000), "CV-A\tsimusb:0\nCV-B\tsimusb:1\n\n");  // then the server closes
+  close(list);
+  for (const char* bad : {"OPEN simusb:2 0\n", "OPEN simusb:0 2\n", "OPEN simusb:0\n", "HELLO\n"}) {
+    int fd = usb_request(path, bad);
+    EXPECT_EQ(read_n(fd, 100, 1000), "NO\n") << bad;
+    close(fd);
+  }
+
+  // Replies made while no read pipe is open wait for one.
+  int to_a = usb_request(path, "OPEN simusb:0 1\n");
+  EXPECT_EQ(read_n(to_a, 3), "OK\n");
+  send(to_a, "IDN?\n");
+  ASSERT_TRUE(a.wait_for_lines(1, std::chrono::milliseconds(2000)));
+  int from_a = usb_request(path, "OPEN simusb:0 0\n");
+  EXPECT_EQ(read_n(from_a, 3 + 25), "OK\nQBX,Corvane,47110,P2.10\r\n");
+  // The devices keep apart: B answers on its own pipes.
+  int to_b = usb_request(path, "OPEN simusb:1 1\nIDN?\n");  // bytes right after the request count
+  int from_b = usb_request(path, "OPEN simusb:1 0\n");
+  EXPECT_EQ(read_n(to_b, 3), "OK\n");
+  EXPECT_EQ(read_n(from_b, 3 + 23), "OK\nQBX,Corvane,222,P2.10\r\n");
+  // A newer read pipe replaces the older one, which the server closes.
+  int from_a2 = usb_request(path, "OPEN simusb:0 0\n");
+  EXPECT_EQ(read_n(from_a2, 3), "OK\n");
+  send(to_a, "EST?\n");
+  EXPECT_EQ(read_n(from_a2, 3), "0\r\n");
+  EXPECT_EQ(read_n(from_a, 10, 500), "");
+  EXPECT_EQ(server.pipes_opened(), 5);
+
+  // A fault that hangs up closes both pipes of that device only.
+  Fault hang;
+  hang.kind = FaultKind::kNoAnswer;
+  hang.match = "EST?";
+  hang.hang_up = true;
+  a.inject(hang);
+  send(to_a, "EST?\n");
+  EXPECT_EQ(read_n(from_a2, 10, 2000), "");
+  send(to_b, "EST?\n");
+  EXPECT_EQ(read_n(from_b, 3), "0\r\n");
+  for (int fd : {to_a, from_a, from_a2, to_b, from_b}) close(fd);
+  server.stop();
+  struct stat st {};
+  EXPECT_NE(stat(path.c_str(), &st), 0) << "stop removes the socket file";
+  EXPECT_LT(usb_request(path, "LIST\n"), 0);
 }
 
 }  // namespace
