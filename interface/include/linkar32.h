@@ -18,6 +18,16 @@
  * whose size is the receive buffer size of QBX_OpenPort (0: 4096 bytes); buffered bytes count in
  * QBX_GetSerInQLen and QBX_FlushInQueue. Pseudo-terminals ignore parity and data bits; opens on them
  * succeed with the rest of the settings applied. Unloading the library closes every port.
+ *
+ * USB (port 200) goes through libusb-1.0, loaded at run time ("libusb-1.0.so.0") at the first USB call;
+ * when it or one of its functions is missing, or it cannot be initialised, every USB call gives -6003
+ * from then on. A Corvane is a device whose vendor:product pair is listed in LINKAR32_USB_IDS
+ * ("vvvv:pppp,..." in hex; unset: none); its serial-number string is its name, "usb:<bus>-<address>"
+ * its device path, and its read and write pipes are the first bulk IN and bulk OUT endpoints of its
+ * interface 0. With LINKAR32_USB_BACKEND=sim the devices are those of the device simulator listening
+ * on the Unix socket LINKAR32_USB_SIM (-6003 while it cannot be reached). A USB read, terminated or
+ * not, must end within the time-out counted from its start; bytes after a terminator stay buffered
+ * for the next read.
  */
 #ifndef LINKAR32_H
 #define LINKAR32_H
@@ -100,14 +110,19 @@ LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
  * Serial: baud in bit/s (a standard termios rate, else -31), parity text ("n", "o", "e" by first
  * character; null or other: unchanged), data bits 5..8 (else -31), stop bits (1/2; other: unchanged),
  * receive buffer size (negative: -32). TCP (100): baud = connection id, parity = dotted IPv4 address, data bits =
- * TCP port (0 or 8: the echo service), receive buffer size (0: 16384). USB (200): baud = device id,
- * parity = device name (null: "UNKNOWN"). Parallel (90/91): baud = the driver parameter (95 selects
- * PARLINK). Returns 0, -1, -7, -30, -31, -32, 258, or 0 for numbers that open nothing. */
+ * TCP port (0 or 8: the echo service), receive buffer size (0: 16384). USB (200): baud = device id
+ * (0..127, else -1), parity = device name, the serial-number text (at most 31 bytes, else -1; null: the
+ * first Corvane found, kept under the name "UNKNOWN"); a device of that name already open becomes
+ * current again with nothing opened; -6003 when USB is not available; a pipe that cannot be opened
+ * (no such device, all 64 pipe slots in use) does not fail the open: reads and writes of that device
+ * give -6002 and -12. Parallel (90/91): baud = the driver parameter (95 selects PARLINK).
+ * Returns 0, -1, -7, -30, -31, -32, -6003, 258, or 0 for numbers that open nothing. */
 LINKAR32_API int32_t QBX_OpenPort(int32_t port, int32_t baud, const char* parity, int32_t data_bits,
                                   int32_t stop_bits, int32_t receive_buffer);
 /* Makes an open port current: 0, or -4 when not open. 99 selects the null port, >= 1000 none. */
 LINKAR32_API int32_t QBX_SelectPort(int32_t port);
-/* Selects a device address on the current port (RS485: sends "S%02i\n"; TCP/USB: the connection id). */
+/* Selects a device address on the current port (RS485: sends "S%02i\n"; TCP/USB: the connection id,
+ * -1 when no connection or device has it). */
 LINKAR32_API int32_t QBX_SelectDevice(int32_t address);
 /* Closes the current port: 0, -4 (none open), -6, 258. */
 LINKAR32_API int32_t QBX_ClosePort(void);
@@ -120,7 +135,8 @@ LINKAR32_API int32_t QBX_GetCurrTimeout(void);
 /* Reads from the current port. terminator != 0: up to count bytes, stopping after the terminator,
  * each byte within the time-out; buffer must hold count + 1 bytes (zero-terminated).
  * terminator == 0: exactly count bytes within the time-out for the whole read.
- * *status gets 0 or the failure code, *bytes_read the byte count. Returns 0, -10, -11, -13. */
+ * *status gets 0 or the failure code, *bytes_read the byte count. Returns 0, -10, -11, -13
+ * (USB: also -6002 when a pipe is not open or fails). */
 LINKAR32_API int32_t QBX_ReadPort(char* buffer, int32_t count, int32_t* status, int32_t* bytes_read,
                                   int32_t terminator);
 /* The same on a named port (handle and device from QBX_GetSocket). Port -1 returns -2. */
@@ -182,10 +198,12 @@ LINKAR32_API int32_t QBX_SetEOIMode(int32_t mode);
 /* Parallel port I/O permission (NT-family systems only): returns 0 at once on Linux. */
 LINKAR32_API int32_t QBX_EnableNTPortIO(int32_t port);
 LINKAR32_API int32_t QBX_DisableNTPortIO(int32_t port);
-/* Number of Corvane USB devices found by a scan with room for 32, or -6003. */
+/* Number of Corvane USB devices found by a scan with room for 32 (at most 32), or -6003. */
 LINKAR32_API int32_t USB_GetMaxUsbDevice(void);
-/* Fills up to count entries of 510 bytes (0..254 serial-number text, 255..509 device path) in list;
- * returns the number filled, or -6003 when the device-setup interface is not available. */
+/* Fills up to count entries of 510 bytes (0..254 serial-number text, 255..509 device path, each
+ * zero-terminated and zero-filled) in list, which holds count * 510 bytes; entries beyond the number
+ * found are not touched. Returns the number filled, -3 for a negative count or a null list with
+ * count > 0, or -6003 when USB is not available. */
 LINKAR32_API int32_t USB_ScanUsbDevice(int32_t count, char* list);
 
 /* ---- Communication log ---- */

@@ -13,6 +13,7 @@
 #include "serial_port.h"
 #include "tcp_port.h"
 #include "text_format.h"
+#include "usb_port.h"
 
 namespace linkar {
 namespace {
@@ -110,6 +111,7 @@ int32_t PortTable::open_port(int32_t port, const OpenParams& params) {
     case PortKind::kSerial: return open_serial(port, params);
     case PortKind::kParallel: return open_parallel(port, params);
     case PortKind::kTcp: return open_tcp(params);
+    case PortKind::kUsb: return open_usb(params);
     default: return kQbxOk;  // numbers that open nothing (GPIB: no I/O is provided)
   }
 }
@@ -167,6 +169,21 @@ int32_t PortTable::open_tcp(const OpenParams& params) {
       tcp->connect(params.baud, params.parity, params.data_bits, params.receive_buffer, timeout_ms_, kCurrentLog);
   if (status != kQbxOk) return status;
   return append(kQbxPortTcp, std::move(tcp), "TCP/IP");
+}
+
+int32_t PortTable::open_usb(const OpenParams& params) {
+  // baud carries the device id, parity the device name.
+  if (Entry* e = find(kQbxPortUsb)) {
+    int32_t status = static_cast<UsbPort&>(*e->port).open(params.baud, params.parity, kCurrentLog);
+    // The device opened (or found open) is current, and so is its port, as after any open.
+    if (status == kQbxOk) make_current(static_cast<size_t>(e - entries_.data()));
+    return status;
+  }
+  if (entries_.size() >= kMaxPorts) return kQbxTableFull;
+  auto usb = std::make_unique<UsbPort>();
+  int32_t status = usb->open(params.baud, params.parity, kCurrentLog);
+  if (status != kQbxOk) return status;
+  return append(kQbxPortUsb, std::move(usb), "USB");
 }
 
 int32_t PortTable::select_port(int32_t port) {
@@ -484,8 +501,8 @@ int32_t PortTable::sleep() {
   return kQbxOk;
 }
 
-int32_t PortTable::usb_scan(int32_t, char*) { return kQbxUsbNoSetupApi; }
+int32_t PortTable::usb_scan(int32_t count, char* list) { return usb_scan_devices(count, list); }
 
-int32_t PortTable::usb_device_count() { return kQbxUsbNoSetupApi; }
+int32_t PortTable::usb_device_count() { return usb_count_devices(); }
 
 }  // namespace linkar

@@ -90,6 +90,7 @@ class PortTable {
   int32_t open_serial(int32_t port, const OpenParams& params);
   int32_t open_parallel(int32_t port, const OpenParams& params);
   int32_t open_tcp(const OpenParams& params);
+  int32_t open_usb(const OpenParams& params);
   // Appends an entry and makes it current under the given display name; kQbxTableFull when full.
   int32_t append(int32_t number, std::unique_ptr<Port> port, const char* display);
   // Closes entries_[index] (its current connection, or all of them) and removes it unless the port
