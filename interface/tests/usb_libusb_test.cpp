@@ -1,7 +1,8 @@
 // The libusb backend against a stand-in libusb handed out by the platform seam's dlopen/dlsym: -6003
 // for every USB call when the library or one of its functions is missing (and from then on), the
 // vendor:product filter of LINKAR32_USB_IDS, the serial-number string as the name, the first bulk
-// endpoints of interface 0 as the pipes, and bulk transfers with the time-out.
+// endpoints of interface 0 as the pipes, and bulk transfers with the time-out. Where libusb-1.0 is
+// installed, every function the backend takes must be found in it.
 #include <cstring>
 #include <deque>
 #include <set>
@@ -288,6 +289,38 @@ TEST_F(LibusbTest, DeviceWithoutBulkEndpointsOpensWithoutPipes) {
   QBX_DisableComLog();
   EXPECT_NE(log_text().find("Successfully opened USB device: CV-LIBUSB Read handle = -6004  Write handle = -6004\r\n"),
             std::string::npos);
+}
+
+// The real system, remembering which functions of an installed libusb the backend asked for.
+class RecordingPlatform : public linkar::Platform {
+ public:
+  void* dlopen(const char* file) override {
+    void* handle = Platform::dlopen(file);
+    if (std::strcmp(file, "libusb-1.0.so.0") == 0) library = handle;
+    return handle;
+  }
+  void* dlsym(void* handle, const char* name) override {
+    void* found = Platform::dlsym(handle, name);
+    if (handle && handle == library) asked.emplace_back(name, found != nullptr);
+    return found;
+  }
+  void* library = nullptr;
+  std::vector<std::pair<std::string, bool>> asked;
+};
+
+TEST(InstalledLibusb, HasEveryFunctionTheBackendTakes) {
+  testkit::ScopedEnv backend("LINKAR32_USB_BACKEND", "libusb");
+  RecordingPlatform recording;
+  linkar::forget_libusb_load();
+  linkar::set_platform(&recording);
+  const int32_t count = USB_GetMaxUsbDevice();
+  linkar::forget_libusb_load();
+  linkar::set_platform(nullptr);
+  if (!recording.library) GTEST_SKIP() << "libusb-1.0 is not installed here";
+  EXPECT_EQ(recording.asked.size(), 15u);
+  for (const auto& [name, found] : recording.asked) EXPECT_TRUE(found) << name;
+  // Without a USB bus (a container) initialisation may fail; otherwise the bus is listed.
+  EXPECT_TRUE(count >= 0 || count == kQbxUsbNoSetupApi) << count;
 }
 
 }  // namespace
