@@ -7,7 +7,10 @@
 #include <netdb.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <system_error>
+#include <vector>
 
 #include "builtin_sim.h"
 #include "linkar32.h"
@@ -23,9 +26,9 @@ constexpr int kErrorStatusQueries = 3;
 
 // Dotted IPv4 address of host (the interface library takes no names).
 std::string resolve_ipv4(const std::string& host) {
-  in_addr addr {};
+  in_addr addr{};
   if (inet_pton(AF_INET, host.c_str(), &addr) == 1) return host;
-  addrinfo hints {};
+  addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
@@ -38,11 +41,44 @@ std::string resolve_ipv4(const std::string& host) {
   return text;
 }
 
+// Serial-number texts of the attached USB Corvanes; a status (-6003: no USB support) on failure.
+constexpr int32_t kUsbScanEntries = 32;
+constexpr size_t kUsbEntryBytes = 510;
+constexpr size_t kUsbSerialBytes = 255;
+
+int32_t attached_usb_serials(std::vector<std::string>* serials) {
+  std::vector<char> list(kUsbScanEntries * kUsbEntryBytes, '\0');
+  int32_t found = USB_ScanUsbDevice(kUsbScanEntries, list.data());
+  if (found < 0) return found;
+  for (int32_t i = 0; i < found && i < kUsbScanEntries; ++i) {
+    const char* entry = list.data() + static_cast<size_t>(i) * kUsbEntryBytes;
+    serials->emplace_back(entry, strnlen(entry, kUsbSerialBytes));
+  }
+  return 0;
+}
+
+// Throws when no Corvane with this serial number is attached: the interface library opens a
+// missing USB device without complaint and only its first exchange would fail.
+void require_usb_device(const PortSpec& port, const std::function<std::string(int32_t)>& describe_status) {
+  std::vector<std::string> serials;
+  int32_t status = attached_usb_serials(&serials);
+  if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe_status(status) + ".");
+  for (const std::string& s : serials) {
+    if (s == port.usb_serial) return;
+  }
+  std::string found;
+  for (const std::string& s : serials) found += (found.empty() ? "" : ", ") + s;
+  throw CommandError("Cannot open " + port.text + ": no Corvane with serial number " + port.usb_serial +
+                     " is attached (" + (found.empty() ? "no USB Corvane found" : "found: " + found) + ").");
+}
+
 }  // namespace
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 
-Session::~Session() { close(); }
+Session::~Session() {
+  close();
+}
 
 int32_t Session::channel_count() const {
   int32_t n = 0;
@@ -81,7 +117,8 @@ void Session::open() {
                        ". Is the Corvane switched on and the cable connected?");
   }
   int32_t n = 100;
-  check(driver_.CV_OpenDevice(kOpenDeviceOnline, &n), "Opening the Corvane on " + options_.port.text + " failed");
+  check(driver_.CV_OpenDevice(kOpenDeviceOnline, &n),
+        "Opening the Corvane on " + options_.port.text + " failed");
   device_open_ = true;
   check(driver_.CV_LoadDevSettings(kAllSelectors), "Loading the device settings failed");
   // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
@@ -115,13 +152,15 @@ void Session::open_line() {
       std::string why = diagnose_port(path);
       if (!why.empty()) throw CommandError("Cannot open " + port.text + ": " + why + ".");
       // The baud option is the parallel mode here: 1 nibble, 2 bit 8, 3 byte, 4 EPP.
-      status = driver_.CV_OpenPort(port.number, options_.baud == 9600 ? 1 : options_.baud, "e", 8, 1, kReceiveBuffer);
+      status = driver_.CV_OpenPort(port.number, options_.baud == 9600 ? 1 : options_.baud, "e", 8, 1,
+                                   kReceiveBuffer);
       break;
     }
     case PortSpec::Kind::kTcp:
       status = QBX_OpenPort(kQbxPortTcp, 1, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
       break;
     case PortSpec::Kind::kUsb:
+      require_usb_device(port, [this](int32_t st) { return describe(st); });
       status = QBX_OpenPort(kQbxPortUsb, 1, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
       break;
     case PortSpec::Kind::kOffline:
@@ -131,8 +170,9 @@ void Session::open_line() {
     std::string why;
     if (!path.empty()) why = diagnose_port(path);
     if (why.empty() && port.kind == PortSpec::Kind::kTcp) {
-      why = "no connection to " + port.host + (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) +
-            " (" + describe(status) + ")";
+      why = "no connection to " + port.host +
+            (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) + " (" + describe(status) +
+            ")";
     }
     if (why.empty() && port.kind == PortSpec::Kind::kUsb) {
       why = "no Corvane with serial number " + port.usb_serial + " is attached (" + describe(status) + ")";
@@ -143,9 +183,11 @@ void Session::open_line() {
   // An interface library without support for a port kind accepts its number and opens nothing.
   int32_t index = 0, handle = 0;
   if (QBX_GetSocket(sim_ ? kQbxPortCom1 : port.number, 1, &index, &handle) == kQbxPortNotOpen) {
-    const char* kind = port.kind == PortSpec::Kind::kParallel ? "parallel" : port.kind == PortSpec::Kind::kUsb ? "USB" : "these";
-    throw CommandError("Cannot open " + port.text + ": the interface library of this build does not open " + kind +
-                       " ports yet.");
+    const char* kind = port.kind == PortSpec::Kind::kParallel ? "parallel"
+                       : port.kind == PortSpec::Kind::kUsb    ? "USB"
+                                                              : "these";
+    throw CommandError("Cannot open " + port.text + ": the interface library of this build does not open " +
+                       kind + " ports yet.");
   }
   port_open_ = true;
 }

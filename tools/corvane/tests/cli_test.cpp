@@ -332,6 +332,27 @@ TEST(Ports, ParallelCorvaneOnLpt1) {
   server.stop();
 }
 
+// USB Corvanes through the interface library's simulator backend, found by serial number.
+TEST(Ports, UsbCorvaneBySerialNumber) {
+  testkit::TempDir dir;
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  engine.set_source(2, corvane_sim::SignalSource::constant(-0.75));
+  corvane_sim::UsbServer server(engine, "CV0042");
+  const std::string socket = server.start(dir.file("usb.sock"));
+  const std::map<std::string, std::string> env{{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}};
+  ToolResult r = run_tool({"--port", "usb:CV0042", "--json", "info", "+", "show"}, env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(json_line(r.out, 0)["channels"].number, 10);
+  EXPECT_NEAR(channel(json_line(r.out, 1), 2)["value"].number, -0.75, 0.0002);
+
+  r = run_tool({"--port", "usb:CV0099", "info"}, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot open usb:CV0099: no Corvane with serial number CV0099 is attached (found: CV0042)."),
+            std::string::npos)
+      << r.err;
+  server.stop();
+}
+
 TEST(Ports, MissingParallelPort) {
   testkit::TempDir dir;
   ToolResult r = run_tool({"--port", "LPT2", "info"}, {{"LINKAR32_LPT2", dir.file("parport9")}});
