@@ -180,15 +180,6 @@ void Session::open_line() {
     if (why.empty()) why = describe(status);
     throw CommandError("Cannot open " + port.text + ": " + why + ".");
   }
-  // An interface library without support for a port kind accepts its number and opens nothing.
-  int32_t index = 0, handle = 0;
-  if (QBX_GetSocket(sim_ ? kQbxPortCom1 : port.number, 1, &index, &handle) == kQbxPortNotOpen) {
-    const char* kind = port.kind == PortSpec::Kind::kParallel ? "parallel"
-                       : port.kind == PortSpec::Kind::kUsb    ? "USB"
-                                                              : "these";
-    throw CommandError("Cannot open " + port.text + ": the interface library of this build does not open " +
-                       kind + " ports yet.");
-  }
   port_open_ = true;
 }
 
