@@ -97,7 +97,8 @@ using GetBusNumberFn = uint8_t (*)(Device* device);
 using GetDeviceAddressFn = uint8_t (*)(Device* device);
 using OpenFn = int (*)(Device* device, DeviceHandle** handle);
 using CloseFn = void (*)(DeviceHandle* handle);
-using GetStringDescriptorAsciiFn = int (*)(DeviceHandle* handle, uint8_t index, unsigned char* data, int length);
+using GetStringDescriptorAsciiFn = int (*)(DeviceHandle* handle, uint8_t index, unsigned char* data,
+                                           int length);
 using GetActiveConfigDescriptorFn = int (*)(Device* device, ConfigDescriptor** config);
 using FreeConfigDescriptorFn = void (*)(ConfigDescriptor* config);
 using ClaimInterfaceFn = int (*)(DeviceHandle* handle, int interface_number);

@@ -1,9 +1,10 @@
 // Choice of the USB backend for the next scan or open: the simulator's socket when
 // LINKAR32_USB_BACKEND is "sim", libusb otherwise.
+#include "usb_backend.h"
+
 #include <cstring>
 
 #include "platform.h"
-#include "usb_backend.h"
 #include "usb_sim.h"
 
 namespace linkar {

@@ -58,7 +58,8 @@ std::vector<std::pair<uint16_t, uint16_t>> corvane_ids() {
       return true;
     };
     uint16_t vendor = 0, product = 0;
-    if (colon != std::string::npos && hex(entry.substr(0, colon), &vendor) && hex(entry.substr(colon + 1), &product))
+    if (colon != std::string::npos && hex(entry.substr(0, colon), &vendor) &&
+        hex(entry.substr(colon + 1), &product))
       ids.emplace_back(vendor, product);
   }
   return ids;
@@ -201,8 +202,9 @@ int32_t LibusbBackend::scan(std::vector<UsbDeviceInfo>* devices) {
     api_.close(handle);
     if (length <= 0) continue;  // only devices with a readable serial-number string are listed
     const size_t used = std::min(static_cast<size_t>(length), sizeof text - 1);
-    devices->push_back(UsbDeviceInfo{std::string(reinterpret_cast<char*>(text), strnlen(reinterpret_cast<char*>(text), used)),
-                                     path_of(list[i])});
+    devices->push_back(UsbDeviceInfo{
+        std::string(reinterpret_cast<char*>(text), strnlen(reinterpret_cast<char*>(text), used)),
+        path_of(list[i])});
   }
   api_.free_device_list(list, 1);
   return kQbxOk;
@@ -308,7 +310,8 @@ ssize_t LibusbBackend::write(int handle, const char* data, size_t size, int32_t 
 }
 
 void LibusbBackend::close(int handle) {
-  if (handle < 0 || static_cast<size_t>(handle) >= pipes_.size() || !pipes_[static_cast<size_t>(handle)].in_use)
+  if (handle < 0 || static_cast<size_t>(handle) >= pipes_.size() ||
+      !pipes_[static_cast<size_t>(handle)].in_use)
     return;
   Pipe& p = pipes_[static_cast<size_t>(handle)];
   p.in_use = false;
@@ -316,14 +319,19 @@ void LibusbBackend::close(int handle) {
 }
 
 LibusbBackend& the_backend() {
-  static LibusbBackend* backend = new LibusbBackend;  // lives as long as the process: pipes may outlive statics
+  static LibusbBackend* backend =
+      new LibusbBackend;  // lives as long as the process: pipes may outlive statics
   return *backend;
 }
 
 }  // namespace
 
-UsbBackend& libusb_backend() { return the_backend(); }
+UsbBackend& libusb_backend() {
+  return the_backend();
+}
 
-void forget_libusb_load() { the_backend().forget(); }
+void forget_libusb_load() {
+  the_backend().forget();
+}
 
 }  // namespace linkar

@@ -79,8 +79,8 @@ int32_t UsbPipes::refill(Slot& s, uint32_t start, int32_t timeout_ms) {
   }
 }
 
-int32_t UsbPipes::read_terminated(int32_t slot, char* buffer, int32_t count, char terminator, int32_t timeout_ms,
-                                  int32_t* got) {
+int32_t UsbPipes::read_terminated(int32_t slot, char* buffer, int32_t count, char terminator,
+                                  int32_t timeout_ms, int32_t* got) {
   *got = 0;
   buffer[0] = '\0';
   Slot* s = slot_at(slot);
@@ -152,7 +152,8 @@ size_t UsbPipes::buffered(int32_t slot) const {
 }
 
 int32_t UsbPipes::open_count() const {
-  return static_cast<int32_t>(std::count_if(std::begin(slots_), std::end(slots_), [](const Slot& s) { return s.in_use; }));
+  return static_cast<int32_t>(
+      std::count_if(std::begin(slots_), std::end(slots_), [](const Slot& s) { return s.in_use; }));
 }
 
 }  // namespace linkar

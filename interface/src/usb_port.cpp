@@ -76,8 +76,8 @@ UsbPort::Device* UsbPort::target(const LogTarget& log) {
   return current_ < devices_.size() ? &devices_[current_] : nullptr;
 }
 
-int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
-                      const LogTarget& log) {
+int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator,
+                      int32_t timeout_ms, const LogTarget& log) {
   *bytes_read = 0;
   Device* d = target(log);
   if (!d) {
@@ -86,9 +86,10 @@ int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
   }
   UsbPipes& pipes = usb_pipes();
   if (terminator) {
-    const int32_t status =
-        pipes.read_terminated(d->read_slot, buffer, count, static_cast<char>(terminator), timeout_ms, bytes_read);
-    if (status == kQbxOk && comlog().active()) note(log, strprintf("Received %i bytes: %s\r\n", *bytes_read, buffer));
+    const int32_t status = pipes.read_terminated(d->read_slot, buffer, count, static_cast<char>(terminator),
+                                                 timeout_ms, bytes_read);
+    if (status == kQbxOk && comlog().active())
+      note(log, strprintf("Received %i bytes: %s\r\n", *bytes_read, buffer));
     return status;
   }
   const int32_t status = pipes.read_exact(d->read_slot, buffer, count, timeout_ms, bytes_read);

@@ -33,13 +33,14 @@ int time_left(uint32_t start, int32_t timeout_ms) {
 int connect_simulator() {
   Platform& sys = platform();
   const char* path = sys.getenv(kUsbSimSocketVariable);
-  struct sockaddr_un at {};
+  sockaddr_un at{};
   if (!path || std::strlen(path) == 0 || std::strlen(path) >= sizeof at.sun_path) return -1;
   at.sun_family = AF_UNIX;
   std::memcpy(at.sun_path, path, std::strlen(path));
   const int fd = sys.socket(AF_UNIX, SOCK_STREAM, 0);
   if (fd < 0) return -1;
-  if (sys.connect(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 || sys.set_nonblocking(fd) != 0) {
+  if (sys.connect(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+      sys.set_nonblocking(fd) != 0) {
     sys.close(fd);
     return -1;
   }
@@ -60,7 +61,7 @@ ssize_t send_within(int fd, const char* data, size_t size, int32_t timeout_ms) {
     if (n < 0 && sys.last_error() != EAGAIN && sys.last_error() != EWOULDBLOCK) return -1;
     const int left = time_left(start, timeout_ms);
     if (left == 0) break;
-    struct pollfd p {fd, POLLOUT, 0};
+    pollfd p{fd, POLLOUT, 0};
     if (sys.poll(&p, 1, left) < 0 && sys.last_error() != EINTR) return -1;
   }
   return static_cast<ssize_t>(done);
@@ -82,7 +83,7 @@ bool read_line(int fd, uint32_t start, std::string* line) {
     if (n == 0 || (sys.last_error() != EAGAIN && sys.last_error() != EWOULDBLOCK)) return false;
     const int left = time_left(start, kUsbSimHandshakeMs);
     if (left == 0) return false;
-    struct pollfd p {fd, POLLIN, 0};
+    pollfd p{fd, POLLIN, 0};
     if (sys.poll(&p, 1, left) < 0 && sys.last_error() != EINTR) return false;
   }
   return false;
@@ -114,7 +115,8 @@ class SimBackend : public UsbBackend {
         break;
       }
       const size_t tab = line.find('\t');
-      if (tab != std::string::npos) devices->push_back(UsbDeviceInfo{line.substr(0, tab), line.substr(tab + 1)});
+      if (tab != std::string::npos)
+        devices->push_back(UsbDeviceInfo{line.substr(0, tab), line.substr(tab + 1)});
     }
     platform().close(fd);
     if (!complete) {
@@ -138,7 +140,7 @@ class SimBackend : public UsbBackend {
 
   ssize_t read(int handle, char* buffer, size_t size, int32_t timeout_ms) override {
     Platform& sys = platform();
-    struct pollfd p {handle, POLLIN, 0};
+    pollfd p{handle, POLLIN, 0};
     const int ready = sys.poll(&p, 1, timeout_ms > 0 ? timeout_ms : -1);
     if (ready < 0) return sys.last_error() == EINTR ? 0 : -1;
     if (ready == 0) return 0;

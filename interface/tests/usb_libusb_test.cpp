@@ -46,14 +46,18 @@ struct FakeBus {
       {7, 5, 0x84, 0x02, 64, 0, 0, 0, nullptr, 0},
   };
   lu::InterfaceDescriptor setting{9, 4, 0, 0, 4, 0xFF, 0, 0, 0, endpoints, nullptr, 0};
-  lu::Interface interface{&setting, 1};
+  lu::Interface interface { &setting, 1 };
   lu::ConfigDescriptor config{9, 2, 0, 1, 1, 0, 0x80, 50, &interface, nullptr, 0};
 };
 FakeBus* g_bus = nullptr;
 
 // Devices and handles are addresses inside the device table, so every call can find its device.
-int index_of(const void* p) { return static_cast<int>(static_cast<const FakeDevice*>(p) - g_bus->devices.data()); }
-lu::Device* as_device(size_t i) { return reinterpret_cast<lu::Device*>(&g_bus->devices[i]); }
+int index_of(const void* p) {
+  return static_cast<int>(static_cast<const FakeDevice*>(p) - g_bus->devices.data());
+}
+lu::Device* as_device(size_t i) {
+  return reinterpret_cast<lu::Device*>(&g_bus->devices[i]);
+}
 
 int fake_init(lu::Context** context) {
   *context = reinterpret_cast<lu::Context*>(g_bus);
@@ -67,13 +71,18 @@ ptrdiff_t fake_get_device_list(lu::Context*, lu::Device*** list) {
   *list = all;
   return static_cast<ptrdiff_t>(g_bus->devices.size());
 }
-void fake_free_device_list(lu::Device** list, int) { delete[] list; }
+void fake_free_device_list(lu::Device** list, int) {
+  delete[] list;
+}
 int fake_get_device_descriptor(lu::Device* device, lu::DeviceDescriptor* d) {
   const FakeDevice& f = g_bus->devices[static_cast<size_t>(index_of(device))];
-  *d = lu::DeviceDescriptor{18, 1, 0x200, 0xFF, 0, 0, 64, f.vendor, f.product, 0x100, 1, 2, f.serial_index, 1};
+  *d =
+      lu::DeviceDescriptor{18, 1, 0x200, 0xFF, 0, 0, 64, f.vendor, f.product, 0x100, 1, 2, f.serial_index, 1};
   return lu::kSuccess;
 }
-uint8_t fake_get_bus_number(lu::Device* device) { return g_bus->devices[static_cast<size_t>(index_of(device))].bus; }
+uint8_t fake_get_bus_number(lu::Device* device) {
+  return g_bus->devices[static_cast<size_t>(index_of(device))].bus;
+}
 uint8_t fake_get_device_address(lu::Device* device) {
   return g_bus->devices[static_cast<size_t>(index_of(device))].address;
 }
@@ -82,8 +91,11 @@ int fake_open(lu::Device* device, lu::DeviceHandle** handle) {
   *handle = reinterpret_cast<lu::DeviceHandle*>(device);
   return lu::kSuccess;
 }
-void fake_close(lu::DeviceHandle*) { --g_bus->opened_handles; }
-int fake_get_string_descriptor_ascii(lu::DeviceHandle* handle, uint8_t index, unsigned char* data, int length) {
+void fake_close(lu::DeviceHandle*) {
+  --g_bus->opened_handles;
+}
+int fake_get_string_descriptor_ascii(lu::DeviceHandle* handle, uint8_t index, unsigned char* data,
+                                     int length) {
   const FakeDevice& f = g_bus->devices[static_cast<size_t>(index_of(handle))];
   if (index == 0 || index != f.serial_index) return -9;
   const int n = std::min(length, static_cast<int>(f.serial.size()));
@@ -104,14 +116,14 @@ int fake_release_interface(lu::DeviceHandle* handle, int) {
   g_bus->claimed.erase(index_of(handle));
   return lu::kSuccess;
 }
-int fake_bulk_transfer(lu::DeviceHandle*, unsigned char endpoint, unsigned char* data, int length, int* transferred,
-                       unsigned int timeout_ms) {
+int fake_bulk_transfer(lu::DeviceHandle*, unsigned char endpoint, unsigned char* data, int length,
+                       int* transferred, unsigned int timeout_ms) {
   g_bus->timeouts.push_back(timeout_ms);
   *transferred = 0;
   if (endpoint & lu::kEndpointIn) {
     if (endpoint != 0x82) return -1;  // only the first bulk IN endpoint may be read
     if (g_bus->in_fails) return -4;   // no device
-    if (g_bus->replies.empty()) {  // nothing comes: libusb returns after the time-out
+    if (g_bus->replies.empty()) {     // nothing comes: libusb returns after the time-out
       std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
       return lu::kErrorTimeout;
     }
@@ -287,7 +299,8 @@ TEST_F(LibusbTest, DeviceWithoutBulkEndpointsOpensWithoutPipes) {
   EXPECT_EQ(bus_.opened_handles, 0);
   EXPECT_EQ(QBX_WritePort("EST?\n"), kQbxWriteFailed);
   QBX_DisableComLog();
-  EXPECT_NE(log_text().find("Successfully opened USB device: CV-LIBUSB Read handle = -6004  Write handle = -6004\r\n"),
+  EXPECT_NE(log_text().find(
+                "Successfully opened USB device: CV-LIBUSB Read handle = -6004  Write handle = -6004\r\n"),
             std::string::npos);
 }
 

@@ -142,12 +142,15 @@ TEST_F(UsbTest, TwoDevicesSelectedByIdAndClosedOneByOne) {
       "(T ms) >>> USB: Selected device CV-A\r\n",
       "(T ms) >>> USB: Attempting to select address ID 3\r\n(T ms) >>> Sent 5 bytes:  IDN?\n",
       "(T ms) >>> USB: selected device: CV-B\r\n",
-      "(T ms) >>> Device: 2 Sent 5 bytes:  IDN?\n\r\n(T ms) >>> Device: 2 Received 23 bytes: QBX,Corvane,222,P2.10\r\n",
+      "(T ms) >>> Device: 2 Sent 5 bytes:  IDN?\n\r\n(T ms) >>> Device: 2 Received 23 bytes: "
+      "QBX,Corvane,222,P2.10\r\n",
       "(T ms) >>> Closing current port: USB  Handle 0\r\n(T ms) >>> Selected port: USB  Handle 0\r\n"
-      "(T ms) >>> USB: Attempting to select address ID 1\r\n(T ms) >>> USB: Attempting to select address ID 2\r\n"
+      "(T ms) >>> USB: Attempting to select address ID 1\r\n(T ms) >>> USB: Attempting to select address ID "
+      "2\r\n"
       "(T ms) >>> USB: Selected device CV-B\r\n",
   };
-  for (const char* part : expected) EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
+  for (const char* part : expected)
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
 }
 
 TEST_F(UsbTest, TerminatedReadKeepsTheBytesAfterTheTerminator) {
@@ -262,8 +265,9 @@ TEST_F(UsbTest, SixtyFourPipeSlots) {
   enable_log();
   ASSERT_EQ(open_usb(32, "CV-32"), 0);
   QBX_DisableComLog();
-  EXPECT_NE(log_text().find("Successfully opened USB device: CV-32 Read handle = -6004  Write handle = -6004\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      log_text().find("Successfully opened USB device: CV-32 Read handle = -6004  Write handle = -6004\r\n"),
+      std::string::npos);
   EXPECT_EQ(QBX_WritePort("EST?\n"), kQbxWriteFailed);
   // Closing one device frees its two slots for the next open.
   ASSERT_EQ(QBX_SelectDevice(0), 0);
@@ -296,10 +300,11 @@ TEST_F(UsbTest, RefusedAndRepeatedOpens) {
   EXPECT_EQ(open_usb(10, std::string(31, 'N').c_str()), 0);  // the longest name that fits
   QBX_DisableComLog();
   const std::string text = log_text();
-  EXPECT_NE(text.find("(T ms) >>> Attempting to open or modify port USB - Device UNKNOWN\r\n"
-                      "(T ms) >>> Ports currently open: 0\r\n"
-                      "(T ms) >>> Successfully opened USB device: UNKNOWN Read handle = 0  Write handle = 1\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("(T ms) >>> Attempting to open or modify port USB - Device UNKNOWN\r\n"
+                "(T ms) >>> Ports currently open: 0\r\n"
+                "(T ms) >>> Successfully opened USB device: UNKNOWN Read handle = 0  Write handle = 1\r\n"),
+      std::string::npos)
       << text;
 }
 

@@ -72,8 +72,8 @@ TEST_F(UsbLine, InitAllBringsUpTheFirstCorvane) {
   const Lines lines = take_lines(first_);
   ASSERT_GE(lines.size(), 11u);
   // No line-speed switch on USB: the error status three times, then the device is read.
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 11),
-            (Lines{"EST?", "EST?", "EST?", "EST?", "AID?", "AID?", "ICR?", "ASF?", "ASF?", "IDN?", "IDN?100"}));
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 11), (Lines{"EST?", "EST?", "EST?", "EST?", "AID?", "AID?",
+                                                             "ICR?", "ASF?", "ASF?", "IDN?", "IDN?100"}));
   EXPECT_TRUE(second_.lines().empty());
   int32_t count = 0;
   ASSERT_EQ(CV_GetDevSettings(kCvDevChannelCount, &count), 0);

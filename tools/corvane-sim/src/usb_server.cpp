@@ -219,7 +219,9 @@ UsbServer::UsbServer(Engine& engine, std::string serial) : impl_(std::make_uniqu
   add_device(engine, std::move(serial));
 }
 
-UsbServer::~UsbServer() { stop(); }
+UsbServer::~UsbServer() {
+  stop();
+}
 
 std::string UsbServer::add_device(Engine& engine, std::string serial) {
   std::string path = kPathPrefix + std::to_string(impl_->devices.size());
@@ -241,9 +243,13 @@ const std::string& UsbServer::start(const std::string& socket_path) {
   return impl_->path;
 }
 
-const std::string& UsbServer::socket_path() const { return impl_->path; }
+const std::string& UsbServer::socket_path() const {
+  return impl_->path;
+}
 
-int UsbServer::pipes_opened() const { return impl_->opened.load(); }
+int UsbServer::pipes_opened() const {
+  return impl_->opened.load();
+}
 
 void UsbServer::stop() {
   if (impl_->thread.joinable()) {
@@ -257,6 +263,8 @@ void UsbServer::stop() {
   }
 }
 
-bool UsbServer::running() const { return impl_->thread.joinable(); }
+bool UsbServer::running() const {
+  return impl_->thread.joinable();
+}
 
 }  // namespace corvane_sim
