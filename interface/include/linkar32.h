@@ -115,7 +115,14 @@ LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
  * first Corvane found, kept under the name "UNKNOWN"); a device of that name already open becomes
  * current again with nothing opened; -6003 when USB is not available; a pipe that cannot be opened
  * (no such device, all 64 pipe slots in use) does not fail the open: reads and writes of that device
- * give -6002 and -12. Parallel (90/91): baud = the driver parameter (95 selects PARLINK).
+ * give -6002 and -12. Parallel (90/91): baud = the driver parameter: 95 drives the port through
+ * PARLINK (its open result is not used: 0), any other value through PORTIX32 as its IEEE 1284 mode
+ * (1 nibble, 3 byte, 4 EPP, 2 ECP), returning PORTIX32's result; the port enters the table even when
+ * that open failed (a wake-up may open it later), but not when the driver library cannot be loaded
+ * (-1). The drivers are libportix32.so and libparlink.so beside this library, or the files named by
+ * LINKAR32_PORTIX32 and LINKAR32_PARLINK; LPT1/LPT2 are the devices named by LINKAR32_LPT1/
+ * LINKAR32_LPT2, else /dev/parport0 and /dev/parport1. An open parallel port is opened again in the
+ * driver the new parameter selects and is not made current.
  * Returns 0, -1, -7, -30, -31, -32, -6003, 258, or 0 for numbers that open nothing. */
 LINKAR32_API int32_t QBX_OpenPort(int32_t port, int32_t baud, const char* parity, int32_t data_bits,
                                   int32_t stop_bits, int32_t receive_buffer);
@@ -179,8 +186,10 @@ LINKAR32_API int64_t QBX_SetExtendedComPars(const QbxExtComPars* parameters);
 
 /* ---- Parallel, TCP, USB, GPIB ---- */
 
-/* Parallel-port power handling: wake returns 0 when awake, the current port number when it is not
- * a parallel port, else PORTIX32's open result. Sleep returns 0. */
+/* Parallel-port power handling: wake returns the current port number when it is not a parallel
+ * port (-1 with none), 0 when the port is awake or driven by PARLINK, else PORTIX32's open result.
+ * Sleep closes a PORTIX32 current port in the driver (it stays in the table; reads and writes fail
+ * until the next wake-up) and returns 0. */
 LINKAR32_API int32_t QBX_Corvane_WakeUp(void);
 LINKAR32_API int32_t QBX_Corvane_Sleep(void);
 /* Looks up the handle of a port and, for TCP/USB, the 1-based position of connection id in *index.
