@@ -122,7 +122,7 @@ LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
  * (-1). The drivers are libportix32.so and libparlink.so beside this library, or the files named by
  * LINKAR32_PORTIX32 and LINKAR32_PARLINK; LPT1/LPT2 are the devices named by LINKAR32_LPT1/
  * LINKAR32_LPT2, else /dev/parport0 and /dev/parport1. An open parallel port is opened again in the
- * driver the new parameter selects and is not made current.
+ * driver the new parameter selects and becomes current.
  * Returns 0, -1, -7, -30, -31, -32, -6003, 258, or 0 for numbers that open nothing. */
 LINKAR32_API int32_t QBX_OpenPort(int32_t port, int32_t baud, const char* parity, int32_t data_bits,
                                   int32_t stop_bits, int32_t receive_buffer);

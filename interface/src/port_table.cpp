@@ -146,7 +146,11 @@ int32_t PortTable::append(int32_t number, std::unique_ptr<Port> port, const char
 }
 
 int32_t PortTable::open_parallel(int32_t port, const OpenParams& params) {
-  if (Entry* e = find(port)) return static_cast<ParallelPort&>(*e->port).reopen(params.baud, timeout_ms_, kCurrentLog);
+  if (Entry* e = find(port)) {
+    // Opened again, the port is current, as every port is after an open.
+    make_current(static_cast<size_t>(e - entries_.data()));
+    return static_cast<ParallelPort&>(*e->port).reopen(params.baud, timeout_ms_, kCurrentLog);
+  }
   if (entries_.size() >= kMaxPorts) return kQbxTableFull;
   std::unique_ptr<Port> opened;
   int32_t status = ParallelPort::open(port, params.baud, timeout_ms_, kCurrentLog, &opened);

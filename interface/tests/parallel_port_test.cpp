@@ -130,7 +130,8 @@ TEST_F(ParallelTest, OpeningAnOpenPortReopensItInTheDriverTheParameterSelects) {
   enable_log();
   ASSERT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), 0);
   ASSERT_EQ(QBX_OpenPort(90, kParlink, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), 0);
+  ASSERT_EQ(QBX_OpenPort(91, 0, nullptr, 0, 0, 0), 0);
+  ASSERT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), 0);  // LPT1 is current again
   ASSERT_EQ(QBX_WritePort("X\n"), 0);
   EXPECT_EQ(lpt1_.read_available(100), "X\n");
   ASSERT_EQ(QBX_DisableComLog(), 0);
