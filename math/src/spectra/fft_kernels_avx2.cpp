@@ -1,10 +1,12 @@
 // AVX2/FMA butterfly passes of the radix-4 FFT (see fft_kernels.h): two complex values per
 // 256-bit register, complex products by fused multiply-add/subtract. This file is compiled for
-// AVX2 by the pragma below and includes nothing with inline code shared with other files, so no
-// AVX2 instruction leaks into code that runs on processors without it; fft.cpp calls these
-// kernels only after checking the processor.
+// AVX2 (by its build options, and with GCC also by the pragma below) and includes nothing with
+// inline code shared with other files, so no AVX2 instruction leaks into code that runs on
+// processors without it; fft.cpp calls these kernels only after checking the processor.
 #if defined(__x86_64__) && defined(__GNUC__)
+#if !defined(__clang__)
 #pragma GCC target("avx2,fma")
+#endif
 #include <immintrin.h>
 #endif
 
