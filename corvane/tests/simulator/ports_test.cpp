@@ -11,6 +11,7 @@
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "linkar32.h"
+#include "reading_check.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
 
@@ -69,14 +70,7 @@ class OtherLines : public ::testing::Test {
     ASSERT_EQ(CV_GetChanSettings(0, kCvChanState, &state), 0);
     EXPECT_EQ(state, engine.channel(0).state);
 
-    // A reading of half the full-scale raw value is half the range.
-    engine.set_source(0, sim::SignalSource::raw(12500));
-    ASSERT_EQ(CV_MeasOneVal(), 0);
-    float measured = 0, range_value = 0, scale = 0;
-    ASSERT_EQ(CV_GetChanSettings(0, kCvChanMeasured, &measured), 0);
-    ASSERT_EQ(CV_GetChanSettings(0, kCvChanRangeValue, &range_value), 0);
-    ASSERT_EQ(CV_GetChanSettings(0, kCvChanScale, &scale), 0);
-    EXPECT_FLOAT_EQ(measured, 0.5f * range_value * scale);
+    expect_half_range_reading(engine, 0);
   }
 
   testkit::TempDir dir_;

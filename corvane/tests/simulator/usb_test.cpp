@@ -11,6 +11,7 @@
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "linkar32.h"
+#include "reading_check.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
 
@@ -124,16 +125,8 @@ TEST_F(UsbLine, SettingsBothWaysAndASingleReading) {
   ASSERT_EQ(CV_GetDevSettings(kCvDevFilterFrequency, &frequency), 0);
   EXPECT_EQ(frequency, second_.device().filter_frequency);
 
-  // A single reading: 12500 raw counts are half the range of channel 1.
-  const int32_t channels[] = {1};
-  ASSERT_EQ(CV_ACQSetup(1, channels), 0);
-  second_.set_source(1, sim::SignalSource::raw(12500));
-  ASSERT_EQ(CV_MeasOneVal(), 0);
-  float measured = 0, range_value = 0, scale = 0;
-  ASSERT_EQ(CV_GetChanSettings(1, kCvChanMeasured, &measured), 0);
-  ASSERT_EQ(CV_GetChanSettings(1, kCvChanRangeValue, &range_value), 0);
-  ASSERT_EQ(CV_GetChanSettings(1, kCvChanScale, &scale), 0);
-  EXPECT_FLOAT_EQ(measured, 0.5f * range_value * scale);
+  // A single reading: half the full-scale raw counts are half the range of channel 1.
+  expect_half_range_reading(second_, 1);
   EXPECT_TRUE(first_.lines().empty()) << "the other Corvane heard nothing";
 }
 
