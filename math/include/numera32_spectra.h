@@ -1,12 +1,12 @@
 /*
- * NUMERA32 spectra, filters and fits: fast Fourier transforms and what is built on them
+ * NUMERA32 transforms, filters and fits: fast Fourier transforms and what is built on them
  * (correlation, convolution, an amplitude periodogram), a finite-impulse-response filter,
  * Savitzky-Golay smoothing coefficients, straight-line, exponential, logarithmic and polynomial
  * fits, interpolation, normalisation, a histogram and Pearson's correlation coefficient.
  *
  * Every function is stateless and returns a signed 32-bit status: 0 success, negative failure.
  *
- * Array conventions (part of each contract):
+ * Array conventions (they hold for every function below):
  *  - "1-based": the caller passes a pointer p whose elements p[1] .. p[n] are used; p[0] is never
  *    read or written. So an array of n values needs n + 1 doubles of storage.
  *  - "0-based": elements p[0] .. p[n - 1].
@@ -32,7 +32,7 @@
 extern "C" {
 #endif
 
-/* Status codes of this part of the library (database statuses -99 and below pass through). */
+/* Status codes of these functions (database statuses -99 and below pass through). */
 enum {
   kSpectraOk = 0,
   kSpectraFailed = -1,        /* bad arguments, out of memory, singular system, empty channel,
@@ -63,13 +63,13 @@ NUMERA32_API int32_t Four1(double* data, int32_t n, int32_t sign);
 /* RealFFT: transform of 2n real values (1-based data[1..2n]); n, half the number of values, is a
  * power of 2. sign 1: data receives the positive-frequency half F_0 .. F_{n-1} of the 2n-point
  * complex transform as (re, im) pairs, except that data[1] = F_0 and data[2] = F_n (both real).
- * sign -1: such a packed spectrum is turned back into n times the input values (divide by n).
+ * sign -1: such a packed transform is turned back into n times the input values (divide by n).
  * Returns 0, or -1 for bad arguments (data untouched). */
 NUMERA32_API int32_t RealFFT(double* data, int32_t n, int32_t sign);
 
 /* TwoFFT: forward transforms (sign 1) of two real arrays data1[1..n], data2[1..n] (1-based) with
  * one complex transform of length n. fft1 and fft2 (1-based, 2n doubles each) receive the full
- * complex spectra. n a power of 2. The outputs must not overlap the inputs.
+ * complex transforms. n a power of 2. The outputs must not overlap the inputs.
  * Returns 0, or -1 for bad arguments. */
 NUMERA32_API int32_t TwoFFT(const double* data1, const double* data2, double* fft1,
                                     double* fft2, int32_t n);
@@ -85,11 +85,11 @@ NUMERA32_API int32_t Correl(const double* data1, const double* data2, int32_t n,
  * lags -(m-1)/2 .. -1). m odd and at most n; n a power of 2, at least 2. The response is not
  * modified. ans (1-based, 2n doubles) receives the n results in ans[1..n]; ans[n+1 .. 2n] is
  * scratch. Returns 0; -1 for bad arguments, out of memory, or deconvolution where the response
- * spectrum is exactly 0. */
+ * transform is exactly 0. */
 NUMERA32_API int32_t Convolution(const double* data, int32_t n, const double* response,
                                          int32_t m, int32_t sign, double* ans);
 
-/* PSDPeriodogram: amplitude periodogram of a complex spectrum re[0..n-1], im[0..n-1] (0-based):
+/* PSDPeriodogram: amplitude periodogram of a complex transform re[0..n-1], im[0..n-1] (0-based):
  * out[0] = 2|X_0|/n, out[k] = 2*sqrt(|X_k|^2 + |X_{n-k}|^2)/n for k = 1 .. n/2-1 (n/2 values).
  * Returns 0; -1 for null pointers or n < 2. */
 NUMERA32_API int32_t PSDPeriodogram(const double* re, const double* im, double* out,

@@ -8,13 +8,13 @@
 #include "guard.h"
 #include "numera32_spectra.h"
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 namespace {
 
 bool valid_sign(int32_t sign) { return sign == 1 || sign == -1; }
 
-// Multiplies the half spectra k = 0 .. n/2 of f (data) and r (response, in place in r) as
+// Multiplies the half transforms k = 0 .. n/2 of f (data) and r (response, in place in r) as
 // Convolution and Correl need them, then transforms r back: r holds n reals afterwards.
 // mode: 0 f * conj(r) (correlation), 1 f * r (convolution), 2 f / r (deconvolution).
 int32_t combine_and_invert(const double* f, double* r, std::size_t n, int mode) {
@@ -92,7 +92,7 @@ int32_t Convolution(const double* data, int32_t n, const double* response, int32
     double* f = scratch.data() + 1;
     double* out = ans + 1;
     // The response in wrap-around order, padded with zeros to n, is built in the answer array,
-    // which the two-array transform may read as input and overwrite with the response spectrum.
+    // which the two-array transform may read as input and overwrite with the response transform.
     const double* r = response + 1;
     const std::size_t half = static_cast<std::size_t>(m - 1) / 2;
     for (std::size_t i = 0; i < un; ++i) out[i] = 0.0;

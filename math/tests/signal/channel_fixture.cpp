@@ -9,7 +9,7 @@ void ChannelDb::SetUp() {
   ASSERT_EQ(QBX_GetDatabaseChanConfig(kSmallChannel, &h), 0);
   h.max_length = kSmallCapacity;
   ASSERT_EQ(QBX_SetDatabaseChanConfig(kSmallChannel, &h), 0);
-  ASSERT_EQ(QBX_CreateDatabase(1, dir_.file("spectra.db").c_str(), 0), 0);
+  ASSERT_EQ(QBX_CreateDatabase(1, dir_.file("signal.db").c_str(), 0), 0);
 }
 
 void ChannelDb::TearDown() { QBX_RemoveDatabase(1); }

@@ -12,7 +12,7 @@
 
 #include "fft_kernels.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 
 #if defined(__x86_64__) && defined(__GNUC__)
 namespace {
@@ -130,4 +130,4 @@ const FftKernels* avx2_kernels() { return nullptr; }
 
 #endif
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

@@ -1,4 +1,4 @@
-// Channel database access for the spectra, filter and fit functions (see channel_io.h).
+// Channel database access for the transform, filter and fit functions (see channel_io.h).
 #include "channel_io.h"
 
 #if __has_include("storix32.h")
@@ -6,7 +6,7 @@
 #define NUMERA32_HAVE_STORIX 1
 #endif
 
-namespace numera::spectra::db {
+namespace numera::signal::db {
 
 #ifdef NUMERA32_HAVE_STORIX
 
@@ -57,4 +57,4 @@ int32_t read_rows(int32_t channel, int32_t count, std::vector<double>& values) {
   return 0;
 }
 
-}  // namespace numera::spectra::db
+}  // namespace numera::signal::db

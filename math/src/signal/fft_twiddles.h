@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 // Largest pass span (as a power of 2) with a kept table; larger passes compute their twiddles.
 inline constexpr int kMaxTwiddleLevel = 17;
@@ -19,6 +19,6 @@ const double* twiddle_table(int level);
 void compute_twiddles(std::size_t L, std::size_t j0, std::size_t j1, double* w1, double* w2,
                       double* w3);
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

@@ -11,7 +11,7 @@
 #include "linear_solve.h"
 #include "numera32_spectra.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 
 bool fit_line(const double* x, const double* y, std::size_t n, LineFit& out) {
   if (n == 0) return false;
@@ -65,9 +65,9 @@ bool read_pair(int32_t xc, int32_t yc, int32_t n, std::vector<double>& x, std::v
 }
 
 }  // namespace
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 extern "C" {
 

@@ -6,7 +6,7 @@
 #include "guard.h"
 #include "numera32_spectra.h"
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 namespace {
 constexpr int32_t kMaxTaps = 255;

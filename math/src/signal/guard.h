@@ -7,7 +7,7 @@
 
 #include "numera32_spectra.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 
 template <class F>
 int32_t guarded(F&& work) noexcept {
@@ -18,6 +18,6 @@ int32_t guarded(F&& work) noexcept {
   }
 }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

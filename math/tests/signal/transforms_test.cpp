@@ -91,7 +91,7 @@ TEST(Four1, RejectsBadArgumentsWithoutTouchingData) {
   EXPECT_EQ(RealFFT(a.p(), 2, -2), kSpectraFailed);
 }
 
-// The packed half spectrum of 2n reals, built from the direct complex DFT.
+// The packed half transform of 2n reals, built from the direct complex DFT.
 std::vector<double> packed_reference(const std::vector<double>& x) {
   const std::size_t n2 = x.size();
   std::vector<double> z(2 * n2);
@@ -208,7 +208,7 @@ TEST(Convolution, MatchesDirectSumWithWrapAround) {
 TEST(Convolution, DeconvolutionUndoesConvolutionAndFailsAtAResponseZero) {
   const int32_t n = 64;
   const auto s = ref::random_values(n, 77);
-  Response r({0.1, 0.2, 1.0, 0.3, -0.1});  // no zero in its spectrum: |1| > sum of the rest
+  Response r({0.1, 0.2, 1.0, 0.3, -0.1});  // no zero in its transform: |1| > sum of the rest
   OneBased data(s), conv(2 * n);
   ASSERT_EQ(Convolution(data.p(), n, r.wrapped.p(), 5, 1, conv.p()), 0);
   OneBased blurred(conv.vec().size() / 2);

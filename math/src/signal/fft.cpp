@@ -11,7 +11,7 @@
 #include "fft_kernels.h"
 #include "fft_twiddles.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 namespace {
 
 constexpr std::size_t kCacheBlock = 2048;  // complex values (32 KiB)
@@ -115,9 +115,9 @@ void fft_complex(double* z, std::size_t n, bool inverse, const FftKernels& k) {
 void fft_complex(double* z, std::size_t n, bool inverse) { fft_complex(z, n, inverse, kernels()); }
 
 void fft_real(double* x, std::size_t n, bool inverse) {
-  // With z_j = x_2j + i x_2j+1 and Z its n-point transform, the spectra of the even and odd
+  // With z_j = x_2j + i x_2j+1 and Z its n-point transform, the transforms of the even and odd
   // samples are E_k = (Z_k + conj Z_{n-k})/2 and O_k = (Z_k - conj Z_{n-k})/(2i), and the 2n-point
-  // spectrum is F_k = E_k + W^k O_k with W = exp(i*pi/n); F_{n-k} = conj(E_k - W^k O_k).
+  // transform is F_k = E_k + W^k O_k with W = exp(i*pi/n); F_{n-k} = conj(E_k - W^k O_k).
   const double* table = n >= 2 ? twiddle_table(log2_of(n / 2)) : nullptr;
   if (!inverse) {
     fft_complex(x, n, false);
@@ -186,4 +186,4 @@ void fft_two_real(const double* d1, const double* d2, double* f1, double* f2, st
   }
 }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

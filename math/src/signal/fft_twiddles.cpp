@@ -7,7 +7,7 @@
 #include <mutex>
 #include <new>
 
-namespace numera::spectra {
+namespace numera::signal {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586476925286766559;
@@ -47,4 +47,4 @@ const double* twiddle_table(int level) {
   return lv.table.get();
 }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace numera::spectra::db {
+namespace numera::signal::db {
 
 inline constexpr int32_t kNotOpen = -99;  // the database's status for "no database open"
 inline constexpr int32_t kReadBlock = 256;
@@ -42,6 +42,6 @@ class Appender {
   std::vector<double> buffer_;
 };
 
-}  // namespace numera::spectra::db
+}  // namespace numera::signal::db
 
 #endif

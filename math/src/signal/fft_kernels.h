@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 struct FftKernels {
   // Radix-2 pass with span 1 over n complex values (pairs 2j, 2j+1; no twiddles).
@@ -26,6 +26,6 @@ const FftKernels& scalar_kernels();
 // AVX2/FMA kernels, or nullptr when the library was built for a processor family without them.
 const FftKernels* avx2_kernels();
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 bool lu_solve(std::vector<double> a, std::size_t n, std::vector<double>& b) {
   auto at = [&](std::size_t r, std::size_t c) -> double& { return a[r * n + c]; };
@@ -78,4 +78,4 @@ bool gauss_jordan_normal(std::vector<double> a, std::size_t n, std::vector<doubl
   return true;
 }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

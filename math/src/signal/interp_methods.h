@@ -5,13 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 // y at x from the window (xs[i], ys[i]), i < n (2 <= n <= 8) by method 1 .. 4 (kInterp*).
 // Returns 0, kSpectraBadMethod, kSpectraPole or kSpectraEqualX (methods 1 .. 3 only).
 int32_t interpolate_window(int method, const double* xs, const double* ys, std::size_t n, double x,
                            double& y);
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

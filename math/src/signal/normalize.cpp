@@ -8,7 +8,7 @@
 #include "line_fit.h"
 #include "numera32_spectra.h"
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 namespace {
 

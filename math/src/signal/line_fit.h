@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 struct LineFit {
   double a = 0, b = 0, sig_a = 0, sig_b = 0;  // y = a + b*x; standard errors for unit errors
@@ -14,6 +14,6 @@ struct LineFit {
 // Fits y = a + b*x to n points. False when n is 0 or all x are equal (no line is determined).
 bool fit_line(const double* x, const double* y, std::size_t n, LineFit& out);
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

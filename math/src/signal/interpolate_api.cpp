@@ -11,7 +11,7 @@
 #include "interp_methods.h"
 #include "numera32_spectra.h"
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 namespace {
 

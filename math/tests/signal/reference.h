@@ -1,4 +1,4 @@
-// Independent references for the spectra tests: direct sums in long double, written from the
+// Independent references for the transform and fit tests: direct sums in long double, written from the
 // defining formulas and sharing nothing with the library's fast algorithms.
 #ifndef NUMERA32_SPECTRA_TEST_REFERENCE_H
 #define NUMERA32_SPECTRA_TEST_REFERENCE_H

@@ -116,9 +116,9 @@ void BM_RealFFT(benchmark::State& state) {
 void BM_FFTW_r2c(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   double* real = fftw_alloc_real(2 * n);
-  fftw_complex* spec = fftw_alloc_complex(n + 1);
-  fftw_plan fwd = fftw_plan_dft_r2c_1d(static_cast<int>(2 * n), real, spec, FFTW_MEASURE);
-  fftw_plan inv = fftw_plan_dft_c2r_1d(static_cast<int>(2 * n), spec, real, FFTW_MEASURE);
+  fftw_complex* freq = fftw_alloc_complex(n + 1);
+  fftw_plan fwd = fftw_plan_dft_r2c_1d(static_cast<int>(2 * n), real, freq, FFTW_MEASURE);
+  fftw_plan inv = fftw_plan_dft_c2r_1d(static_cast<int>(2 * n), freq, real, FFTW_MEASURE);
   fill(real, 2 * n);
   int count = 0;
   bool forward = true;
@@ -135,7 +135,7 @@ void BM_FFTW_r2c(benchmark::State& state) {
   fftw_destroy_plan(fwd);
   fftw_destroy_plan(inv);
   fftw_free(real);
-  fftw_free(spec);
+  fftw_free(freq);
   set_rate(state, n);
 }
 

@@ -2,7 +2,7 @@
 // every x86-64 or other processor runs; the compiler may still pair operations into SSE2.
 #include "fft_kernels.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 namespace {
 
 void radix2_first(double* x, std::size_t n) {
@@ -72,4 +72,4 @@ const FftKernels kScalar{radix2_first, radix4_first, radix4_pass};
 
 const FftKernels& scalar_kernels() { return kScalar; }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

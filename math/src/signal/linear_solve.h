@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 // Solves a x = b for the n x n row-major matrix a by LU decomposition with partial pivoting; b
 // receives x. False (b unspecified) when a pivot is exactly zero.
@@ -17,6 +17,6 @@ bool lu_solve(std::vector<double> a, std::size_t n, std::vector<double>& b);
 // system is singular: a zero diagonal, or a scaled pivot below 1e-12.
 bool gauss_jordan_normal(std::vector<double> a, std::size_t n, std::vector<double>& b);
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

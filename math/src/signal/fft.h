@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace numera::spectra {
+namespace numera::signal {
 
 // True for 1, 2, 4, 8, ...
 bool is_power_of_two(long long n);
@@ -18,15 +18,15 @@ struct FftKernels;
 // The same with a given set of butterfly kernels (the tests compare the implementations).
 void fft_complex(double* z, std::size_t n, bool inverse, const FftKernels& kernels);
 
-// In place on 2n reals: forward gives the packed half spectrum (F_0 and F_n real in x[0], x[1]);
-// inverse turns such a spectrum back into n times the reals. n a power of 2.
+// In place on 2n reals: forward gives the packed half transform (F_0 and F_n real in x[0], x[1]);
+// inverse turns such a transform back into n times the reals. n a power of 2.
 void fft_real(double* x, std::size_t n, bool inverse);
 
-// Forward spectra of two real arrays (n values each) into f1 and f2 (n complex values each).
+// Forward transforms of two real arrays (n values each) into f1 and f2 (n complex values each).
 // d2 may be the same array as f2 (it is read completely before f2 is written); otherwise the
 // arrays must not overlap.
 void fft_two_real(const double* d1, const double* d2, double* f1, double* f2, std::size_t n);
 
-}  // namespace numera::spectra
+}  // namespace numera::signal
 
 #endif

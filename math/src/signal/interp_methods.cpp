@@ -6,7 +6,7 @@
 
 #include "numera32_spectra.h"
 
-namespace numera::spectra {
+namespace numera::signal {
 namespace {
 
 constexpr std::size_t kMaxWindow = 8;
@@ -137,4 +137,4 @@ int32_t interpolate_window(int method, const double* xs, const double* ys, std::
   }
 }
 
-}  // namespace numera::spectra
+}  // namespace numera::signal

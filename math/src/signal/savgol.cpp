@@ -8,7 +8,7 @@
 #include "linear_solve.h"
 #include "numera32_spectra.h"
 
-using namespace numera::spectra;
+using namespace numera::signal;
 
 extern "C" int32_t SavGol(double* c, int32_t np, int32_t nl, int32_t nr, int32_t ld, int32_t m) {
   if (!c || nl < 0 || nr < 0 || m < 0 || ld < 0 || ld > m || nl + nr < m ||
