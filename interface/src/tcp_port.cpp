@@ -96,24 +96,15 @@ int32_t TcpPort::connect(int32_t id, const char* address, int32_t tcp_port, int3
     sys.close(fd);
     return kQbxOpenFailed;
   }
-  connections_.push_back(Connection{fd, address, id, {}, 0});
-  current_ = connections_.size() - 1;
+  connections_.add(Connection{fd, address, id, {}, 0});
   note(log, strprintf("Established TCP/IP connection with address: %s\r\n", address));
   return kQbxOk;
-}
-
-TcpPort::Connection* TcpPort::target(const LogTarget& log) {
-  if (log.named) {
-    if (log.device < 1 || static_cast<size_t>(log.device) > connections_.size()) return nullptr;
-    return &connections_[static_cast<size_t>(log.device) - 1];
-  }
-  return current_ < connections_.size() ? &connections_[current_] : nullptr;
 }
 
 int32_t TcpPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
                       const LogTarget& log) {
   *bytes_read = 0;
-  Connection* c = target(log);
+  Connection* c = connections_.target(log);
   if (!c) {
     if (terminator) buffer[0] = '\0';
     return kQbxReadFailed;
@@ -204,7 +195,7 @@ int32_t TcpPort::send_all(Connection& c, const char* data, size_t length, int32_
 }
 
 int32_t TcpPort::write(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) {
-  Connection* c = target(log);
+  Connection* c = connections_.target(log);
   if (!c) return kQbxWriteFailed;
   return send_all(*c, data, length, timeout_ms, log);
 }
@@ -220,12 +211,11 @@ int32_t TcpPort::write_to_all(const char* data, size_t length, int32_t timeout_m
 
 void TcpPort::close_connection(size_t index) {
   platform().close(connections_[index].fd);
-  connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
-  if (current_ >= index && current_ > 0) --current_;
+  connections_.erase(index);
 }
 
 int32_t TcpPort::close(int32_t, const LogTarget&) {
-  if (current_ < connections_.size()) close_connection(current_);
+  if (connections_.current_index() < connections_.size()) close_connection(connections_.current_index());
   return kQbxOk;
 }
 
@@ -235,29 +225,22 @@ int32_t TcpPort::close_all(int32_t, const LogTarget&) {
 }
 
 int32_t TcpPort::select_connection(int32_t id) {
-  for (size_t i = 0; i < connections_.size(); ++i) {
-    if (connections_[i].id == id) {
-      current_ = i;
-      note(LogTarget{}, strprintf("TCP/IP: selected address: %s\r\n", connections_[i].address.c_str()));
-      return kQbxOk;
-    }
-  }
-  return kQbxOpenFailed;
+  const size_t i = connections_.find(id);
+  if (i == ConnectionList<Connection>::kNone) return kQbxOpenFailed;
+  connections_.make_current(i);
+  note(LogTarget{}, strprintf("TCP/IP: selected address: %s\r\n", connections_[i].address.c_str()));
+  return kQbxOk;
 }
 
 int32_t TcpPort::connection_position(int32_t id) {
-  for (size_t i = 0; i < connections_.size(); ++i) {
-    if (connections_[i].id == id) {
-      note(LogTarget{}, strprintf("TCP/IP: selected address: %s\r\n", connections_[i].address.c_str()));
-      return static_cast<int32_t>(i) + 1;
-    }
-  }
-  return -1;
+  const size_t i = connections_.find(id);
+  if (i == ConnectionList<Connection>::kNone) return -1;
+  note(LogTarget{}, strprintf("TCP/IP: selected address: %s\r\n", connections_[i].address.c_str()));
+  return static_cast<int32_t>(i) + 1;
 }
 
 int32_t TcpPort::connection_id_at(int32_t position) const {
-  if (position < 1 || static_cast<size_t>(position) > connections_.size()) return position;
-  return connections_[static_cast<size_t>(position) - 1].id;
+  return connections_.id_at(position);
 }
 
 }  // namespace linkar

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "connection_list.h"
 #include "port.h"
 
 namespace linkar {
@@ -41,13 +42,10 @@ class TcpPort : public Port {
     size_t begin = 0;
   };
 
-  // The connection a read or write goes to: the one at the named position, else the current one.
-  Connection* target(const LogTarget& log);
   int32_t send_all(Connection& c, const char* data, size_t length, int32_t timeout_ms, const LogTarget& log);
   void close_connection(size_t index);
 
-  std::vector<Connection> connections_;
-  size_t current_ = 0;
+  ConnectionList<Connection> connections_;
 };
 
 }  // namespace linkar

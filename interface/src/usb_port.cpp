@@ -36,7 +36,7 @@ bool UsbPort::select_open(const char* name) {
   const char* wanted = name ? name : kUsbUnnamedDevice;
   for (size_t i = 0; i < devices_.size(); ++i) {
     if (devices_[i].name == wanted) {
-      current_ = i;
+      devices_.make_current(i);
       return true;
     }
   }
@@ -61,25 +61,16 @@ int32_t UsbPort::open(int32_t id, const char* name, const LogTarget& log) {
   UsbPipes& pipes = usb_pipes();
   const int32_t read_slot = pipes.open(backend, path, kUsbReadPipe);
   const int32_t write_slot = pipes.open(backend, path, kUsbWritePipe);
-  devices_.push_back(Device{read_slot, write_slot, name ? name : kUsbUnnamedDevice, id});
-  current_ = devices_.size() - 1;
+  const Device& added = devices_.add(Device{read_slot, write_slot, name ? name : kUsbUnnamedDevice, id});
   note(log, strprintf("Successfully opened USB device: %s Read handle = %i  Write handle = %i\r\n",
-                      devices_.back().name.c_str(), read_slot, write_slot));
+                      added.name.c_str(), read_slot, write_slot));
   return kQbxOk;
-}
-
-UsbPort::Device* UsbPort::target(const LogTarget& log) {
-  if (log.named) {
-    if (log.device < 1 || static_cast<size_t>(log.device) > devices_.size()) return nullptr;
-    return &devices_[static_cast<size_t>(log.device) - 1];
-  }
-  return current_ < devices_.size() ? &devices_[current_] : nullptr;
 }
 
 int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator,
                       int32_t timeout_ms, const LogTarget& log) {
   *bytes_read = 0;
-  Device* d = target(log);
+  Device* d = devices_.target(log);
   if (!d) {
     if (terminator) buffer[0] = '\0';
     return kQbxUsbPipeError;
@@ -99,7 +90,7 @@ int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
 }
 
 int32_t UsbPort::write(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) {
-  Device* d = target(log);
+  Device* d = devices_.target(log);
   const int32_t status = d ? usb_pipes().write(d->write_slot, data, length, timeout_ms) : kQbxUsbPipeError;
   if (status < 0) {
     note(log, strprintf("USB Write operation failed with status %li\r\n", static_cast<long>(status)));
@@ -115,12 +106,11 @@ void UsbPort::close_device(size_t index) {
   UsbPipes& pipes = usb_pipes();
   pipes.close(devices_[index].read_slot);
   pipes.close(devices_[index].write_slot);
-  devices_.erase(devices_.begin() + static_cast<std::ptrdiff_t>(index));
-  if (current_ >= index && current_ > 0) --current_;
+  devices_.erase(index);
 }
 
 int32_t UsbPort::close(int32_t, const LogTarget&) {
-  if (current_ < devices_.size()) close_device(current_);
+  if (devices_.current_index() < devices_.size()) close_device(devices_.current_index());
   return kQbxOk;
 }
 
@@ -131,30 +121,23 @@ int32_t UsbPort::close_all(int32_t, const LogTarget&) {
 
 int32_t UsbPort::select_connection(int32_t id) {
   note(LogTarget{}, strprintf("USB: Attempting to select address ID %i\r\n", id));
-  for (size_t i = 0; i < devices_.size(); ++i) {
-    if (devices_[i].id == id) {
-      current_ = i;
-      note(LogTarget{}, strprintf("USB: Selected device %s\r\n", devices_[i].name.c_str()));
-      return kQbxOk;
-    }
-  }
-  return kQbxOpenFailed;
+  const size_t i = devices_.find(id);
+  if (i == ConnectionList<Device>::kNone) return kQbxOpenFailed;
+  devices_.make_current(i);
+  note(LogTarget{}, strprintf("USB: Selected device %s\r\n", devices_[i].name.c_str()));
+  return kQbxOk;
 }
 
 int32_t UsbPort::connection_position(int32_t id) {
-  for (size_t i = 0; i < devices_.size(); ++i) {
-    if (devices_[i].id == id) {
-      note(LogTarget{}, strprintf("%s: selected device: %s\r\n", display_name(kQbxPortUsb).c_str(),
-                                  devices_[i].name.c_str()));
-      return static_cast<int32_t>(i) + 1;
-    }
-  }
-  return -1;
+  const size_t i = devices_.find(id);
+  if (i == ConnectionList<Device>::kNone) return -1;
+  note(LogTarget{},
+       strprintf("%s: selected device: %s\r\n", display_name(kQbxPortUsb).c_str(), devices_[i].name.c_str()));
+  return static_cast<int32_t>(i) + 1;
 }
 
 int32_t UsbPort::connection_id_at(int32_t position) const {
-  if (position < 1 || static_cast<size_t>(position) > devices_.size()) return position;
-  return devices_[static_cast<size_t>(position) - 1].id;
+  return devices_.id_at(position);
 }
 
 int32_t usb_scan_devices(int32_t count, char* list) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "connection_list.h"
 #include "port.h"
 #include "usb_backend.h"
 
@@ -49,12 +50,9 @@ class UsbPort : public Port {
     int32_t id;
   };
 
-  // The device a read or write goes to: the one at the named position, else the current one.
-  Device* target(const LogTarget& log);
   void close_device(size_t index);
 
-  std::vector<Device> devices_;
-  size_t current_ = 0;
+  ConnectionList<Device> devices_;
 };
 
 // USB_ScanUsbDevice: fills up to count entries of kUsbScanEntryBytes (serial text in the first
