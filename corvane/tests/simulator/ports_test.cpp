@@ -11,7 +11,7 @@
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "linkar32.h"
-#include "reading_check.h"
+#include "line_fixture.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
 
@@ -32,18 +32,8 @@ sim::EngineConfig config(const std::string& serial) {
   return c;
 }
 
-class OtherLines : public ::testing::Test {
+class OtherLines : public DriverOnLine {
  protected:
-  void SetUp() override {
-    QBX_OpenInterfaceLib();
-    QBX_SetTimeout(1000);
-  }
-  void TearDown() override {
-    CV_CloseDevice();
-    QBX_OpenInterfaceLib();
-    QBX_SetTimeout(3000);
-  }
-
   // The rest of CV_InitAll once the port is open: error status, device, settings of every channel.
   static void bring_up_on_open_port() {
     for (int i = 0; i < 3; ++i) ASSERT_EQ(CV_GetErrorStatus(), 0);
@@ -73,8 +63,6 @@ class OtherLines : public ::testing::Test {
     expect_half_range_reading(engine, 0);
   }
 
-  testkit::TempDir dir_;
-  testkit::ScopedEnv runtime_{"XDG_RUNTIME_DIR", dir_.path()};
   testkit::ScopedEnv portix_{"LINKAR32_PORTIX32", QBX_PORTIX32_PATH};
   testkit::ScopedEnv parlink_{"LINKAR32_PARLINK", QBX_PARLINK_PATH};
 };

@@ -11,7 +11,7 @@
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "linkar32.h"
-#include "reading_check.h"
+#include "line_fixture.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
 
@@ -20,8 +20,6 @@ namespace {
 namespace sim = corvane_sim;
 using Lines = std::vector<std::string>;
 
-constexpr int32_t kTimeoutMs = 1000;
-
 sim::EngineConfig config(const char* serial) {
   sim::EngineConfig c;
   c.serial_numbers = {serial};
@@ -29,18 +27,15 @@ sim::EngineConfig config(const char* serial) {
   return c;
 }
 
-class UsbLine : public ::testing::Test {
+class UsbLine : public DriverOnLine {
  protected:
   void SetUp() override {
     server_.add_device(second_, "CV-USB-2");
     server_.start(dir_.file("usb.sock"));
-    QBX_OpenInterfaceLib();
-    QBX_SetTimeout(kTimeoutMs);
+    DriverOnLine::SetUp();
   }
   void TearDown() override {
-    CV_CloseDevice();
-    QBX_OpenInterfaceLib();
-    QBX_SetTimeout(3000);
+    DriverOnLine::TearDown();
     server_.stop();
   }
   static int32_t chan_int(int32_t channel, int32_t selector) {
@@ -59,8 +54,6 @@ class UsbLine : public ::testing::Test {
     return l;
   }
 
-  testkit::TempDir dir_;
-  testkit::ScopedEnv runtime_{"XDG_RUNTIME_DIR", dir_.path()};
   testkit::ScopedEnv backend_{"LINKAR32_USB_BACKEND", "sim"};
   testkit::ScopedEnv socket_{"LINKAR32_USB_SIM", dir_.file("usb.sock")};
   sim::Engine first_{config("4711")};

@@ -1,5 +1,7 @@
-// A single reading checked end to end: the simulator puts half the full-scale raw value on a
-// channel, and the driver must report half the channel's range (times its scale factor).
+// What the driver tests on the non-serial lines share: an interface library returned to its
+// initial state around each test with a private runtime folder, and a single reading checked end
+// to end (the simulator puts half the full-scale raw value on a channel, and the driver must
+// report half the channel's range times its scale factor).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +9,28 @@
 #include "corvan32.h"
 #include "corvan32_measure.h"
 #include "corvane_sim/engine.h"
+#include "linkar32.h"
+#include "testkit/pty_pair.h"
+#include "testkit/temp_dir.h"
+
+class DriverOnLine : public ::testing::Test {
+ protected:
+  static constexpr int32_t kLineTimeoutMs = 1000;
+  static constexpr int32_t kDefaultTimeoutMs = 3000;
+
+  void SetUp() override {
+    QBX_OpenInterfaceLib();
+    QBX_SetTimeout(kLineTimeoutMs);
+  }
+  void TearDown() override {
+    CV_CloseDevice();
+    QBX_OpenInterfaceLib();
+    QBX_SetTimeout(kDefaultTimeoutMs);
+  }
+
+  testkit::TempDir dir_;
+  testkit::ScopedEnv runtime_{"XDG_RUNTIME_DIR", dir_.path()};
+};
 
 // Raw counts of half the full scale (full scale is 25000).
 constexpr double kHalfScaleRaw = 12500;
