@@ -209,6 +209,11 @@ LINKAR32_API int32_t QBX_EnableNTPortIO(int32_t port);
 LINKAR32_API int32_t QBX_DisableNTPortIO(int32_t port);
 /* Number of Corvane USB devices found by a scan with room for 32 (at most 32), or -6003. */
 LINKAR32_API int32_t USB_GetMaxUsbDevice(void);
+/* Layout of the entries USB_ScanUsbDevice fills. */
+enum {
+  kQbxUsbScanFieldBytes = 255, /* the serial-number text, then the device path, each this long */
+  kQbxUsbScanEntryBytes = 510
+};
 /* Fills up to count entries of 510 bytes (0..254 serial-number text, 255..509 device path, each
  * zero-terminated and zero-filled) in list, which holds count * 510 bytes; entries beyond the number
  * found are not touched. Returns the number filled, -3 for a negative count or a null list with

@@ -146,9 +146,9 @@ int32_t usb_scan_devices(int32_t count, char* list) {
   if (status != kQbxOk) return status;
   const size_t filled = std::min(found.size(), static_cast<size_t>(std::max(count, 0)));
   for (size_t i = 0; i < filled; ++i) {
-    char* entry = list + i * kUsbScanEntryBytes;
-    put_field(entry, kUsbScanFieldBytes, found[i].serial);
-    put_field(entry + kUsbScanFieldBytes, kUsbScanFieldBytes, found[i].path);
+    char* entry = list + i * kQbxUsbScanEntryBytes;
+    put_field(entry, kQbxUsbScanFieldBytes, found[i].serial);
+    put_field(entry + kQbxUsbScanFieldBytes, kQbxUsbScanFieldBytes, found[i].path);
   }
   return static_cast<int32_t>(filled);
 }

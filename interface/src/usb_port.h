@@ -55,11 +55,9 @@ class UsbPort : public Port {
   ConnectionList<Device> devices_;
 };
 
-// USB_ScanUsbDevice: fills up to count entries of kUsbScanEntryBytes (serial text in the first
-// kUsbScanFieldBytes, device path in the second, each zero-terminated) and returns how many, or
+// USB_ScanUsbDevice: fills up to count entries of kQbxUsbScanEntryBytes (serial text in the first
+// kQbxUsbScanFieldBytes, device path in the second, each zero-terminated) and returns how many, or
 // kQbxUsbNoSetupApi.
-constexpr size_t kUsbScanFieldBytes = 255;
-constexpr size_t kUsbScanEntryBytes = 2 * kUsbScanFieldBytes;
 int32_t usb_scan_devices(int32_t count, char* list);
 // USB_GetMaxUsbDevice: the devices a scan with room for 32 finds, or kQbxUsbNoSetupApi.
 int32_t usb_count_devices();

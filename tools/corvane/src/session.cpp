@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <system_error>
 #include <vector>
 
@@ -43,26 +42,26 @@ std::string resolve_ipv4(const std::string& host) {
 
 // Serial-number texts of the attached USB Corvanes; a status (-6003: no USB support) on failure.
 constexpr int32_t kUsbScanEntries = 32;
-constexpr size_t kUsbEntryBytes = 510;
-constexpr size_t kUsbSerialBytes = 255;
 
 int32_t attached_usb_serials(std::vector<std::string>* serials) {
-  std::vector<char> list(kUsbScanEntries * kUsbEntryBytes, '\0');
+  std::vector<char> list(size_t{kUsbScanEntries} * kQbxUsbScanEntryBytes, '\0');
   int32_t found = USB_ScanUsbDevice(kUsbScanEntries, list.data());
   if (found < 0) return found;
   for (int32_t i = 0; i < found && i < kUsbScanEntries; ++i) {
-    const char* entry = list.data() + static_cast<size_t>(i) * kUsbEntryBytes;
-    serials->emplace_back(entry, strnlen(entry, kUsbSerialBytes));
+    const char* entry = list.data() + static_cast<size_t>(i) * kQbxUsbScanEntryBytes;
+    serials->emplace_back(entry, strnlen(entry, kQbxUsbScanFieldBytes));
   }
   return 0;
 }
 
-// Throws when no Corvane with this serial number is attached: the interface library opens a
-// missing USB device without complaint and only its first exchange would fail.
-void require_usb_device(const PortSpec& port, const std::function<std::string(int32_t)>& describe_status) {
+}  // namespace
+
+Session::Session(GlobalOptions options) : options_(std::move(options)) {}
+
+void Session::require_usb_device(const PortSpec& port) const {
   std::vector<std::string> serials;
   int32_t status = attached_usb_serials(&serials);
-  if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe_status(status) + ".");
+  if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe(status) + ".");
   for (const std::string& s : serials) {
     if (s == port.usb_serial) return;
   }
@@ -71,10 +70,6 @@ void require_usb_device(const PortSpec& port, const std::function<std::string(in
   throw CommandError("Cannot open " + port.text + ": no Corvane with serial number " + port.usb_serial +
                      " is attached (" + (found.empty() ? "no USB Corvane found" : "found: " + found) + ").");
 }
-
-}  // namespace
-
-Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 
 Session::~Session() {
   close();
@@ -160,7 +155,7 @@ void Session::open_line() {
       status = QBX_OpenPort(kQbxPortTcp, 1, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
       break;
     case PortSpec::Kind::kUsb:
-      require_usb_device(port, [this](int32_t st) { return describe(st); });
+      require_usb_device(port);
       status = QBX_OpenPort(kQbxPortUsb, 1, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
       break;
     case PortSpec::Kind::kOffline:

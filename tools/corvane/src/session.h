@@ -69,6 +69,9 @@ class Session {
 
  private:
   void open_line();
+  // Throws when no Corvane with this serial number is attached: the interface library opens a
+  // missing USB device without complaint, and only its first exchange would fail.
+  void require_usb_device(const PortSpec& port) const;
   GlobalOptions options_;
   Driver driver_;
   std::unique_ptr<BuiltinSim> sim_;
