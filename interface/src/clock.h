@@ -19,4 +19,12 @@ void busy_delay(int32_t milliseconds);
 // Milliseconds elapsed since `start` (a sys_time_ms reading), correct across one wrap.
 inline uint32_t elapsed_since(uint32_t start) { return sys_time_ms() - start; }
 
+// Milliseconds left of a wait of timeout_ms that began at start: -1 without limit (timeout_ms
+// <= 0), 0 once it has passed.
+inline int32_t time_left(uint32_t start, int32_t timeout_ms) {
+  if (timeout_ms <= 0) return -1;
+  const uint32_t elapsed = elapsed_since(start);
+  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int32_t>(elapsed);
+}
+
 }  // namespace linkar

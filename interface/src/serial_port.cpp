@@ -72,12 +72,6 @@ std::string_view shown(const char* data, size_t length) {
   return std::string_view(data, zero ? static_cast<const char*>(zero) - data : length);
 }
 
-// Time left of a wait that began at start; -1 means no limit.
-int remaining(uint32_t start, int32_t timeout_ms) {
-  if (timeout_ms <= 0) return -1;
-  uint32_t elapsed = elapsed_since(start);
-  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int32_t>(elapsed);
-}
 
 }  // namespace
 
@@ -209,7 +203,7 @@ int SerialPort::fill(int32_t timeout_ms, int* error) {
     // Wait first: a reply is seldom there yet when the read begins, and one poll costs less than
     // a read that finds nothing.
     struct pollfd p {fd_, POLLIN, 0};
-    int r = sys.poll(&p, 1, remaining(start, timeout_ms));
+    int r = sys.poll(&p, 1, time_left(start, timeout_ms));
     if (r < 0) {
       if (sys.last_error() == EINTR) continue;
       *error = sys.last_error();
@@ -229,7 +223,7 @@ int SerialPort::fill(int32_t timeout_ms, int* error) {
       *error = sys.last_error();
       return -1;
     }
-    if (remaining(start, timeout_ms) == 0) return 0;
+    if (time_left(start, timeout_ms) == 0) return 0;
   }
 }
 
@@ -308,7 +302,7 @@ int32_t SerialPort::read_exact(char* buffer, int32_t count, int32_t* bytes_read,
     } else if (sys.last_error() != EAGAIN) {
       error = sys.last_error();
     } else {
-      int left = remaining(start, timeout_ms);
+      int left = time_left(start, timeout_ms);
       if (left != 0) {
         struct pollfd p {fd_, POLLIN, 0};
         int r = sys.poll(&p, 1, left);
@@ -347,7 +341,7 @@ int32_t SerialPort::write(const char* data, size_t length, int32_t timeout_ms, c
       break;
     }
     // The driver's output queue is full (flow control or a slow line): wait within the time-out.
-    int left = remaining(start, timeout_ms);
+    int left = time_left(start, timeout_ms);
     if (left == 0) {
       error = ETIMEDOUT;
       break;
@@ -376,7 +370,7 @@ int32_t SerialPort::close(int32_t timeout_ms, const LogTarget& log) {
   // then discard the rest so that closing the device cannot block.
   const uint32_t start = sys_time_ms();
   int pending = 0;
-  while (sys.ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0 && remaining(start, timeout_ms) != 0)
+  while (sys.ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0 && time_left(start, timeout_ms) != 0)
     sys.sleep_ms(1);
   sys.tcflush(fd_, TCOFLUSH);
   sys.ioctl(fd_, TIOCNXCL, nullptr);

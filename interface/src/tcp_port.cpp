@@ -30,11 +30,6 @@ void note_socket_error(const LogTarget& log, int error) {
   note(log, strprintf("A call to the TCPIP socket library failed with error code: (%li)\r\n", static_cast<long>(error)));
 }
 
-int remaining(uint32_t start, int32_t timeout_ms) {
-  if (timeout_ms <= 0) return -1;
-  uint32_t elapsed = elapsed_since(start);
-  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int32_t>(elapsed);
-}
 
 }  // namespace
 
@@ -140,7 +135,7 @@ int32_t TcpPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
       continue;
     }
     bool failed = got == 0 || sys.last_error() != EAGAIN;  // 0: the other side closed
-    int left = remaining(start, timeout_ms);
+    int left = time_left(start, timeout_ms);
     if (!failed && left != 0) {
       struct pollfd p {c->fd, POLLIN, 0};
       sys.poll(&p, 1, left);
@@ -178,7 +173,7 @@ int32_t TcpPort::send_all(Connection& c, const char* data, size_t length, int32_
       continue;
     }
     int error = sys.last_error();
-    int left = remaining(start, timeout_ms);
+    int left = time_left(start, timeout_ms);
     if (n < 0 && error == EAGAIN && left != 0) {
       struct pollfd p {c.fd, POLLOUT, 0};
       sys.poll(&p, 1, left);

@@ -14,12 +14,6 @@ namespace {
 // -10 stands for a time-out on USB pipes in both directions.
 constexpr int32_t kTimedOut = kQbxReadFailed;
 
-// Milliseconds left of timeout_ms since start: -1 without limit, 0 when it has passed.
-int32_t time_left(uint32_t start, int32_t timeout_ms) {
-  if (timeout_ms <= 0) return -1;
-  const uint32_t elapsed = elapsed_since(start);
-  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int32_t>(elapsed);
-}
 
 }  // namespace
 

@@ -22,12 +22,6 @@ constexpr char kOpenAnswer[] = "OK";
 // Longest answer line taken from the simulator (a device list line, or OK/NO).
 constexpr size_t kMaxAnswerLine = 1024;
 
-// Milliseconds left of timeout_ms since start: -1 without limit, 0 when it has passed.
-int time_left(uint32_t start, int32_t timeout_ms) {
-  if (timeout_ms <= 0) return -1;
-  const uint32_t elapsed = elapsed_since(start);
-  return elapsed >= static_cast<uint32_t>(timeout_ms) ? 0 : timeout_ms - static_cast<int>(elapsed);
-}
 
 // Connects to the simulator's socket (non-blocking afterwards); -1 when it is not set or not there.
 int connect_simulator() {
