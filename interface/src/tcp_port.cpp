@@ -13,6 +13,7 @@
 #include "clock.h"
 #include "linkar32.h"
 #include "platform.h"
+#include "socket_send.h"
 #include "text_format.h"
 
 namespace linkar {
@@ -163,24 +164,10 @@ int32_t TcpPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
 }
 
 int32_t TcpPort::send_all(Connection& c, const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) {
-  Platform& sys = platform();
-  const uint32_t start = sys_time_ms();
-  size_t done = 0;
-  while (done < length) {
-    ssize_t n = sys.send(c.fd, data + done, length - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-      continue;
-    }
-    int error = sys.last_error();
-    int left = time_left(start, timeout_ms);
-    if (n < 0 && error == EAGAIN && left != 0) {
-      struct pollfd p {c.fd, POLLOUT, 0};
-      sys.poll(&p, 1, left);
-      continue;
-    }
+  int error = 0;
+  if (send_within(c.fd, data, length, timeout_ms, &error) != static_cast<ssize_t>(length)) {
     note(log, strprintf("TCP/IP Write operation failed: %i\r\n", -1));
-    note_socket_error(log, n < 0 ? error : EPIPE);
+    note_socket_error(log, error);
     return kQbxWriteFailed;
   }
   if (comlog().active())

@@ -11,6 +11,7 @@
 #include "clock.h"
 #include "linkar32.h"
 #include "platform.h"
+#include "socket_send.h"
 #include "text_format.h"
 #include "usb_backend.h"
 
@@ -41,26 +42,6 @@ int connect_simulator() {
   return fd;
 }
 
-// Sends all of data within timeout_ms: bytes sent (fewer when the time ran out), -1 on failure.
-ssize_t send_within(int fd, const char* data, size_t size, int32_t timeout_ms) {
-  Platform& sys = platform();
-  const uint32_t start = sys_time_ms();
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = sys.send(fd, data + done, size - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && sys.last_error() != EAGAIN && sys.last_error() != EWOULDBLOCK) return -1;
-    const int left = time_left(start, timeout_ms);
-    if (left == 0) break;
-    pollfd p{fd, POLLOUT, 0};
-    if (sys.poll(&p, 1, left) < 0 && sys.last_error() != EINTR) return -1;
-  }
-  return static_cast<ssize_t>(done);
-}
-
 // Reads one answer line (without its LF) byte by byte, so that nothing after it is taken from the
 // socket. False on time-out, end of stream, failure or an overlong line.
 bool read_line(int fd, uint32_t start, std::string* line) {
@@ -87,7 +68,8 @@ bool read_line(int fd, uint32_t start, std::string* line) {
 int request(const std::string& text) {
   const int fd = connect_simulator();
   if (fd < 0) return -1;
-  if (send_within(fd, text.data(), text.size(), kUsbSimHandshakeMs) != static_cast<ssize_t>(text.size())) {
+  int error = 0;
+  if (send_within(fd, text.data(), text.size(), kUsbSimHandshakeMs, &error) != static_cast<ssize_t>(text.size())) {
     platform().close(fd);
     return -1;
   }
@@ -145,7 +127,8 @@ class SimBackend : public UsbBackend {
   }
 
   ssize_t write(int handle, const char* data, size_t size, int32_t timeout_ms) override {
-    return send_within(handle, data, size, timeout_ms);
+    int error = 0;
+    return send_within(handle, data, size, timeout_ms, &error);
   }
 
   void close(int handle) override { platform().close(handle); }
