@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 QBX_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libfftw3-dev libsqlite3-dev locales pkg-config libusb-1.0-0 python3)
+  libfftw3-dev libsqlite3-dev locales pkg-config libusb-1.0-0 python3 ccache)
 
 # Installs the Debian packages that are missing and the de_DE.UTF-8 locale the locale tests use.
 qbx_install_deps() {
@@ -30,6 +30,9 @@ qbx_install_deps() {
 qbx_build() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  # ccache keeps object files between the plain, sanitizer and fuzz builds and between checkouts of the
+  # same tree (paths are taken relative to the checkout's parent folder).
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
