@@ -1,0 +1,102 @@
+// Reading and writing the hand-off file layout (see instrument_definition.h).
+#include "instrument_definition.h"
+
+#include <cstring>
+
+namespace setup {
+namespace {
+
+// A cursor over the file that refuses to read past its end.
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+  template <typename T>
+  bool number(T* out, const char* field) {
+    if (bytes_.size() - pos_ < sizeof(T)) return fail(field);
+    std::memcpy(out, bytes_.data() + pos_, sizeof(T));  // little-endian host, as the file
+    pos_ += sizeof(T);
+    return true;
+  }
+
+  bool text(std::string* out, const char* field) {
+    uint16_t length = 0;
+    if (!number(&length, field)) return false;
+    if (bytes_.size() - pos_ < length) return fail(field);
+    out->assign(bytes_.data() + pos_, length);
+    pos_ += length;
+    return true;
+  }
+
+  const std::string& problem() const { return problem_; }
+
+ private:
+  bool fail(const char* field) {
+    problem_ = std::string("the file ends inside the field \"") + field + "\" at byte " + std::to_string(pos_);
+    return false;
+  }
+
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  std::string problem_;
+};
+
+template <typename T>
+void put(std::string* out, T value) {
+  char raw[sizeof(T)];
+  std::memcpy(raw, &value, sizeof(T));
+  out->append(raw, sizeof(T));
+}
+
+void put_text(std::string* out, const std::string& text) {
+  put<uint16_t>(out, static_cast<uint16_t>(text.size()));
+  out->append(text);
+}
+
+}  // namespace
+
+std::optional<InstrumentDefinition> parse_hand_off(std::string_view bytes, std::string* problem) {
+  InstrumentDefinition d;
+  Reader r(bytes);
+  int16_t ignored = 0;
+  bool ok = r.number(&d.reserved0, "reserved") && r.text(&d.name, "name") && r.number(&d.reserved1, "reserved") &&
+            r.number(&d.port, "port number") && r.number(&d.reserved2, "reserved") &&
+            r.number(&d.baud, "baud rate") && r.number(&d.parity, "parity") &&
+            r.number(&d.stop_bits, "stop bits") && r.number(&d.data_bits, "data bits") &&
+            r.number(&d.receive_buffer, "receive buffer") &&
+            r.number(&d.hardware_handshake, "hardware handshake");
+  for (int16_t& v : d.reserved3) ok = ok && r.number(&v, "reserved");
+  ok = ok && r.number(&d.timeout_ms, "time-out");
+  for (int16_t& v : d.reserved4) ok = ok && r.number(&v, "reserved");
+  ok = ok && r.number(&ignored, "reserved") && r.text(&d.usb_address, "USB address") &&
+       r.number(&ignored, "reserved");
+  if (!ok) {
+    if (problem != nullptr) *problem = r.problem();
+    return std::nullopt;
+  }
+  return d;
+}
+
+std::string hand_off_bytes(const InstrumentDefinition& d) {
+  std::string out;
+  put(&out, d.reserved0);
+  put_text(&out, d.name);
+  put(&out, d.reserved1);
+  put(&out, d.port);
+  put(&out, d.reserved2);
+  put(&out, d.baud);
+  put(&out, d.parity);
+  put(&out, d.stop_bits);
+  put(&out, d.data_bits);
+  put(&out, d.receive_buffer);
+  put(&out, d.hardware_handshake);
+  for (int16_t v : d.reserved3) put(&out, v);
+  put(&out, d.timeout_ms);
+  for (int16_t v : d.reserved4) put(&out, v);
+  put<int16_t>(&out, 0);
+  put_text(&out, d.usb_address);
+  put<int16_t>(&out, 0);
+  return out;
+}
+
+}  // namespace setup

@@ -1,0 +1,242 @@
+// The setup window on a Corvane played by the simulator on a pseudo-terminal (COM1 at 9600 Baud,
+// the default instrument): start, live values and overflow words, range popup, tare of marked
+// channels, shunt, the digital word's display forms and bits, and closing.
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+
+#include "corvane_sim/engine.h"
+#include "corvane_sim/server.h"
+#include "testkit/pty_pair.h"
+#include "testkit/temp_dir.h"
+#include "window_fixture.h"
+
+namespace sim = corvane_sim;
+using setup_test::kWaitMs;
+using setup_test::Window;
+
+namespace {
+
+constexpr int kShuntChannel = 7;
+constexpr int kDigitalChannel = 8;
+
+sim::EngineConfig chain() {
+  sim::EngineConfig config;
+  config.channel_types[kShuntChannel] = 5058;  // a bridge amplifier with shunt
+  return config;
+}
+
+bool saw(const sim::Engine& engine, const std::string& line) {
+  const std::vector<std::string> lines = engine.lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+class OnlineTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void liveValuesOverflowWordsAndPopups() {
+    sim::Engine engine(chain());
+    sim::PtyServer server(engine);
+    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
+    testkit::TempDir dir;
+    engine.set_source(0, sim::SignalSource::constant(1.5));
+    engine.set_source(1, sim::SignalSource::raw(32766));
+    engine.set_source(2, sim::SignalSource::raw(32767));
+    engine.set_source(3, sim::SignalSource::raw(-32768));
+    engine.set_source(4, sim::SignalSource::raw(-32767));
+    engine.set_source(5, sim::SignalSource::raw(-32766));
+    engine.set_source(6, sim::SignalSource::constant(-0.75));
+
+    Window w(dir.path());
+    QVERIFY(w.window->activate());
+    QVERIFY(!w.session().offline());
+    QCOMPARE(w.session().channel_count(), 10);
+    QVERIFY(saw(engine, "PRG?9,0"));
+    // Every real amplifier channel measures after the start.
+    QCOMPARE(engine.channel(kDigitalChannel).state, 6201);
+    QVERIFY(!w.window->action("M_DevAdd")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(w.cell(0, setup::kColValue), QString("1.5000 mV/V "), kWaitMs);
+    QCOMPARE(w.cell(1, setup::kColValue), QString("+overflow "));
+    QCOMPARE(w.cell(2, setup::kColValue), QString("+OVERFLOW "));
+    QCOMPARE(w.cell(3, setup::kColValue), QString("OVERFLOW "));
+    QCOMPARE(w.cell(4, setup::kColValue), QString("-OVERFLOW "));
+    QCOMPARE(w.cell(5, setup::kColValue), QString("-overflow "));
+    QCOMPARE(w.cell(6, setup::kColValue), QString("-0.7500 mV/V "));
+    QCOMPARE(w.cell(9, setup::kColValue), QString(" "));
+    // Values follow the device.
+    engine.set_source(0, sim::SignalSource::constant(2.25));
+    QTRY_COMPARE_WITH_TIMEOUT(w.cell(0, setup::kColValue), QString("2.2500 mV/V "), kWaitMs);
+
+    // A range chosen in the popup reaches the device as ASA.
+    w.pick = "12 mV/V";
+    w.click(6, setup::kColRange);
+    QCOMPARE(w.popups.size(), size_t(1));
+    QCOMPARE(w.popups[0].size(), size_t(4));
+    QVERIFY(w.popups[0][0].checked);
+    QVERIFY(saw(engine, "ASA6,350,701"));
+    QCOMPARE(engine.channel(6).range, 701);
+    QCOMPARE(w.cell(6, setup::kColRange), QString("  12 mV/V"));
+    QTRY_COMPARE_WITH_TIMEOUT(w.cell(6, setup::kColValue), QString("-0.750 mV/V "), kWaitMs);
+    // Transducer pictures in the popup.
+    w.pick = "half bridge";
+    w.click(6, setup::kColTrans);
+    QCOMPARE(w.popups.back()[1].picture, 2);
+    QVERIFY(saw(engine, "ASA6,351,700"));
+    // Online, the Chan. column opens nothing; the digital channel has no range popup.
+    const size_t popups = w.popups.size();
+    w.click(5, setup::kColChan);
+    w.click(kDigitalChannel, setup::kColRange);
+    QCOMPARE(w.popups.size(), popups);
+    QVERIFY(w.messages.empty());
+  }
+
+  void tareOfMarkedChannelsAndShunt() {
+    sim::Engine engine(chain());
+    sim::PtyServer server(engine);
+    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
+    testkit::TempDir dir;
+    engine.set_source(0, sim::SignalSource::constant(1.5));
+    engine.set_source(1, sim::SignalSource::constant(0.5));
+    Window w(dir.path());
+    QVERIFY(w.window->activate());
+    QCOMPARE(w.session().cell_picture(0, setup::kColTare), setup::CellPicture::kSet);
+
+    // Channels 0 and 1 marked: a click on channel 0's tare cell clears tare on both.
+    w.click(0, setup::kColMark);
+    w.click(1, setup::kColMark, Qt::LeftButton, Qt::ControlModifier);
+    engine.clear_lines();
+    w.click(0, setup::kColTare);
+    QVERIFY(saw(engine, "ACT0,6201"));
+    QVERIFY(saw(engine, "ACT1,6201"));
+    QCOMPARE(engine.channel(2).state, 6203);
+    QCOMPARE(w.session().cell_picture(1, setup::kColTare), setup::CellPicture::kNotSet);
+    // An unmarked channel toggles alone.
+    w.click(2, setup::kColTare);
+    QCOMPARE(engine.channel(2).state, 6201);
+    QCOMPARE(engine.channel(0).state, 6201);
+    // And back on for the marked pair; the Tare button tares them.
+    w.click(1, setup::kColTare);
+    QCOMPARE(engine.channel(0).state, 6203);
+    QCOMPARE(engine.channel(1).state, 6203);
+    w.window->tare_button()->click();
+    QVERIFY(saw(engine, "TAR?"));
+    QCOMPARE(w.cell(0, setup::kColTareValue), QString("1.5000"));
+    QCOMPARE(w.cell(1, setup::kColTareValue), QString("0.5000"));
+    QCOMPARE(w.cell(2, setup::kColTareValue), QString("0.0000"));
+
+    // A tare value typed in goes to the device as TAV in raw counts.
+    w.click(1, setup::kColTareValue);
+    w.window->editor()->setText("0.3");
+    QTest::keyClick(w.window->editor(), Qt::Key_Return);
+    QVERIFY(saw(engine, "TAV1,2500"));
+
+    // Shunt: only the 5058 channel has one; closing switches it off again.
+    QCOMPARE(w.session().cell_picture(0, setup::kColShunt), setup::CellPicture::kNotSet);
+    w.click(kShuntChannel, setup::kColShunt);
+    QCOMPARE(engine.channel(kShuntChannel).signal_selector, 43);
+    QCOMPARE(w.session().cell_picture(kShuntChannel, setup::kColShunt), setup::CellPicture::kSet);
+    w.click(0, setup::kColShunt);
+    QCOMPARE(engine.channel(0).signal_selector, 42);
+    QVERIFY(w.messages.empty());
+
+    engine.clear_lines();
+    w.window->close();
+    QVERIFY(saw(engine, "ASS7,42"));
+    QCOMPARE(engine.channel(kShuntChannel).signal_selector, 42);
+    const std::string bytes = testkit::read_file(dir.file("Corvane.$$$"));
+    QCOMPARE(bytes.size(), size_t(91 + 10 * 72));
+    // A second close does nothing.
+    engine.clear_lines();
+    w.session().close();
+    QCOMPARE(engine.line_count(), size_t(0));
+  }
+
+  void digitalWordFormsAndBits() {
+    sim::Engine engine(chain());
+    sim::PtyServer server(engine);
+    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
+    testkit::TempDir dir;
+    engine.set_source(kDigitalChannel, sim::SignalSource::raw(0xA5));
+    Window w(dir.path());
+    QVERIFY(w.window->activate());
+    // Hexadecimal first, then decimal, binary, and hexadecimal again.
+    QTRY_COMPARE_WITH_TIMEOUT(w.cell(kDigitalChannel, setup::kColValue), QString("A5 "), kWaitMs);
+    w.click(kDigitalChannel, setup::kColValue);
+    QCOMPARE(w.cell(kDigitalChannel, setup::kColValue), QString("00000000 \n10100101 "));
+    QVERIFY(w.grid()->rowHeight(kDigitalChannel) > w.grid()->rowHeight(0));
+    w.click(kDigitalChannel, setup::kColValue);
+    QCOMPARE(w.cell(kDigitalChannel, setup::kColValue), QString(" 165 "));
+    w.click(kDigitalChannel, setup::kColValue, Qt::RightButton);  // not binary: steps the form
+    QCOMPARE(w.cell(kDigitalChannel, setup::kColValue), QString("A5 "));
+    w.click(kDigitalChannel, setup::kColValue);
+    QCOMPARE(w.session().channel_format(kDigitalChannel), int16_t(setup::kDigitalBinary));
+
+    // A right click on the second digit from the right of the lower line toggles bit 1.
+    const QRect cell = w.grid()->visualItemRect(w.grid()->item(kDigitalChannel, setup::kColValue));
+    const QFontMetrics metrics(w.grid()->font());
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const QPoint bit1(cell.right() - 3 - metrics.horizontalAdvance(QLatin1Char(' ')) - digit - digit / 2,
+                      cell.top() + cell.height() * 3 / 4);
+    QTest::mouseClick(w.grid()->viewport(), Qt::RightButton, {}, bit1);
+    QVERIFY(saw(engine, "DPI8,167"));
+    QCOMPARE(engine.channel(kDigitalChannel).digital_value, 167);
+    QTRY_COMPARE_WITH_TIMEOUT(w.cell(kDigitalChannel, setup::kColValue), QString("00000000 \n10100111 "), kWaitMs);
+    // The upper line holds the high byte: its first digit is bit 15.
+    const QPoint bit15(cell.right() - 3 - metrics.horizontalAdvance(QLatin1Char(' ')) - 8 * digit + digit / 2,
+                       cell.top() + cell.height() / 4);
+    QTest::mouseClick(w.grid()->viewport(), Qt::RightButton, {}, bit15);
+    QCOMPARE(engine.channel(kDigitalChannel).digital_value, 0x80A7);
+    QVERIFY(w.messages.empty());
+  }
+
+  void comboBoxesSendTheDeviceSettings() {
+    sim::Engine engine(chain());
+    sim::PtyServer server(engine);
+    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
+    testkit::TempDir dir;
+    Window w(dir.path());
+    QVERIFY(w.window->activate());
+    QComboBox* rate = w.window->combo(kCvDevRate);
+    QCOMPARE(rate->count(), 21);
+    QCOMPARE(rate->currentText(), QString("9600 Hz"));
+    QComboBox* type = w.window->combo(kCvDevFilterType);
+    QComboBox* frequency = w.window->combo(kCvDevFilterFrequency);
+    QCOMPARE(frequency->count(), 2);  // no filter: averaging and one frequency
+    const int butterworth = type->findData(141);
+    type->setCurrentIndex(butterworth);
+    emit type->activated(butterworth);
+    QCOMPARE(engine.device().filter_type, 141);
+    QCOMPARE(frequency->count(), 4);  // the allowed window at 9600 Hz
+    const int rate600 = rate->findData(6313);
+    rate->setCurrentIndex(rate600);
+    emit rate->activated(rate600);
+    QCOMPARE(engine.device().rate, 6313);
+    // The frequency list follows the new rate.
+    QCOMPARE(frequency->count(), 4);
+    QCOMPARE(frequency->itemData(0).toInt(), 941);
+    QCOMPARE(w.session().last_error(), int16_t(0));
+  }
+
+  void noCorvaneOnTheLine() {
+    // A line where nothing answers: the start fails with text 1006 and the window closes.
+    testkit::PtyPair silent;
+    testkit::ScopedEnv com1("LINKAR32_COM1", silent.slave_path());
+    testkit::TempDir dir;
+    testkit::write_file(dir.file("Corvane.$$$"), "kept");
+    Window w(dir.path());
+    QVERIFY(!w.window->activate());
+    QVERIFY(!w.messages.empty());
+    QVERIFY(w.messages[0].startsWith("Error! No Corvane found."));
+    QVERIFY(!w.window->isVisible());
+    // A failed start leaves the last-state file as it was.
+    QCOMPARE(testkit::read_file(dir.file("Corvane.$$$")), std::string("kept"));
+  }
+};
+
+QTEST_MAIN(OnlineTest)
+#include "online_test.moc"
