@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -85,6 +86,25 @@ enum ControlText : int {
   kTextSaveTitle = 2009,
 };
 
+// Draws a cell's picture in the middle of the cell when the cell has no text (marks, transducers,
+// tare and shunt states).
+class CentredPictureDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->text.isEmpty() && (option->features & QStyleOptionViewItem::HasDecoration)) {
+      option->features &= ~QStyleOptionViewItem::HasDisplay;
+      option->decorationPosition = QStyleOptionViewItem::Top;
+      option->decorationAlignment = Qt::AlignCenter;
+      const int spare = option->rect.height() - option->decorationSize.height();
+      option->rect.adjust(0, spare / 2, 0, 0);
+    }
+  }
+};
+
 }  // namespace
 
 QString MainWindow::qtext(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
@@ -111,7 +131,7 @@ void MainWindow::load() {
   fill_combos();
   update_title();
   set_captions();
-  const bool offline = session_.offline();
+  const bool offline = session_.definition().port == kPortOffline;
   action("M_DevAdd")->setEnabled(offline);
   action("M_DevDel")->setEnabled(offline);
   resize(sizeHint().expandedTo(QSize(grid_->horizontalHeader()->length() + 60, 560)));
@@ -237,6 +257,7 @@ void MainWindow::build_controls() {
   grid_->setAlternatingRowColors(true);
   grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid_->horizontalHeader()->setHighlightSections(false);
+  grid_->setItemDelegate(new CentredPictureDelegate(grid_));
   grid_->viewport()->installEventFilter(this);
   layout->addWidget(grid_, 1);
 
