@@ -28,6 +28,14 @@ sim::EngineConfig chain() {
   return config;
 }
 
+// A simulated chain on a pseudo-terminal that COM1 names, and a program folder.
+struct Rig {
+  sim::Engine engine{chain()};
+  sim::PtyServer server{engine};
+  testkit::ScopedEnv com1{"LINKAR32_COM1", server.start()};
+  testkit::TempDir dir;
+};
+
 bool saw(const sim::Engine& engine, const std::string& line) {
   const std::vector<std::string> lines = engine.lines();
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -40,10 +48,9 @@ class OnlineTest : public QObject {
 
  private slots:
   void liveValuesOverflowWordsAndPopups() {
-    sim::Engine engine(chain());
-    sim::PtyServer server(engine);
-    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
-    testkit::TempDir dir;
+    Rig rig;
+    sim::Engine& engine = rig.engine;
+    const testkit::TempDir& dir = rig.dir;
     engine.set_source(0, sim::SignalSource::constant(1.5));
     engine.set_source(1, sim::SignalSource::raw(32766));
     engine.set_source(2, sim::SignalSource::raw(32767));
@@ -96,10 +103,9 @@ class OnlineTest : public QObject {
   }
 
   void tareOfMarkedChannelsAndShunt() {
-    sim::Engine engine(chain());
-    sim::PtyServer server(engine);
-    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
-    testkit::TempDir dir;
+    Rig rig;
+    sim::Engine& engine = rig.engine;
+    const testkit::TempDir& dir = rig.dir;
     engine.set_source(0, sim::SignalSource::constant(1.5));
     engine.set_source(1, sim::SignalSource::constant(0.5));
     Window w(dir.path());
@@ -157,10 +163,9 @@ class OnlineTest : public QObject {
   }
 
   void digitalWordFormsAndBits() {
-    sim::Engine engine(chain());
-    sim::PtyServer server(engine);
-    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
-    testkit::TempDir dir;
+    Rig rig;
+    sim::Engine& engine = rig.engine;
+    const testkit::TempDir& dir = rig.dir;
     engine.set_source(kDigitalChannel, sim::SignalSource::raw(0xA5));
     Window w(dir.path());
     QVERIFY(w.window->activate());
@@ -195,10 +200,9 @@ class OnlineTest : public QObject {
   }
 
   void comboBoxesSendTheDeviceSettings() {
-    sim::Engine engine(chain());
-    sim::PtyServer server(engine);
-    testkit::ScopedEnv com1("LINKAR32_COM1", server.start());
-    testkit::TempDir dir;
+    Rig rig;
+    sim::Engine& engine = rig.engine;
+    const testkit::TempDir& dir = rig.dir;
     Window w(dir.path());
     QVERIFY(w.window->activate());
     QComboBox* rate = w.window->combo(kCvDevRate);
