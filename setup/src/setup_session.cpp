@@ -688,6 +688,7 @@ std::vector<Choice> SetupSession::combo(int selector) {
 
 void SetupSession::choose_combo(int selector, int32_t value) {
   if (!combo_events_enabled_) return;
+  if (closed_ || !device_open_) return;
   TimerPause pause(view_);
   int32_t current = 0;
   api_.CV_GetDevSettings(selector, &current);
@@ -700,6 +701,7 @@ void SetupSession::choose_combo(int selector, int32_t value) {
 // Buttons and menus
 
 void SetupSession::tare() {
+  if (closed_ || !device_open_) return;
   TimerPause pause(view_);
   note(api_.CV_DoTara());
   fill_all_columns();
@@ -707,6 +709,7 @@ void SetupSession::tare() {
 
 bool SetupSession::add_device() {
   if (offline_mode_ == 0) return false;
+  if (closed_ || !device_open_) return false;
   if (channel_count_ >= kMaxChannels) {
     view_.beep();
     view_.show_message(text(kTextNoMoreDevices));
@@ -721,6 +724,7 @@ bool SetupSession::add_device() {
 
 bool SetupSession::remove_device() {
   if (offline_mode_ == 0) return false;
+  if (closed_ || !device_open_) return false;
   if (channel_count_ <= kChannelsPerDevice) {
     view_.beep();
     view_.show_message(text(kTextLastDevice));
@@ -735,6 +739,7 @@ bool SetupSession::remove_device() {
 }
 
 bool SetupSession::undo_all() {
+  if (closed_ || !device_open_) return false;
   if (!view_.ask_yes_no(text(kTextUndoQuestion))) return false;
   TimerPause pause(view_);
   // A missing or unreadable last-state file keeps the device open and the window working; the
@@ -746,6 +751,7 @@ bool SetupSession::undo_all() {
 }
 
 void SetupSession::load_setup(const std::string& path) {
+  if (closed_ || !device_open_) return;
   TimerPause pause(view_);
   setup_file_name_ = file_title(path);
   note(api_.CV_ReadSettings(path.c_str(), 0));
@@ -754,6 +760,7 @@ void SetupSession::load_setup(const std::string& path) {
 }
 
 void SetupSession::save_setup(const std::string& path) {
+  if (closed_ || !device_open_) return;
   TimerPause pause(view_);
   last_save_path_ = path;
   for (int c = 0; c < channel_count_; ++c) {

@@ -176,7 +176,9 @@ class SetupSession {
   std::string id_text(int32_t id) const;
   std::vector<int32_t> possible(int c, int32_t selector) const;
   bool inactive(int c) const;
-  bool valid(int c) const { return c >= 0 && c < channel_count_; }
+  // A channel of the open chain; false for every channel once the window has closed (a popup or
+  // message still open when a signal closed it must not reach the closed driver).
+  bool valid(int c) const { return !closed_ && device_open_ && c >= 0 && c < channel_count_; }
   // The channels an action on `c` reaches: every marked one when c is marked, else c alone.
   std::vector<int> targets(int c) const;
   // Sets one channel setting and sends it.
