@@ -90,6 +90,9 @@ class OfflineTest : public QObject {
     Window w(dir.path(), "en", setup_test::offline_definition("Bench"));
     QVERIFY(w.window->activate());
     QCOMPARE(w.session().channel_count(), 20);
+    // Sending the file's settings went through without an error to report.
+    w.session().tick();
+    QVERIFY(w.messages.empty());
     w.window->action("M_DevAdd")->trigger();
     QCOMPARE(w.session().channel_count(), 30);
     // Undo asks first; No changes nothing.
