@@ -2,7 +2,9 @@
 // devices, the amplifier type of a free slot, undo, and the German edition's captions.
 #include <QAction>
 #include <QGroupBox>
+#include <QApplication>
 #include <QMenu>
+#include <QTimer>
 #include <QTest>
 #include <cstring>
 
@@ -134,6 +136,54 @@ class OfflineTest : public QObject {
     w.click(5, setup::kColChan);
     QCOMPARE(w.cell(5, setup::kColName), QString(" "));
     QCOMPARE(w.session().cell_picture(5, setup::kColTare), setup::CellPicture::kNone);
+    QCOMPARE(w.session().last_error(), int16_t(0));
+  }
+
+  void popupMenuShowsPicturesAndChecksTheCurrentValue() {
+    testkit::TempDir dir;
+    Window w(dir.path(), "en", setup_test::offline_definition("Bench"));
+    QVERIFY(w.window->activate());
+    w.window->popup_hook = nullptr;  // the real menu
+    QStringList texts;
+    bool pictures = true;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      for (QAction* a : menu->actions()) {
+        texts << a->text().trimmed() + (a->isChecked() ? "*" : "");
+        pictures = pictures && !a->icon().isNull();
+      }
+      menu->setActiveAction(menu->actions().at(1));
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    w.click(4, setup::kColTrans);
+    QCOMPARE(texts, QStringList({"full bridge*", "half bridge", "dc voltage"}));
+    QVERIFY(pictures);
+    QCOMPARE(w.session().transducer_picture_of(4), 2);
+  }
+
+  void setupFilesSavedAndLoaded() {
+    testkit::TempDir dir;
+    Window w(dir.path(), "en", setup_test::offline_definition("Bench"));
+    QVERIFY(w.window->activate());
+    w.window->action("M_DevAdd")->trigger();
+    w.session().save_setup(dir.file("two.CVS"));
+    w.session().save_setup(dir.file("two.Txt"));
+    QCOMPARE(file_channel_count(testkit::read_file(dir.file("two.CVS"))), 20);
+    QCOMPARE(testkit::read_file(dir.file("two.Txt")).substr(0, 18), std::string("Corvane Setup File"));
+    QCOMPARE(w.session().title(), std::string("Corvane: Channel Setup V2.2 <two.Txt>"));
+    w.window->action("M_DevDel")->trigger();
+    QCOMPARE(w.session().channel_count(), 10);
+    w.session().load_setup(dir.file("two.CVS"));
+    QCOMPARE(w.session().channel_count(), 20);
+    QCOMPARE(w.session().setup_file_name(), std::string("two.CVS"));
+    QCOMPARE(w.session().last_error(), int16_t(0));
+    // A file that is not a setup is reported by the next tick.
+    testkit::write_file(dir.file("bad.CVS"), "not a setup");
+    w.session().load_setup(dir.file("bad.CVS"));
+    QVERIFY(w.session().last_error() != 0);
+    w.session().tick();
+    QVERIFY(w.messages.back().startsWith("An error occurs with the error number -"));
     QCOMPARE(w.session().last_error(), int16_t(0));
   }
 

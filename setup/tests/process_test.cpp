@@ -65,11 +65,12 @@ class ProcessTest : public QObject {
     }
     QProcess second;
     second.setProcessEnvironment(program_environment(dir.path(), pty));
-    second.start(CORVANE_SETUP_PROGRAM, QStringList());
+    second.start(CORVANE_SETUP_PROGRAM, QStringList{"--lang", "de"});
     QVERIFY(second.waitForFinished(kWaitMs));
     QCOMPARE(second.exitCode(), 1);
-    QVERIFY(second.readAllStandardError().contains(
-        "You cannot launch this program because it is already running."));
+    // The German edition tells it in German.
+    QVERIFY(QString::fromUtf8(second.readAllStandardError())
+                .contains(QString::fromUtf8("Sie k\u00f6nnen dieses Programm nicht starten, weil es bereits l\u00e4uft.")));
     QCOMPARE(engine.channel(kShuntChannel).signal_selector, 43);  // the second one sent nothing
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
@@ -83,6 +84,28 @@ class ProcessTest : public QObject {
     // The lock went with the process.
     setup::InstanceLock lock(dir.path());
     QVERIFY(lock.held());
+  }
+
+  void damagedHandOffFileIsToldAndTheDefaultInstrumentUsed() {
+    sim::Engine engine;
+    sim::PtyServer server(engine);
+    const std::string pty = server.start();
+    testkit::TempDir dir;
+    // An offline definition whose USB address runs past the end of the file.
+    std::string bytes(2, '\0');
+    bytes += std::string("\x05\x00Bench", 7);
+    bytes += std::string(2, '\0') + std::string("\xff\xff", 2);
+    testkit::write_file(dir.file("INP_SWP.$$$"), bytes);
+    QProcess program;
+    program.setProcessEnvironment(program_environment(dir.path(), pty));
+    program.start(CORVANE_SETUP_PROGRAM, QStringList());
+    QVERIFY(program.waitForStarted(kWaitMs));
+    // Not offline: the default instrument on COM1 measures.
+    QTRY_VERIFY_WITH_TIMEOUT(measuring(engine), kWaitMs);
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(kWaitMs));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(program.readAllStandardError().contains("The hand-off file"));
   }
 
   void commandLineSetupIsSentAndTheProgramEnds() {
