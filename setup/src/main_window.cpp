@@ -623,7 +623,7 @@ void MainWindow::load_setup_dialog() {
 }
 
 void MainWindow::save_setup_dialog(bool ask) {
-  QString path = QString::fromStdString(last_save_path_);
+  QString path = QFile::decodeName(QByteArray::fromStdString(session_.last_save_path()));
   if (ask || path.isEmpty()) {
     timer_->stop();
     path = QFileDialog::getSaveFileName(this, qtext(session_.text(kTextSaveTitle)), QString(),
@@ -632,8 +632,7 @@ void MainWindow::save_setup_dialog(bool ask) {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".CVS");
   }
-  last_save_path_ = QFile::encodeName(path).toStdString();
-  session_.save_setup(last_save_path_);
+  session_.save_setup(QFile::encodeName(path).toStdString());
   update_title();
 }
 

@@ -107,7 +107,6 @@ class MainWindow : public QMainWindow, public SessionView {
   QPushButton* tare_button_ = nullptr;
   QPushButton* test_button_ = nullptr;
   QToolBar* toolbar_ = nullptr;
-  std::string last_save_path_;
   bool loaded_ = false;
 };
 

@@ -150,6 +150,8 @@ class SetupSession {
   int32_t digital_word(int c) const { return digital_word_[c]; }
   const std::string& cell_text(int c, int column) const { return cell_text_[c][column]; }
   const std::string& setup_file_name() const { return setup_file_name_; }
+  // Full path of the last setup saved in this run; empty until then.
+  const std::string& last_save_path() const { return last_save_path_; }
   bool command_line_setup() const { return command_line_setup_; }
   bool started_from_hand_off() const { return started_from_hand_off_; }
   bool device_open() const { return device_open_; }

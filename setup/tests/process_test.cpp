@@ -93,7 +93,7 @@ class ProcessTest : public QObject {
     testkit::TempDir dir;
     // An offline definition whose USB address runs past the end of the file.
     std::string bytes(2, '\0');
-    bytes += std::string("\x05\x00Bench", 7);
+    bytes += std::string("\x05\x00", 2) + "Bench";
     bytes += std::string(2, '\0') + std::string("\xff\xff", 2);
     testkit::write_file(dir.file("INP_SWP.$$$"), bytes);
     QProcess program;
