@@ -2,8 +2,6 @@
 // Corvane amplifiers) or an offline setup. Usage: corvane-setup [--lang de|en] [SETUPFILE]
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTranslator>
@@ -64,10 +62,7 @@ int main(int argc, char** argv) {
 
   // Qt's own buttons speak the edition's language.
   QTranslator translator;
-  if (language == "de" && translator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&translator);
-  }
+  setup::install_qt_translation(language, &translator);
 
   const std::string folder = setup::program_folder();
   setup::DriverApi api(setup::driver_file_for(language), "liblinkar32.so", setup::library_folders());

@@ -1,6 +1,10 @@
 // Start-up helpers of the program (see program.h).
 #include "program.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -52,6 +56,15 @@ std::string language_from_environment() {
     return value.rfind("de", 0) == 0 ? "de" : "en";
   }
   return "en";
+}
+
+bool install_qt_translation(const std::string& language, QTranslator* translator) {
+  if (language != "de") return false;
+  if (!translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 std::string program_folder() {

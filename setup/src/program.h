@@ -8,6 +8,8 @@
 
 #include "instrument_definition.h"
 
+class QTranslator;
+
 namespace setup {
 
 struct CommandLine {
@@ -20,6 +22,10 @@ struct CommandLine {
 CommandLine parse_command_line(const std::vector<std::string>& arguments);
 // "de" when the locale (LC_ALL, LC_MESSAGES, LANG, in this order) names German, else "en".
 std::string language_from_environment();
+
+// Loads Qt's own texts (standard buttons such as Yes and No) for the edition's language into the
+// translator and installs it; English needs none. False when the translation is not installed.
+bool install_qt_translation(const std::string& language, QTranslator* translator);
 
 // The program folder: $CORVANE_SETUP_DIR; else the executable's folder when it is writable; else
 // $XDG_STATE_HOME/corvane-setup (default ~/.local/state/corvane-setup). Created when missing.

@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTranslator>
 #include <QTimer>
 #include <QTest>
 #include <cstring>
@@ -245,6 +247,12 @@ class OfflineTest : public QObject {
     QCOMPARE(w.window->device_frame()->title(), QString::fromUtf8("Ger\u00e4t: Pruefstan"));
     for (int i = 0; i < 10; ++i) w.window->action("M_DevAdd")->trigger();
     QCOMPARE(w.messages.back(), QString::fromUtf8("Sie k\u00f6nnen keine weiteren Ger\u00e4te hinzuf\u00fcgen!"));
+    // Qt's own buttons speak German too.
+    QTranslator translator;
+    QVERIFY(setup::install_qt_translation("de", &translator));
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::No)->text(), QString("&Nein"));
+    QCoreApplication::removeTranslator(&translator);
   }
 
   void missingDriverIsReportedNotFatal() {
