@@ -73,6 +73,10 @@ NUMERA32_API int32_t CopyArray2DB(int32_t id, int32_t direction, int32_t first_c
     std::vector<int32_t> counts;
     status = scan_layout(*a, first_channel, channel_count, list, counts);
     if (status != 0) return status;
+    for (int32_t channel : list) {  // every channel exists before any is emptied
+      const int32_t len = numera32::arrays::db::length(channel);
+      if (len < 0) return len;
+    }
     for (int32_t channel : list) {
       status = numera32::arrays::db::set_length(channel, 0);
       if (status != 0) return status;
