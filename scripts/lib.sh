@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 QBX_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libfftw3-dev libsqlite3-dev locales pkg-config libusb-1.0-0 python3 ccache)
+  libfftw3-dev libsqlite3-dev locales pkg-config libusb-1.0-0 python3 ccache libmuparser-dev)
 
 # Installs the Debian packages that are missing and the de_DE.UTF-8 locale the locale tests use.
 qbx_install_deps() {

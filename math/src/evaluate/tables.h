@@ -61,11 +61,27 @@ struct FormulaTables {
   std::array<int32_t, kFormulaChannels + 1> channel_offsets{};
 };
 
-FormulaTables& tables();
+// The one instance, and the views of the host's tables (every formula evaluator but DrvCalcExp) and
+// of the driver programs' tables. Defined here so that evaluators read them without a call.
+inline FormulaTables g_formula_tables;
 
-// The host's tables (the formula evaluators but DrvCalcExp) and the driver programs' tables.
-const TableSet& host_tables();
-const TableSet& driver_tables();
+inline constexpr TableSet kHostTables = {
+    g_formula_tables.arguments.entries.data(),     kFormulaArguments,    &g_formula_tables.argument_offset,
+    g_formula_tables.local_vars.entries.data(),    kFormulaLocalVars,    &g_formula_tables.local_var_offset,
+    g_formula_tables.func_params.entries.data(),   kFormulaFuncParams,   &g_formula_tables.func_param_offset,
+    g_formula_tables.sys_arguments.entries.data(), kFormulaSysArguments,
+};
+
+inline constexpr TableSet kDriverTables = {
+    g_formula_tables.drv_arguments.entries.data(),     kFormulaDrvArguments,    nullptr,
+    g_formula_tables.drv_local_vars.entries.data(),    kFormulaDrvLocalVars,    &g_formula_tables.drv_local_var_offset,
+    g_formula_tables.drv_func_params.entries.data(),   kFormulaDrvFuncParams,   &g_formula_tables.drv_func_param_offset,
+    g_formula_tables.drv_sys_arguments.entries.data(), kFormulaDrvSysArguments,
+};
+
+inline FormulaTables& tables() { return g_formula_tables; }
+inline const TableSet& host_tables() { return kHostTables; }
+inline const TableSet& driver_tables() { return kDriverTables; }
 
 // Reads entry number + *offset of a table of count entries; false when outside.
 inline bool read_entry(const double* table, int32_t count, const int32_t* offset, int32_t number, double& out) {

@@ -6,7 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <string>
+
+#include "numera32_evaluate.h"
 
 namespace numera32::evaluate {
 
@@ -15,10 +16,12 @@ namespace {
 constexpr std::size_t kSlots = 1024;  // a power of two
 
 struct Entry {
+  uint64_t hash = 0;
   bool used = false;
   TextEvaluator evaluator = TextEvaluator::kCalc;
   bool logic = false;
-  std::string text;
+  uint16_t length = 0;
+  char text[NUMERA32_FORMULA_TEXT_MAX];  // held in the entry: one compare, no indirection
   TextProgram program;
 };
 
@@ -44,14 +47,17 @@ uint64_t hash(std::string_view text, TextEvaluator evaluator, bool logic) {
 }  // namespace
 
 const TextProgram& cached_program(std::string_view text, TextEvaluator evaluator, bool logic) {
-  Entry& e = g_entries[hash(text, evaluator, logic) & (kSlots - 1)];
-  if (e.used && e.evaluator == evaluator && e.logic == logic && e.text.size() == text.size() &&
-      std::memcmp(e.text.data(), text.data(), text.size()) == 0) {
+  const uint64_t h = hash(text, evaluator, logic);
+  Entry& e = g_entries[h & (kSlots - 1)];
+  if (e.used && e.hash == h && e.evaluator == evaluator && e.logic == logic && e.length == text.size() &&
+      std::memcmp(e.text, text.data(), text.size()) == 0) {
     return e.program;
   }
   e.used = false;  // a parse that throws leaves no half-filled entry
   e.program = parse_text(text, evaluator, logic);
-  e.text.assign(text);
+  std::memcpy(e.text, text.data(), text.size());
+  e.length = static_cast<uint16_t>(text.size());
+  e.hash = h;
   e.evaluator = evaluator;
   e.logic = logic;
   e.used = true;

@@ -9,7 +9,8 @@
 
 namespace numera32::evaluate {
 
-// The program of `text` for `evaluator` and the logic mode, parsed now when not kept. The reference
+// The program of `text` (at most NUMERA32_FORMULA_TEXT_MAX characters) for `evaluator` and the logic
+// mode, parsed now when not kept. The reference
 // stays valid until the next call.
 const TextProgram& cached_program(std::string_view text, TextEvaluator evaluator, bool logic);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "evaluate/tables.h"
 #include "evaluate/text_program.h"
 #include "formula/argument_split.h"
 #include "formula/error_flag.h"
@@ -156,7 +157,9 @@ TextProgram parse_text(std::string_view text, TextEvaluator evaluator, bool logi
   } else {
     parser.parse(text);
   }
-  return parser.take();
+  TextProgram program = parser.take();
+  program.tree.build(program, evaluator == TextEvaluator::kDriver ? kDriverTables : kHostTables);
+  return program;
 }
 
 }  // namespace numera32::evaluate

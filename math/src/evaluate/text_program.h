@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "evaluate/expr_tree.h"
+
 namespace numera32::evaluate {
 
 // The four text evaluators: they parse some constructs differently (see numera32_evaluate.h).
@@ -39,6 +41,7 @@ struct TextStep {
 struct TextProgram {
   std::vector<TextStep> steps;
   int max_depth = 0;  // most values the program holds on its stack at once
+  ExprTree tree;      // the same as a tree, when the program only reads operands and computes
 };
 
 // Parses `text` (at most NUMERA32_FORMULA_TEXT_MAX characters) for `evaluator`; `logic` false skips

@@ -55,6 +55,13 @@ double run_program(const TextProgram& program, TextRun& run) {
         value = step.value;
         break;
       case Step::kOperand:
+        if (step.kind == kFormulaKindArgument && &t == &kHostTables) {  // the most frequent operand
+          const int64_t n = int64_t{step.number} + g_formula_tables.argument_offset;
+          if (n >= 0 && n < kFormulaArguments) {
+            value = g_formula_tables.arguments.entries[static_cast<std::size_t>(n)];
+            break;
+          }
+        }
         status = read_operand(t, step.kind, step.number, value);
         break;
       case Step::kTestChannel:
@@ -115,6 +122,12 @@ double evaluate_text(const char* text, int32_t length, TextRun& run) {
   const bool logic = tables().logic_mode == 0;
   const TextProgram& program = cached_program(std::string_view(text, static_cast<std::size_t>(length)),
                                               run.evaluator, logic);
+  if (program.tree.usable()) {
+    ExprContext context;
+    const double value = program.tree.run(context);
+    run.status = context.status;
+    return context.stop ? context.stop_value : value;
+  }
   if (program.max_depth > kMaxStack) {  // cannot happen for a text of NUMERA32_FORMULA_TEXT_MAX characters
     record(run, kFormulaSyntax);
     return 0.0;
