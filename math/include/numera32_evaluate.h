@@ -49,6 +49,8 @@
  *   - A text of more than NUMERA32_FORMULA_TEXT_MAX characters, an empty text, a null text or a
  *     negative length fails with kFormulaSyntax; a text is never cut.
  *   - A text whose parentheses do not balance fails with kFormulaUnbalanced, as in CompileExp.
+ *   - Every text is read by the rules above, also a single character: "7" is 7, "e" is e, and "x"
+ *     fails with kFormulaSyntax (it is not read as 0).
  *   - Domain errors set kFormulaDomain and go on with a replacement value: ln, log of x <= 0 give 0,
  *     sqrt of x < 0 gives 0, bit( with a bit number outside 0..31 gives 0, '^' with x < 0 and
  *     y < 1 gives NUMERA32_FORMULA_FAILED_VALUE. Division by 0 sets kFormulaDivideByZero and gives
@@ -70,7 +72,11 @@
  *   missing ones (kArrayIndexRange); more indices than dimensions fail with kArrayIndexRange.
  *
  * RunTimeExp stops at the first failing node and returns NUMERA32_FORMULA_FAILED_VALUE with the
- * node's status; it reports errors through its status only (not the formula error flag).
+ * node's status; it reports errors through its status only (not the formula error flag). It keeps
+ * what it derived from a record by the record's address and uses it only while the record holds the
+ * same nodes, so a record may be changed or reused between calls.
+ *
+ * Powers: x^2 is computed as x*x and x^3 as x*x*x (within one unit in the last place of pow).
  */
 #ifndef NUMERA32_EVALUATE_H
 #define NUMERA32_EVALUATE_H
@@ -181,7 +187,7 @@ NUMERA32_API double RunTimeExp(const CompiledFormula* formula, int16_t last_node
 NUMERA32_API double RunCalcExp(const char* text, int16_t length, int32_t* status);
 /* CalcExp: evaluates a formula text; errors go to the formula error flag. */
 NUMERA32_API double CalcExp(const char* text, int16_t length);
-/* TCalcExp: checks and evaluates a formula text without data (see above); no_channels = 1 makes
+/* TCalcExp: checks and evaluates a formula text without data (see above); no_channels != 0 makes
    every channel reference fail with kFormulaSyntax. Errors go to the formula error flag. */
 NUMERA32_API double TCalcExp(const char* text, int16_t length, int32_t no_channels);
 /* DrvCalcExp: evaluates a formula text over the driver tables; errors go to the formula error flag. */

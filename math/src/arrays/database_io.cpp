@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "signal/channel_io.h"
+
 #if __has_include("storix32.h")
 #include "storix32.h"
 #define NUMERA32_HAVE_STORIX 1
@@ -11,13 +13,15 @@
 
 namespace numera32::arrays::db {
 
+// Lengths and reads as the signal functions use them.
+int32_t length(int32_t channel) { return numera::signal::db::length(channel); }
+int32_t set_length(int32_t channel, int32_t len) { return numera::signal::db::set_length(channel, len); }
+int32_t read(int32_t channel, int32_t first, int32_t count, double* out) {
+  return numera::signal::db::read(channel, first, count, out);
+}
+
 #ifdef NUMERA32_HAVE_STORIX
 
-int32_t length(int32_t channel) { return QBX_GetDatabaseChanCurrLen(channel); }
-int32_t set_length(int32_t channel, int32_t len) { return QBX_SetDatabaseChanCurrLen(channel, len); }
-int32_t read(int32_t channel, int32_t first, int32_t count, double* out) {
-  return QBX_ReadFromDatabase(channel, first, count, out);
-}
 int32_t write(int32_t channel, int32_t position, int32_t count, const double* values) {
   const int32_t list[1] = {channel};
   return QBX_WriteToDatabase(1, list, values, position, count);
@@ -29,14 +33,10 @@ int32_t write_scans(int32_t channels, const int32_t* list, const int32_t* counts
 
 #else
 
-namespace {
-constexpr int32_t kNotOpen = -99;
+int32_t write(int32_t, int32_t, int32_t, const double*) { return numera::signal::db::kNotOpen; }
+int32_t write_scans(int32_t, const int32_t*, const int32_t*, const double*, int32_t) {
+  return numera::signal::db::kNotOpen;
 }
-int32_t length(int32_t) { return kNotOpen; }
-int32_t set_length(int32_t, int32_t) { return kNotOpen; }
-int32_t read(int32_t, int32_t, int32_t, double*) { return kNotOpen; }
-int32_t write(int32_t, int32_t, int32_t, const double*) { return kNotOpen; }
-int32_t write_scans(int32_t, const int32_t*, const int32_t*, const double*, int32_t) { return kNotOpen; }
 
 #endif
 

@@ -306,6 +306,27 @@ TEST_F(Evaluate, ArrayElementsReadAndWritten) {
   EXPECT_EQ(st, kFormulaDomain);
 }
 
+TEST_F(Evaluate, ReusedRecordsAndChangedOffsetsGiveFreshResults) {
+  SetArgument(1, 5.0);
+  SetArgument(3, 7.0);
+  int16_t counter = 0;
+  int32_t error = 0;
+  int32_t st = 0;
+  CompiledFormula f = CompileExp("x1+1", 4, &counter, kFormulaSlotLeft, &error);
+  ASSERT_EQ(error, 0);
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), 6.0);
+  counter = 0;
+  f = CompileExp("x1*3", 4, &counter, kFormulaSlotLeft, &error);
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), 15.0);
+  f.node[0].right_constant = 4.0;  // changed in place
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), 20.0);
+  SetGlobalVarOffset(2);
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), 28.0);
+  EXPECT_EQ(calc("x1*3"), 21.0);
+  SetGlobalVarOffset(0);
+  EXPECT_EQ(calc("x1*3"), 15.0);
+}
+
 TEST_F(Evaluate, EventStack) {
   for (int code = 1; code <= 5; ++code) ASSERT_EQ(SetSysArgument(1, code), 0);
   EXPECT_EQ(GetEventCount(), 5);
@@ -412,6 +433,17 @@ TEST_F(EvaluateChannels, ValuesAtTheCurrentRow) {
   EXPECT_EQ(run_compiled("c1+c2", st), kFailed);
   EXPECT_EQ(st, kFormulaNoValueAtRow);
   EXPECT_EQ(run_calc("c1", st), 30.0);
+  // The first failing operand in each evaluator's order: the compiled form computes sub-formulas
+  // (the right one first) before the node reads its own operands left to right; the text
+  // evaluators go left to right.
+  run_compiled("c2+c3", st);
+  EXPECT_EQ(st, kFormulaNoValueAtRow);
+  run_calc("c2+c3", st);
+  EXPECT_EQ(st, kFormulaNoValueAtRow);
+  run_compiled("c2+sin(c3)", st);
+  EXPECT_EQ(st, kFormulaChannelUnavailable);
+  EXPECT_EQ(run_calc("c2+sin(c3)", st), 1.0);
+  EXPECT_EQ(st, kFormulaNoValueAtRow);
   // The kernel refuses channels without a buffer and outside its range.
   run_calc("c3", st);
   EXPECT_EQ(st, kFormulaChannelUnavailable);
