@@ -56,6 +56,7 @@ int32_t iobuf_into_array(Array& a, int32_t channel) {
   const int32_t len = length(channel);
   if (len < 0) return len;
   if (len > a.total) return kArrayIndexRange;
+  if (len == 0) return 0;  // nothing to copy (as for an empty database channel)
   return get(channel, kWholeBuffer, kToCurrentEnd, a.data.get());
 }
 

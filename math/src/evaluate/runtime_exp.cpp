@@ -138,11 +138,29 @@ struct KeptFormula {
 constexpr std::size_t kKept = 64;  // a power of two
 std::array<KeptFormula, kKept> g_kept;
 
+// True when the first `bytes` bytes at a and b are equal; compared eight bytes at a time without a
+// library call (records are short: 30 bytes a node).
+inline bool same_bytes(const void* a, const void* b, std::size_t bytes) {
+  const auto* p = static_cast<const unsigned char*>(a);
+  const auto* q = static_cast<const unsigned char*>(b);
+  uint64_t difference = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, p + i, 8);
+    std::memcpy(&y, q + i, 8);
+    difference |= x ^ y;
+  }
+  for (; i < bytes; ++i) difference |= static_cast<uint64_t>(p[i] ^ q[i]);
+  return difference == 0;
+}
+
 const ExprTree& kept_tree(const CompiledFormula& formula, int last) {
   const auto address = reinterpret_cast<uintptr_t>(&formula);
   KeptFormula& k = g_kept[((address >> 4) ^ (address >> 12) ^ static_cast<uintptr_t>(last)) & (kKept - 1)];
   const std::size_t bytes = sizeof(FormulaNode) * static_cast<std::size_t>(last + 1);
-  if (k.address != &formula || k.last != last || std::memcmp(k.nodes, formula.node, bytes) != 0) {
+  if (k.address != &formula || k.last != last || !same_bytes(k.nodes, formula.node, bytes)) {
     k.address = nullptr;
     std::memcpy(k.nodes, formula.node, bytes);
     k.tree.build(formula, last);

@@ -34,6 +34,10 @@ TEST_F(ArrayIo, ScansOutToBuffersAndOneBufferBack) {
   std::vector<double> back(7);
   ASSERT_EQ(CopyArray2VB(1, 0, back.data(), 7), 0);
   EXPECT_EQ(back, (std::vector<double>{-1, -2, -3, 20, 3, 30, 99}));
+  standin::fill(7, {}, 8);
+  EXPECT_EQ(CopyArray2IO(1, 1, 7, 1), 0);  // an empty buffer copies nothing
+  ASSERT_EQ(CopyArray2VB(1, 0, back.data(), 7), 0);
+  EXPECT_EQ(back[0], -1.0);
 }
 
 TEST_F(ArrayIo, RefusedCopies) {
