@@ -93,7 +93,7 @@ STANDIN_API void standin_reset() {
 STANDIN_API void standin_fill(int32_t channel, const double* values, int32_t count, int32_t capacity) {
   Buffer& b = g_buffers[channel];
   b.values.assign(static_cast<std::size_t>(capacity), 0.0);
-  std::memcpy(b.values.data(), values, sizeof(double) * static_cast<std::size_t>(count));
+  if (count > 0) std::memcpy(b.values.data(), values, sizeof(double) * static_cast<std::size_t>(count));
   b.length = count;
 }
 STANDIN_API void standin_set_row(int32_t row) { g_row = row; }
@@ -101,6 +101,6 @@ STANDIN_API int32_t standin_values(int32_t channel, double* out, int32_t max) {
   const auto it = g_buffers.find(channel);
   if (it == g_buffers.end()) return -1;
   const int32_t n = it->second.length < max ? it->second.length : max;
-  std::memcpy(out, it->second.values.data(), sizeof(double) * static_cast<std::size_t>(n));
+  if (n > 0) std::memcpy(out, it->second.values.data(), sizeof(double) * static_cast<std::size_t>(n));
   return it->second.length;
 }
