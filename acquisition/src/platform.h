@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 namespace tallix {
 
@@ -26,9 +27,12 @@ Platform& platform();
 // Installs a platform (nullptr restores the real system). For tests only; not exported.
 void set_platform(Platform* replacement);
 
-// Typed helpers over the platform's allocation.
+// Typed helpers over the platform's allocation. Buffers start zeroed: a length set beyond the
+// values written must not show what the memory held before.
 inline double* allocate_doubles(size_t count) {
-  return static_cast<double*>(platform().allocate(count * sizeof(double)));
+  auto* values = static_cast<double*>(platform().allocate(count * sizeof(double)));
+  if (values != nullptr) std::memset(values, 0, count * sizeof(double));
+  return values;
 }
 inline void release(void* block) {
   if (block != nullptr) platform().release(block);
