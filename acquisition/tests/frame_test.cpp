@@ -1,6 +1,7 @@
 // The kernel frame without devices on a line: the device table exports and their bounds, the
 // parameter texts against the published list, the header defaults byte by byte, family items,
 // and the dispatch of device and channel set-up to families that answer without traffic.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ std::string translate(int32_t id, int32_t* result = nullptr) {
   if (result) *result = r;
   return text;
 }
+
+extern "C" size_t c_layout(int which);
 
 const float kRates[6] = {100, 200, 300, 400, 500, 600};
 const uint8_t kWidths[6] = {1, 0, 2, 1, 0, 0};
@@ -365,4 +368,16 @@ TEST_F(FrameTest, CmdChecksItsList) {
   h.device_type = 156;
   QBX_ACQSetAcqHdr(3, &h);
   EXPECT_EQ(QBX_ACQCmd(1, list, 1, &value), kAcqReservedType);
+}
+
+// A plug-in compiled as C sees the records at the kernel's offsets.
+TEST(PluginLayout, CAndCppAgree) {
+  const size_t expected[] = {sizeof(DeviceRecord), sizeof(AcqHdr), sizeof(IOBuf),
+                             offsetof(DeviceRecord, plugin_entry), offsetof(DeviceRecord, plugin_handle),
+                             offsetof(AcqHdr, zero_offset), offsetof(IOBuf, ring), offsetof(IOBuf, ring_wrapped)};
+  const size_t published[] = {2618, 76, 54, 2542, 2610, 68, 28, 53};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(c_layout(i), expected[i]) << i;
+    EXPECT_EQ(c_layout(i), published[i]) << i;
+  }
 }
