@@ -123,6 +123,7 @@ int32_t QBX_ACQInitDevice(int32_t number, int32_t device_type, int32_t port, int
     }
     KernelState& k = kernel();
     k.current = CurrentDevice{port, address, number, device_type};
+    k.last_initialised_type = device_type;
     return family.init_device(number, address);
   });
 }

@@ -16,6 +16,13 @@ using namespace tallix;
 
 namespace tallix {
 
+int32_t check_channel(int32_t argument, bool need_buffer, int32_t* channel) {
+  *channel = channel_arg(argument);
+  if (!valid_channel(*channel)) return kAcqBadChannel;
+  if (need_buffer && buffer(*channel).values == nullptr) return kAcqNotAllocated;
+  return kAcqOk;
+}
+
 void free_io_buffer(int32_t channel) {
   IOBuf& b = buffer(channel);
   release(b.values);
@@ -36,15 +43,6 @@ constexpr int32_t kFormulaValue = -1;     // QBX_ACQGetIOBuf index: the current 
 constexpr int32_t kLastValue = -2;        // QBX_ACQGetIOBuf index: the last value
 constexpr const char kStoreErrorText[] = "ACQStore error: I/O buffer not allocated for channel %i";
 
-// The channel an export names, or a status: -450 outside 1..10000, -412 without buffer when
-// `need_buffer`.
-int32_t checked(int32_t argument, bool need_buffer, int32_t* channel) {
-  *channel = channel_arg(argument);
-  if (!valid_channel(*channel)) return kAcqBadChannel;
-  if (need_buffer && buffer(*channel).values == nullptr) return kAcqNotAllocated;
-  return kAcqOk;
-}
-
 void copy_values(double* to, const double* from, int32_t count) {
   if (count > 0) std::memcpy(to, from, static_cast<size_t>(count) * sizeof(double));
 }
@@ -53,13 +51,31 @@ int32_t store(int32_t db_channel, int32_t count, const double* values) {
   return QBX_WriteToDatabaseEx(1, &db_channel, &count, values, kAppend);
 }
 
+// The first value over the current length that no later value beats, and its index (-413 when
+// the buffer is empty).
+template <class Beats>
+int32_t extreme(int32_t argument, double* value, int32_t* index, Beats beats) {
+  int32_t channel = 0;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
+  if (value == nullptr || index == nullptr) return kAcqBadArgument;
+  const IOBuf& b = buffer(channel);
+  if (b.current_length < 1) return kAcqBadIndex;
+  int32_t at = 0;
+  for (int32_t i = 1; i < b.current_length; ++i) {
+    if (beats(b.values[i], b.values[at])) at = i;
+  }
+  *value = b.values[at];
+  *index = at;
+  return kAcqOk;
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t QBX_ACQAllocIOBuf(int32_t argument, int32_t size, int32_t tag) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, false, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   if (size < 1) return kAcqOutOfMemory;
   free_io_buffer(channel);
   IOBuf& b = buffer(channel);
@@ -72,14 +88,14 @@ int32_t QBX_ACQAllocIOBuf(int32_t argument, int32_t size, int32_t tag) {
 
 int32_t QBX_ACQFreeIOBuf(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, false, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   free_io_buffer(channel);
   return kAcqOk;
 }
 
 int32_t QBX_ACQResetIOBuf(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, false, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   IOBuf& b = buffer(channel);
   b.current_length = b.block_start = b.write_offset = 0;
   return kAcqOk;
@@ -87,13 +103,13 @@ int32_t QBX_ACQResetIOBuf(int32_t argument) {
 
 int32_t QBX_ACQGetIOBufCurrLen(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, false, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   return buffer(channel).current_length;
 }
 
 int32_t QBX_ACQSetIOBufCurrLen(int32_t argument, int32_t length_argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   const int32_t length = static_cast<int16_t>(length_argument & 0xFFFF);
   IOBuf& b = buffer(channel);
   if (length < 0 || length > b.capacity) return kAcqDoesNotFit;
@@ -104,7 +120,7 @@ int32_t QBX_ACQSetIOBufCurrLen(int32_t argument, int32_t length_argument) {
 
 int32_t QBX_ACQGetIOBuf(int32_t argument, int32_t index, int32_t count, double* destination) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   if (destination == nullptr) return kAcqBadArgument;
   const IOBuf& b = buffer(channel);
   if (index == kFormulaValue) {
@@ -127,7 +143,7 @@ int32_t QBX_ACQGetIOBuf(int32_t argument, int32_t index, int32_t count, double* 
 
 int32_t QBX_ACQSetIOBuf(int32_t argument, int32_t index, int32_t count, const double* source) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   IOBuf& b = buffer(channel);
   if (index < 0 || count < 0 || static_cast<int64_t>(index) + count > b.capacity) return kAcqDoesNotFit;
   if (count > 0 && source == nullptr) return kAcqBadArgument;
@@ -143,7 +159,7 @@ int32_t QBX_ACQSetIOBufEx(int32_t n, const int32_t* channels, const int32_t* cou
   for (int32_t i = 0; i < n; ++i) {
     int32_t channel = 0;
     if (!valid_channel(channels[i])) return kAcqBadChannel;
-    if (int32_t r = checked(channels[i], true, &channel)) return r;
+    if (int32_t r = check_channel(channels[i], true, &channel)) return r;
     IOBuf& b = buffer(channel);
     const int64_t count = counts[i];
     if (count < 0 || b.current_length + count > b.capacity || start + count > b.capacity) return kAcqDoesNotFit;
@@ -155,7 +171,7 @@ int32_t QBX_ACQSetIOBufEx(int32_t n, const int32_t* channels, const int32_t* cou
 
 int32_t QBX_ACQSetIOBufBin(int32_t argument, int32_t count, const double* source) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   IOBuf& b = buffer(channel);
   if (count < 0 || count > b.capacity) return kAcqDoesNotFit;
   if (count > 0 && source == nullptr) return kAcqBadArgument;
@@ -166,7 +182,7 @@ int32_t QBX_ACQSetIOBufBin(int32_t argument, int32_t count, const double* source
 
 int32_t QBX_ACQGetIOBufBin(int32_t argument, double* destination) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   if (destination == nullptr) return kAcqBadArgument;
   const IOBuf& b = buffer(channel);
   copy_values(destination, b.values, b.current_length);
@@ -175,7 +191,7 @@ int32_t QBX_ACQGetIOBufBin(int32_t argument, double* destination) {
 
 int32_t QBX_ACQStoreIOBuf(int32_t argument, int32_t db_argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   const IOBuf& b = buffer(channel);
   if (b.block_start < 0 || static_cast<int64_t>(b.block_start) + b.current_length > b.capacity) return kAcqDoesNotFit;
   int32_t db_channel = static_cast<int16_t>(db_argument & 0xFFFF);
@@ -185,7 +201,7 @@ int32_t QBX_ACQStoreIOBuf(int32_t argument, int32_t db_argument) {
 
 int32_t QBX_ACQStoreIOBufSingle(int32_t argument, int32_t db_argument, int32_t index) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, false, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   const IOBuf& b = buffer(channel);
   if (b.values == nullptr) {
     char text[96];
@@ -201,38 +217,16 @@ int32_t QBX_ACQStoreIOBufSingle(int32_t argument, int32_t db_argument, int32_t i
 }
 
 int32_t QBX_ACQGetIOBufMin(int32_t argument, double* value, int32_t* index) {
-  int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
-  if (value == nullptr || index == nullptr) return kAcqBadArgument;
-  const IOBuf& b = buffer(channel);
-  if (b.current_length < 1) return kAcqBadIndex;
-  int32_t at = 0;
-  for (int32_t i = 1; i < b.current_length; ++i) {
-    if (b.values[i] < b.values[at]) at = i;
-  }
-  *value = b.values[at];
-  *index = at;
-  return kAcqOk;
+  return extreme(argument, value, index, [](double a, double b) { return a < b; });
 }
 
 int32_t QBX_ACQGetIOBufMax(int32_t argument, double* value, int32_t* index) {
-  int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
-  if (value == nullptr || index == nullptr) return kAcqBadArgument;
-  const IOBuf& b = buffer(channel);
-  if (b.current_length < 1) return kAcqBadIndex;
-  int32_t at = 0;
-  for (int32_t i = 1; i < b.current_length; ++i) {
-    if (b.values[i] > b.values[at]) at = i;
-  }
-  *value = b.values[at];
-  *index = at;
-  return kAcqOk;
+  return extreme(argument, value, index, [](double a, double b) { return a > b; });
 }
 
 int32_t QBX_ACQGetIOBufMean(int32_t argument, double* mean, double* deviation) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   if (mean == nullptr || deviation == nullptr) return kAcqBadArgument;
   const IOBuf& b = buffer(channel);
   const int32_t n = b.current_length;
@@ -250,7 +244,7 @@ int32_t QBX_ACQGetIOBufMean(int32_t argument, double* mean, double* deviation) {
 
 int32_t QBX_ACQGetIOBufStatus(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, true, &channel)) return r;
+  if (int32_t r = check_channel(argument, true, &channel)) return r;
   return buffer(channel).status;
 }
 

@@ -78,6 +78,7 @@ struct KernelState {
   AcqMsgCallback message_callback;
   AcqTimerCallback timer_callback;
   int32_t device_count;
+  int32_t last_initialised_type;  // device type of the latest QBX_ACQInitDevice
   float sample_rate;
   int32_t first_read_after_reset;
   int32_t formula_row;  // index of the value a formula channel is computing (block start relative)

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "export_guard.h"
+#include "io_buffers.h"
 #include "kernel_state.h"
 #include "platform.h"
 
@@ -78,20 +79,11 @@ int32_t ring_update(int32_t channel) {
 
 using namespace tallix;
 
-namespace {
-
-int32_t checked(int32_t argument, int32_t* channel) {
-  *channel = channel_arg(argument);
-  return valid_channel(*channel) ? kAcqOk : kAcqBadChannel;
-}
-
-}  // namespace
-
 extern "C" {
 
 int32_t QBX_CBAllocateBuffer(int32_t argument, int32_t size) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   if (size < 1) return kAcqOutOfMemory;
   free_ring(channel);
   IOBuf& b = buffer(channel);
@@ -104,7 +96,7 @@ int32_t QBX_CBAllocateBuffer(int32_t argument, int32_t size) {
 
 int32_t QBX_CBResetBuffer(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   IOBuf& b = buffer(channel);
   b.ring_write_pos = 0;
   b.oldest = 0;
@@ -115,14 +107,14 @@ int32_t QBX_CBResetBuffer(int32_t argument) {
 
 int32_t QBX_CBFreeBuffer(int32_t argument) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   free_ring(channel);
   return kAcqOk;
 }
 
 int32_t QBX_CBGetCounters(int32_t argument, double* oldest, double* total) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   if (oldest == nullptr || total == nullptr) return kAcqBadArgument;
   const IOBuf& b = buffer(channel);
   *oldest = static_cast<double>(b.oldest);
@@ -132,7 +124,7 @@ int32_t QBX_CBGetCounters(int32_t argument, double* oldest, double* total) {
 
 int32_t QBX_CBFetch(int32_t argument, double* destination, double first, int32_t count) {
   int32_t channel = 0;
-  if (int32_t r = checked(argument, &channel)) return r;
+  if (int32_t r = check_channel(argument, false, &channel)) return r;
   const IOBuf& b = buffer(channel);
   if (b.ring == nullptr || !b.ring_allocated || b.ring_capacity < 1) return kAcqNotAllocated;
   if (destination == nullptr) return kAcqBadArgument;

@@ -321,10 +321,8 @@ TEST_F(CorvaneCommandTest, ChannelSetUpReadsRangeAndUnit) {
   s.range = 710;
   engine_->set_channel(5, s);
   engine_->set_channel(1, corvane_sim::ChannelSettings{5051, 6200, 350, 0});
-  std::vector<int32_t> messages;
-  static std::vector<int32_t>* sink;
-  sink = &messages;
-  QBX_ACQSetMsgCallback([](int32_t code, int32_t value) { sink->push_back(code * 100000 + value); });
+  kernel_test::MessageRecorder recorder;
+  std::vector<int32_t>& messages = recorder.messages;
   const int32_t channels[] = {3, 6};
   ASSERT_EQ(QBX_ACQInitChan(2, channels, 0, 0), 0);
   EXPECT_EQ(take_bytes(), "AID?\nACT2,1\nASA?2\nAID?\nACT5,1\nASA?5\n");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kernel_fixture.h"
+#include "config_signature.h"
 #include "linkar32.h"
 
 using kernel_test::CountingPlatform;
@@ -14,7 +15,7 @@ using kernel_test::measured_header;
 
 namespace {
 
-constexpr int32_t kNullPort = 99;  // the interface library's null port: selectable, no traffic
+using kernel_test::kNullPort;
 
 std::string translate(int32_t id, int32_t* result = nullptr) {
   char text[256] = "untouched";
@@ -241,10 +242,8 @@ TEST_F(FrameTest, InitAcqHdrFreesWhatItClears) {
 }
 
 TEST_F(FrameTest, InitChanChecksTheWholeListFirst) {
-  std::vector<int32_t> messages;
-  static std::vector<int32_t>* sink;
-  sink = &messages;
-  QBX_ACQSetMsgCallback([](int32_t code, int32_t value) { sink->push_back(code * 100000 + value); });
+  kernel_test::MessageRecorder recorder;
+  std::vector<int32_t>& messages = recorder.messages;
   AcqHdr h = measured_header(2001, kNullPort, 0, 1);
   QBX_ACQSetAcqHdr(5, &h);
   const int32_t bad[] = {5, 10001};
@@ -261,10 +260,8 @@ TEST_F(FrameTest, InitChanChecksTheWholeListFirst) {
 // Families that answer without the line: data server, ATMIO, reserved and unavailable families;
 // formula and time channels cause no family call and no message.
 TEST_F(FrameTest, InitChanDispatchesByFamily) {
-  std::vector<int32_t> messages;
-  static std::vector<int32_t>* sink;
-  sink = &messages;
-  QBX_ACQSetMsgCallback([](int32_t code, int32_t value) { sink->push_back(code * 100000 + value); });
+  kernel_test::MessageRecorder recorder;
+  std::vector<int32_t>& messages = recorder.messages;
   struct Case {
     int16_t type;
     int32_t result;
@@ -380,4 +377,44 @@ TEST(PluginLayout, CAndCppAgree) {
     EXPECT_EQ(c_layout(i), expected[i]) << i;
     EXPECT_EQ(c_layout(i), published[i]) << i;
   }
+}
+
+// The signature sums over the device's measured channels; a changed list clears the
+// configuration-unchanged flag, the same list keeps it.
+TEST_F(FrameTest, ConfigurationSignature) {
+  const float rates[6] = {};
+  const uint8_t widths[6] = {};
+  ASSERT_EQ(QBX_ACQSetDeviceInfo(1, 8, kNullPort, 2, 0, 0, 2, 0, rates, widths), 0);
+  AcqHdr h = measured_header(8, kNullPort, 2, 3);
+  h.sub_channel = 1;
+  h.sort_index = 13;
+  h.fifo = 4;
+  QBX_ACQSetAcqHdr(10, &h);
+  h.hardware_channel = 5;
+  h.sub_channel = 0;
+  h.fifo = 0;
+  QBX_ACQSetAcqHdr(11, &h);
+  h.device_address = 3;  // another device
+  QBX_ACQSetAcqHdr(12, &h);
+  h.device_address = 2;
+  h.acq_class = 1;  // a formula channel
+  QBX_ACQSetAcqHdr(13, &h);
+  const int32_t list[] = {10, 11, 12, 13};
+  tallix::ConfigSignature s = tallix::config_signature(1, 4, list);
+  EXPECT_EQ(s.sums[0], 3 * 3 + 5 * 5);
+  EXPECT_EQ(s.sums[1], 3 * 2 + 5 * 1);
+  EXPECT_EQ(s.sums[2], 3 * 14 + 5 * 14);
+  EXPECT_EQ(s.sums[3], 3 * 5 + 5 * 1);
+
+  DeviceRecord& d = tallix::device(1);
+  d.config_unchanged = 1;
+  tallix::note_config_signature(1, s);
+  EXPECT_EQ(d.config_unchanged, 0);  // differs from the empty one
+  d.config_unchanged = 1;
+  tallix::note_config_signature(1, tallix::config_signature(1, 4, list));
+  EXPECT_EQ(d.config_unchanged, 1);
+  QBX_ACQEnforceStartInit();
+  d.config_unchanged = 1;
+  tallix::note_config_signature(1, tallix::config_signature(1, 4, list));
+  EXPECT_EQ(d.config_unchanged, 0);
 }

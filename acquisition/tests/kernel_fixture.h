@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "kernel_state.h"
 #include "platform.h"
@@ -28,6 +29,26 @@ class CountingPlatform : public tallix::Platform {
   int live = 0;
   int allocations = 0;
   int fail_at = 0;
+};
+
+// The null port of the interface library: selectable without opening, no traffic.
+inline constexpr int32_t kNullPort = 99;
+
+// Records the kernel's message callbacks as code * 100000 + value while it lives.
+class MessageRecorder {
+ public:
+  MessageRecorder() {
+    sink() = &messages;
+    QBX_ACQSetMsgCallback([](int32_t code, int32_t value) { sink()->push_back(code * 100000 + value); });
+  }
+  ~MessageRecorder() { QBX_ACQSetMsgCallback(nullptr); }
+  std::vector<int32_t> messages;
+
+ private:
+  static std::vector<int32_t>*& sink() {
+    static std::vector<int32_t>* s = nullptr;
+    return s;
+  }
 };
 
 // Frees every buffer and ring, sets the header defaults and clears devices and globals.

@@ -14,7 +14,7 @@ using kernel_test::measured_header;
 
 namespace {
 
-constexpr int32_t kNullPort = 99;
+using kernel_test::kNullPort;
 constexpr int32_t kDevice = 3;
 constexpr int16_t kPluginType = 77;
 
