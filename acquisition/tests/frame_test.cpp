@@ -40,18 +40,18 @@ TEST_F(FrameTest, SetDeviceInfoChecksDeviceAndCount) {
   EXPECT_EQ(QBX_ACQSetDeviceInfo(5, 8, 1, 0, 0, 2, 65, 0, kRates, kWidths), kAcqBadArgument);
   EXPECT_EQ(QBX_ACQSetDeviceInfo(5, 8, 1, 0, 0, 2, -1, 0, kRates, kWidths), kAcqBadArgument);
   EXPECT_EQ(QBX_ACQSetDeviceInfo(5, 8, 1, 0, 0, 2, 6, 0, nullptr, kWidths), kAcqBadArgument);
-  EXPECT_EQ(tallix::device(5).device_type, 0);
+  EXPECT_EQ(+tallix::device(5).device_type, 0);
 
   ASSERT_EQ(QBX_ACQSetDeviceInfo(5, 2000, 100, 7, 123, 2, 6, 1, kRates, kWidths), 0);
   const DeviceRecord& d = tallix::device(5);
-  EXPECT_EQ(d.device_type, 2000);
-  EXPECT_EQ(d.port, 100);
-  EXPECT_EQ(d.address, 7);
-  EXPECT_EQ(d.start_role, 2);
-  EXPECT_EQ(d.block_mode, 1);
-  EXPECT_EQ(d.fifo_rate[5], 600.0f);
+  EXPECT_EQ(+d.device_type, 2000);
+  EXPECT_EQ(+d.port, 100);
+  EXPECT_EQ(+d.address, 7);
+  EXPECT_EQ(+d.start_role, 2);
+  EXPECT_EQ(+d.block_mode, 1);
+  EXPECT_EQ(+d.fifo_rate[5], 600.0f);
   const int16_t widths[6] = {2, 4, 4, 2, 4, 4};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(d.sample_width[i], widths[i]) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(+d.sample_width[i], widths[i]) << i;
   EXPECT_EQ(tallix::kernel().device_count, 6);
 }
 
@@ -72,17 +72,17 @@ TEST_F(FrameTest, ResetDeviceStatusClearsReadFlagsOfRegisteredDevicesOnly) {
   for (int n : {0, 1, 2}) tallix::device(n).fifo_read_done[3] = 1;
   tallix::device(1).fifo_rate_matches[0] = 1;
   EXPECT_EQ(QBX_ACQResetDeviceStatus(), 0);
-  EXPECT_EQ(tallix::device(0).fifo_read_done[3], 0);
-  EXPECT_EQ(tallix::device(1).fifo_read_done[3], 0);
-  EXPECT_EQ(tallix::device(2).fifo_read_done[3], 1);
-  EXPECT_EQ(tallix::device(1).fifo_rate_matches[0], 1);
+  EXPECT_EQ(+tallix::device(0).fifo_read_done[3], 0);
+  EXPECT_EQ(+tallix::device(1).fifo_read_done[3], 0);
+  EXPECT_EQ(+tallix::device(2).fifo_read_done[3], 1);
+  EXPECT_EQ(+tallix::device(1).fifo_rate_matches[0], 1);
   EXPECT_EQ(tallix::kernel().first_read_after_reset, 1);
 
   tallix::device(63).config_unchanged = 1;
   tallix::device(63).config_signature[2] = 77;
   EXPECT_EQ(QBX_ACQEnforceStartInit(), 0);
-  EXPECT_EQ(tallix::device(63).config_unchanged, 0);
-  EXPECT_EQ(tallix::device(63).config_signature[2], 0);
+  EXPECT_EQ(+tallix::device(63).config_unchanged, 0);
+  EXPECT_EQ(+tallix::device(63).config_signature[2], 0);
 }
 
 TEST_F(FrameTest, NamesAndPathsMustFitTheirFields) {
@@ -94,9 +94,9 @@ TEST_F(FrameTest, NamesAndPathsMustFitTheirFields) {
   EXPECT_EQ(QBX_ACQSetDeviceDriverInfo(64, "x.so"), 0);
   EXPECT_EQ(QBX_ACQSetDeviceDriverInfo(4, nullptr), kAcqBadArgument);
   EXPECT_EQ(QBX_ACQSetDeviceDriverInfo(4, (longest + "b").c_str()), kAcqBadArgument);
-  EXPECT_EQ(tallix::device(4).plugin_named, 0);
+  EXPECT_EQ(+tallix::device(4).plugin_named, 0);
   EXPECT_EQ(QBX_ACQSetDeviceDriverInfo(4, "libdriver.so"), 0);
-  EXPECT_EQ(tallix::device(4).plugin_named, 1);
+  EXPECT_EQ(+tallix::device(4).plugin_named, 1);
   EXPECT_STREQ(tallix::device(4).plugin_file, "libdriver.so");
 }
 
@@ -224,9 +224,9 @@ TEST_F(FrameTest, InitAcqHdrFreesWhatItClears) {
 
   ASSERT_EQ(QBX_ACQInitAcqHdr(), 0);
   EXPECT_EQ(counting.live, 1);  // the ring
-  EXPECT_EQ(tallix::buffer(7).values, nullptr);
-  EXPECT_EQ(tallix::buffer(7).tag, 0);
-  EXPECT_NE(tallix::buffer(7).ring, nullptr);
+  EXPECT_EQ(+tallix::buffer(7).values, nullptr);
+  EXPECT_EQ(+tallix::buffer(7).tag, 0);
+  EXPECT_NE(+tallix::buffer(7).ring, nullptr);
   EXPECT_EQ(tallix::kernel().work[7].block, nullptr);
   EXPECT_EQ(tallix::kernel().trigger_global[1], -1);
   EXPECT_EQ(tallix::kernel().trigger_global[12], 25);
@@ -339,14 +339,14 @@ TEST_F(FrameTest, InitDeviceSelectsOnlyWhereTheFamilySays) {
   EXPECT_EQ(QBX_ACQInitDevice(2, 40, 5, 0), kQbxPortNotOpen);
   EXPECT_EQ(QBX_ACQInitDevice(2, 40, kNullPort, 0), kAcqFamilyNotSupported);
   EXPECT_EQ(QBX_ACQInitDevice(2, 77, kNullPort, 4), 0);
-  EXPECT_EQ(tallix::device(2).device_type, 77);
-  EXPECT_EQ(tallix::device(2).port, kNullPort);
-  EXPECT_EQ(tallix::device(2).address, 4);
+  EXPECT_EQ(+tallix::device(2).device_type, 77);
+  EXPECT_EQ(+tallix::device(2).port, kNullPort);
+  EXPECT_EQ(+tallix::device(2).address, 4);
   EXPECT_EQ(QBX_ACQDeviceControl(2, 1, 2, 3), 0);
   EXPECT_EQ(QBX_ACQDeviceControl(-1, 1, 2, 3), kAcqBadArgument);
   QBX_ACQSetDeviceDriverInfo(3, "libno-such-driver-anywhere.so");
   EXPECT_EQ(QBX_ACQInitDevice(3, 77, kNullPort, 0), kAcqPluginNotFound);
-  EXPECT_EQ(tallix::device(3).plugin_loaded, 0);
+  EXPECT_EQ(+tallix::device(3).plugin_loaded, 0);
 }
 
 TEST_F(FrameTest, CmdChecksItsList) {
@@ -409,12 +409,12 @@ TEST_F(FrameTest, ConfigurationSignature) {
   DeviceRecord& d = tallix::device(1);
   d.config_unchanged = 1;
   tallix::note_config_signature(1, s);
-  EXPECT_EQ(d.config_unchanged, 0);  // differs from the empty one
+  EXPECT_EQ(+d.config_unchanged, 0);  // differs from the empty one
   d.config_unchanged = 1;
   tallix::note_config_signature(1, tallix::config_signature(1, 4, list));
-  EXPECT_EQ(d.config_unchanged, 1);
+  EXPECT_EQ(+d.config_unchanged, 1);
   QBX_ACQEnforceStartInit();
   d.config_unchanged = 1;
   tallix::note_config_signature(1, tallix::config_signature(1, 4, list));
-  EXPECT_EQ(d.config_unchanged, 0);
+  EXPECT_EQ(+d.config_unchanged, 0);
 }

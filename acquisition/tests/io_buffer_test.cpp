@@ -29,8 +29,8 @@ TEST_F(IoBufferTest, ChannelNumbersAreSixteenBitsThenChecked) {
   EXPECT_EQ(QBX_ACQAllocIOBuf(10001, 4, 0), kAcqBadChannel);
   EXPECT_EQ(QBX_ACQAllocIOBuf(-1, 4, 0), kAcqBadChannel);
   EXPECT_EQ(QBX_ACQAllocIOBuf(65536 + 3, 4, 9), 0);  // the low 16 bits name channel 3
-  EXPECT_EQ(tallix::buffer(3).capacity, 4);
-  EXPECT_EQ(tallix::buffer(3).tag, 9);
+  EXPECT_EQ(+tallix::buffer(3).capacity, 4);
+  EXPECT_EQ(+tallix::buffer(3).tag, 9);
   EXPECT_EQ(QBX_ACQGetIOBufCurrLen(10001), kAcqBadChannel);
   EXPECT_EQ(QBX_CBAllocateBuffer(40000, 4), kAcqBadChannel);  // 40000 is negative in 16 bits
 }
@@ -55,15 +55,15 @@ TEST_F(IoBufferTest, AllocationFailuresLeaveNoBuffer) {
   tallix::set_platform(&counting);
   ASSERT_EQ(QBX_ACQAllocIOBuf(5, 8, 1), 0);
   EXPECT_EQ(QBX_ACQAllocIOBuf(5, 0, 1), kAcqOutOfMemory);  // nothing changed
-  EXPECT_EQ(tallix::buffer(5).capacity, 8);
+  EXPECT_EQ(+tallix::buffer(5).capacity, 8);
   counting.fail_at = counting.allocations + 1;
   EXPECT_EQ(QBX_ACQAllocIOBuf(5, 16, 1), kAcqOutOfMemory);
-  EXPECT_EQ(tallix::buffer(5).values, nullptr);
-  EXPECT_EQ(tallix::buffer(5).capacity, 0);
+  EXPECT_EQ(+tallix::buffer(5).values, nullptr);
+  EXPECT_EQ(+tallix::buffer(5).capacity, 0);
   EXPECT_EQ(counting.live, 0);
   counting.fail_at = counting.allocations + 1;
   EXPECT_EQ(QBX_CBAllocateBuffer(5, 16), kAcqOutOfMemory);
-  EXPECT_EQ(tallix::buffer(5).ring_allocated, 0);
+  EXPECT_EQ(+tallix::buffer(5).ring_allocated, 0);
   tallix::set_platform(nullptr);
 }
 
@@ -132,8 +132,8 @@ TEST_F(IoBufferTest, CurrentLengthAlsoSetsTheReadBlockCount) {
   tallix::buffer(6).block_start = 2;
   tallix::buffer(6).write_offset = 2;
   EXPECT_EQ(QBX_ACQResetIOBuf(6), 0);
-  EXPECT_EQ(tallix::buffer(6).current_length + tallix::buffer(6).block_start + tallix::buffer(6).write_offset, 0);
-  EXPECT_EQ(tallix::buffer(6).capacity, 10);
+  EXPECT_EQ(+tallix::buffer(6).current_length + tallix::buffer(6).block_start + tallix::buffer(6).write_offset, 0);
+  EXPECT_EQ(+tallix::buffer(6).capacity, 10);
 }
 
 // Interleaved source: element j * n + i belongs to channel i; a channel that does not fit stops

@@ -1,6 +1,7 @@
 // What the kernel tests share: the kernel returned to its load-time state around each test, a
 // platform seam that counts kernel-owned blocks and fails a chosen allocation, and the header of
-// a measured channel.
+// a measured channel. Tests compare fields of the packed records as values (+record.field): the
+// assertion macros bind references, and a packed field may sit at a misaligned address.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -52,7 +52,7 @@ class PluginTest : public KernelTest {
 TEST_F(PluginTest, DrivesADeviceThroughEveryEntryPoint) {
   ASSERT_EQ(QBX_ACQInitDevice(kDevice, kPluginType, kNullPort, 5), 0);
   EXPECT_EQ(take_log(), "InitDriverLib;InitDevice 3 5 port 99;");
-  EXPECT_EQ(tallix::device(kDevice).plugin_loaded, 1);
+  EXPECT_EQ(+tallix::device(kDevice).plugin_loaded, 1);
   ASSERT_EQ(QBX_ACQInitDevice(kDevice, kPluginType, kNullPort, 5), 0);
   EXPECT_EQ(take_log(), "InitDevice 3 5 port 99;");  // the tables are handed over once
 
@@ -116,10 +116,10 @@ TEST_F(PluginTest, MissingEntryPoint) {
   ASSERT_EQ(QBX_ACQSetDeviceDriverInfo(kDevice, TALLIX_TEST_PLUGIN_INCOMPLETE), 0);
   EXPECT_EQ(QBX_ACQInitDevice(kDevice, kPluginType, kNullPort, 5), kAcqPluginEntryMissing);
   const DeviceRecord& d = tallix::device(kDevice);
-  EXPECT_EQ(d.plugin_loaded, 0);
-  EXPECT_NE(d.plugin_handle, nullptr);
-  for (int i = 0; i < 7; ++i) EXPECT_NE(d.plugin_entry[i], nullptr) << i;
-  EXPECT_EQ(d.plugin_entry[7], nullptr);
+  EXPECT_EQ(+d.plugin_loaded, 0);
+  EXPECT_NE(+d.plugin_handle, nullptr);
+  for (int i = 0; i < 7; ++i) EXPECT_NE(+d.plugin_entry[i], nullptr) << i;
+  EXPECT_EQ(+d.plugin_entry[7], nullptr);
   const int16_t list[] = {100};
   AcqHdr h = measured_header(kPluginType, kNullPort, 5, 4, kDevice);
   QBX_ACQSetAcqHdr(100, &h);

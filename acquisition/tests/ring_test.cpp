@@ -50,8 +50,8 @@ TEST_F(RingTest, TenFedFourFourFour) {
   ASSERT_EQ(QBX_CBAllocateBuffer(kChannel, 10), 0);
   for (int i = 0; i < 3; ++i) ASSERT_EQ(feed(4), 0);
   const IOBuf& b = tallix::buffer(kChannel);
-  EXPECT_EQ(b.ring_write_pos, 2);
-  EXPECT_EQ(b.ring_wrapped, 1);
+  EXPECT_EQ(+b.ring_write_pos, 2);
+  EXPECT_EQ(+b.ring_wrapped, 1);
   double oldest = 0, total = 0;
   ASSERT_EQ(QBX_CBGetCounters(kChannel, &oldest, &total), 0);
   EXPECT_EQ(oldest, 2);
@@ -99,15 +99,15 @@ TEST_F(RingTest, ChannelsWithoutRingOrBlock) {
   EXPECT_EQ(feed(4), 0);  // no ring: nothing happens
   ASSERT_EQ(QBX_CBAllocateBuffer(kChannel, 10), 0);
   EXPECT_EQ(feed(0), 0);
-  EXPECT_EQ(tallix::buffer(kChannel).total, 0u);
+  EXPECT_EQ(+tallix::buffer(kChannel).total, 0u);
   tallix::header(kChannel).read_block_count = kIoCapacity + 1;
   EXPECT_EQ(tallix::ring_update(kChannel), kAcqDoesNotFit);
-  EXPECT_EQ(tallix::buffer(kChannel).total, 0u);
+  EXPECT_EQ(+tallix::buffer(kChannel).total, 0u);
   // Marked allocated without memory: -412, nothing changes.
   double* ring = tallix::buffer(kChannel).ring;
   tallix::buffer(kChannel).ring = nullptr;
   EXPECT_EQ(feed(2), kAcqNotAllocated);
-  EXPECT_EQ(tallix::buffer(kChannel).total, 0u);
+  EXPECT_EQ(+tallix::buffer(kChannel).total, 0u);
   tallix::buffer(kChannel).ring = ring;
   ASSERT_EQ(feed(2), 0);
   EXPECT_EQ(QBX_CBResetBuffer(kChannel), 0);
@@ -115,7 +115,7 @@ TEST_F(RingTest, ChannelsWithoutRingOrBlock) {
   QBX_CBGetCounters(kChannel, &oldest, &total);
   EXPECT_EQ(oldest + total, 0);
   EXPECT_EQ(QBX_CBFreeBuffer(kChannel), 0);
-  EXPECT_EQ(tallix::buffer(kChannel).ring_allocated, 0);
+  EXPECT_EQ(+tallix::buffer(kChannel).ring_allocated, 0);
   int32_t r = 0;
   fetch(0, 1, &r);
   EXPECT_EQ(r, kAcqNotAllocated);
