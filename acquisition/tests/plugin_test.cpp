@@ -138,3 +138,28 @@ TEST_F(PluginTest, ReservedType155UsesThePlugin) {
   const int32_t channels[] = {100};
   EXPECT_EQ(QBX_ACQInitChan(1, channels, 0, 0), kAcqReservedType);
 }
+
+// The math library binds to the kernel at run time: the delivered library must export both entry
+// points under their C names, working with the documented signatures.
+TEST(RuntimeBinding, MathLibraryEntryPoints) {
+  void* kernel = dlopen(TALLIX32_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(kernel, nullptr) << dlerror();
+  using GetIOBuf = int32_t (*)(int32_t, int32_t, int32_t, double*);
+  using SetIOBufEx = int32_t (*)(int32_t, const int32_t*, const int32_t*, const double*, int32_t);
+  using AllocIOBuf = int32_t (*)(int32_t, int32_t, int32_t);
+  auto get = reinterpret_cast<GetIOBuf>(dlsym(kernel, "QBX_ACQGetIOBuf"));
+  auto set = reinterpret_cast<SetIOBufEx>(dlsym(kernel, "QBX_ACQSetIOBufEx"));
+  auto alloc = reinterpret_cast<AllocIOBuf>(dlsym(kernel, "QBX_ACQAllocIOBuf"));
+  ASSERT_TRUE(get && set && alloc);
+  ASSERT_EQ(alloc(9, 4, 0), 0);
+  const int32_t channel[] = {9};
+  const int32_t count[] = {3};
+  const double values[] = {1.5, 2.5, 3.5};
+  ASSERT_EQ(set(1, channel, count, values, 0), 0);
+  double v = 0;
+  EXPECT_EQ(get(9, -1, 1, &v), 0);  // the current formula row: the first value
+  EXPECT_EQ(v, 1.5);
+  EXPECT_EQ(get(9, -2, 1, &v), 0);
+  EXPECT_EQ(v, 3.5);
+  dlclose(kernel);
+}
