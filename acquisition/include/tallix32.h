@@ -181,8 +181,9 @@ TALLIX32_API int32_t QBX_ACQGetAcqHdr(int32_t channel, AcqHdr* header);
 /* ---- IO buffers (every call: -450 for a channel outside 1..10000; -412 where a buffer is needed
  *      and none is allocated; -1 for a NULL pointer) ------------------------------------------- */
 
-/* Frees an existing buffer and allocates size (>= 1, else -410 with nothing changed) doubles;
- * lengths and offsets 0; keeps the tag. -410 when the allocation fails. */
+/* Frees an existing buffer and allocates size (>= 1, else -410 with nothing changed) doubles, all
+ * 0.0; lengths and offsets 0; stores the tag (16 bits). -410 when the allocation fails (the old
+ * buffer is then gone). */
 TALLIX32_API int32_t QBX_ACQAllocIOBuf(int32_t channel, int32_t size, int32_t tag);
 /* Frees the buffer; clears pointer, capacity, lengths, offsets and tag. 0 also without buffer. */
 TALLIX32_API int32_t QBX_ACQFreeIOBuf(int32_t channel);
@@ -235,8 +236,8 @@ TALLIX32_API int32_t QBX_ACQGetIOBufStatus(int32_t channel);
  * the last ring-capacity of them. A block longer than the ring keeps its last ring-capacity values,
  * the counters advancing as if every value had passed through. */
 
-/* Frees an existing ring and allocates size (>= 1, else -410 with nothing changed) doubles; -410
- * when the allocation fails. */
+/* Frees an existing ring and allocates size (>= 1, else -410 with nothing changed) doubles, all
+ * 0.0, with the counters 0; -410 when the allocation fails (the old ring is then gone). */
 TALLIX32_API int32_t QBX_CBAllocateBuffer(int32_t channel, int32_t size);
 /* Empties the ring (counters and write position 0). */
 TALLIX32_API int32_t QBX_CBResetBuffer(int32_t channel);

@@ -1,19 +1,13 @@
-// Message boxes of the kernel on Linux: the host's handler, else one line on standard error.
+// The host's handler of the kernel's message boxes.
 #include "message_handler.h"
-
-#include <cstdio>
 
 namespace tallix {
 namespace {
-
-void to_stderr(const char* /*caption*/, const char* text) { std::fprintf(stderr, "%s\n", text); }
-
-AcqMessageHandler g_handler = to_stderr;
-
+AcqMessageHandler g_handler = nullptr;
 }  // namespace
 
 AcqMessageHandler message_handler() { return g_handler; }
 
-void set_message_handler(AcqMessageHandler handler) { g_handler = handler ? handler : to_stderr; }
+void set_message_handler(AcqMessageHandler handler) { g_handler = handler; }
 
 }  // namespace tallix

@@ -1,5 +1,5 @@
-// The handler of the kernel's message boxes: the host may install its own; by default a message
-// goes to standard error.
+// The handler a host installs for the kernel's message boxes (none by default: the platform then
+// writes the message to standard error).
 #pragma once
 
 #include "tallix32.h"

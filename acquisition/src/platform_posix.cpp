@@ -1,5 +1,5 @@
 // The real system behind the platform seam: dlopen/dlsym, malloc/free, and messages through the
-// host's handler or standard error.
+// host's handler, else on standard error.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -18,7 +18,13 @@ void* Platform::allocate(size_t bytes) { return std::malloc(bytes == 0 ? 1 : byt
 
 void Platform::release(void* block) { std::free(block); }
 
-void Platform::show_message(const char* caption, const char* text) { message_handler()(caption, text); }
+void Platform::show_message(const char* caption, const char* text) {
+  if (AcqMessageHandler handler = message_handler()) {
+    handler(caption, text);
+  } else {
+    std::fprintf(stderr, "%s\n", text);
+  }
+}
 
 namespace {
 Platform g_system;
