@@ -122,7 +122,7 @@ TALLIX32_API int32_t QBX_ACQEnforceStartInit(void);
  * Type 8: the Corvane set-up ("EST?" twice, "ACT100,0", "FMB1", "EST?"); 16: -234; 156: -451;
  * families whose code is not available: -234; any other type (and 155, 2001): the plug-in driver
  * when one is named (loaded at the first call: -495 library not found, -499 entry point missing,
- * else its ACQInitDriverLib and then its ACQInitDevice result), else the device's driver stack
+ * a negative ACQInitDriverLib result; then its ACQInitDevice result), else the device's driver stack
  * (0 while no stack is ready). Device outside 0..63: -1. */
 TALLIX32_API int32_t QBX_ACQInitDevice(int32_t device, int32_t device_type, int32_t port, int32_t address);
 /* Initialises `count` channels (32-bit channel numbers; every number must be 1..10000, else -450
@@ -144,7 +144,8 @@ TALLIX32_API int32_t QBX_ACQDeviceControl(int32_t device, int32_t code, int32_t 
  * 0 count; each device (same interface and address) is served once, in the order of its first
  * channel. Corvane devices act on their listed channels of signal kind 8. The value is an int32_t,
  * a float or a text by command (Corvane codes):
- *   1, 62, 63, 64 tare; 4 gross (value 0) / net (1); 9 transducer, 16 range, 10 filter type,
+ *   1, 62, 63, 64 tare (every slot gets its state back, also after a refusal); 4 gross (value 0) /
+ *   net (1; other values are refused with 32767); 9 transducer, 16 range, 10 filter type,
  *   11 filter frequency, 21 filter mode (int32_t in); 18 tare value (float in, physical; the raw
  *   value sent is written back); 109 transducer, 116 range, 110 filter type, 111 filter frequency,
  *   121 filter mode, 130 amplifier id (int32_t out); 115 tare value (float out, physical);
