@@ -161,5 +161,8 @@ TEST(RuntimeBinding, MathLibraryEntryPoints) {
   EXPECT_EQ(v, 1.5);
   EXPECT_EQ(get(9, -2, 1, &v), 0);
   EXPECT_EQ(v, 3.5);
+  auto free_buffer = reinterpret_cast<int32_t (*)(int32_t)>(dlsym(kernel, "QBX_ACQFreeIOBuf"));
+  ASSERT_NE(free_buffer, nullptr);
+  EXPECT_EQ(free_buffer(9), 0);  // that library's tables go with it
   dlclose(kernel);
 }
