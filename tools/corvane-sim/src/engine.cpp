@@ -75,6 +75,7 @@ struct Engine::Impl {
   int64_t auto_advance_ns = 0;
   std::vector<Fault> faults;
   std::vector<std::string> lines;
+  std::string received;  // raw bytes from the servers, the last kReceivedKept of them
   size_t lines_total = 0;
   std::function<void(std::string_view, const Reply&)> observer;
 };
@@ -182,6 +183,26 @@ std::vector<std::string> Engine::lines() const {
 std::size_t Engine::line_count() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->lines.size();
+}
+
+namespace {
+constexpr size_t kReceivedKept = 1 << 20;
+}  // namespace
+
+std::string Engine::received_bytes() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->received;
+}
+
+void Engine::clear_received_bytes() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->received.clear();
+}
+
+void Engine::note_received(std::string_view bytes) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->received.append(bytes);
+  if (impl_->received.size() > kReceivedKept) impl_->received.erase(0, impl_->received.size() - kReceivedKept);
 }
 
 void Engine::clear_lines() {

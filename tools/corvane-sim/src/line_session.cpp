@@ -8,6 +8,7 @@ IoResult LineSession::feed(const char* data, size_t size, int write_fd) {
 }
 
 IoResult LineSession::feed(const char* data, size_t size, const ReplySink& sink) {
+  engine_.note_received(std::string_view(data, size));
   pending_.append(data, size);
   size_t start = 0;
   while (true) {

@@ -252,6 +252,12 @@ class Engine {
   std::vector<std::string> lines() const;
   std::size_t line_count() const;
   void clear_lines();
+  // Every byte the servers received, in order, line ends included (the last 1 MiB), so that tests
+  // can check exactly what went over the line.
+  std::string received_bytes() const;
+  void clear_received_bytes();
+  // Called by the servers with the bytes of each read, before they are cut into lines.
+  void note_received(std::string_view bytes);
   // Waits until at least `count` lines were received in total; false on time-out.
   bool wait_for_lines(std::size_t count, std::chrono::milliseconds timeout) const;
   // Called for every line received and for every reply (after faults), on the serving thread.

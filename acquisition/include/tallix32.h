@@ -1,0 +1,258 @@
+/*
+ * TALLIX32, the acquisition kernel: device-independent acquisition over a table of 64 devices and a
+ * table of 10000 channel headers, each channel with an IO buffer and an optional circular buffer.
+ * The kernel dispatches device and channel set-up and channel commands to built-in family code
+ * (the Corvane, device type 8, speaks the Corvane command protocol through LINKAR32), to host-named
+ * plug-in driver libraries (tallix32_plugin.h) or to driver stacks.
+ *
+ * Conventions: every export returns a signed 32-bit status (0 success, negative failure, the codes
+ * below) unless documented otherwise. Channel numbers are 1..10000: where an export takes a single
+ * channel number, its low 16 bits are used (the value is taken as a signed 16-bit number) and then
+ * checked. Device numbers are 0..63. Channel lists are arrays of 32-bit channel numbers, except in
+ * QBX_ACQCmd, which takes 16-bit channel numbers. Texts are zero-terminated 8-bit strings; callers
+ * own every buffer and size it as documented. Calls are not thread-safe: one thread drives the
+ * kernel; callbacks run inside the export that calls them, on that thread.
+ *
+ * The math library NUMERA32 and the kernel call each other without linking each other: the math
+ * library binds to QBX_ACQGetIOBuf and QBX_ACQSetIOBufEx at run time (it looks them up among the
+ * objects loaded in the process at first use, and reports "channel not available" when no kernel is
+ * loaded). Their signatures and C linkage below are therefore fixed.
+ */
+#ifndef TALLIX32_H
+#define TALLIX32_H
+
+#include <stdint.h>
+
+#include "tallix32_plugin.h"
+
+#if defined(_WIN32)
+#define TALLIX32_API __declspec(dllexport)
+#else
+#define TALLIX32_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Status codes of the kernel frame and its buffers. */
+enum {
+  kAcqOk = 0,
+  kAcqBadArgument = -1,          /* bad device count or number, null pointer, list count; unknown parameter id;
+                                    nothing to fetch; no value at the current formula row */
+  kAcqChannelNotAvailable = -217, /* Corvane channel set-up: slot empty or missing, channel refused */
+  kAcqFamilyNotSupported = -234, /* the family's code is not available */
+  kAcqWorkAreaFailed = -241,     /* a channel work area could not be allocated */
+  kAcqCommandNotSupported = -253, /* command or parameter not supported by the family */
+  kAcqDeviceRefused = -270,      /* the device refused a command (its reason is in the value) */
+  kAcqBadChannel = -450,         /* channel number outside 1..10000 */
+  kAcqReservedType = -451,       /* reserved device type (155, 156) */
+  kAcqPluginNotFound = -495,     /* plug-in library could not be loaded */
+  kAcqPluginEntryMissing = -499, /* plug-in entry point missing */
+  kAcqOutOfMemory = -410,        /* buffer could not be allocated (the old one is already freed) */
+  kAcqDoesNotFit = -411,         /* values would not fit into the buffer */
+  kAcqNotAllocated = -412,       /* buffer not allocated */
+  kAcqBadIndex = -413            /* index at or beyond the current length; empty buffer */
+};
+
+/* Device types (family codes) the kernel knows by name. */
+enum {
+  kAcqTypeCorvane = 8,
+  kAcqTypeAtmio = 16,
+  kAcqTypeVelma = 40,
+  kAcqTypeZelplus = 91,
+  kAcqTypeReserved155 = 155,
+  kAcqTypeReserved156 = 156,
+  kAcqTypeYalplus = 2000,
+  kAcqTypeDataServer = 2001
+};
+
+/* Message callback codes. */
+enum {
+  kAcqMsgInitChannel = 0,   /* value: the channel about to be initialised by QBX_ACQInitChan */
+  kAcqMsgStartDevice = -2,  /* value: the device about to be started */
+  kAcqMsgProgress = 1,      /* value: percent of a device set-up */
+  kAcqMsgFailure = -1
+};
+
+typedef void (*AcqMsgCallback)(int32_t code, int32_t value);
+/* Called by each successful multi-scan start with the address of the kernel's start time (days). */
+typedef void (*AcqTimerCallback)(double* start_time);
+/* Receives the messages the kernel shows to the user (caption, text); standard error by default. */
+typedef void (*AcqMessageHandler)(const char* caption, const char* text);
+
+/* ---- Frame ---------------------------------------------------------------------------------- */
+
+/* Keeps the application path (at most 255 characters; a longer path or NULL: -1). */
+TALLIX32_API int32_t QBX_ACQSetAppPath(const char* path);
+/* Sets the abort flag that long family read-back loops poll (and clear when they stop). 0. */
+TALLIX32_API int32_t QBX_ACQSetAbortFlag(int32_t flag);
+/* Registers the message callback (NULL: none). 0. */
+TALLIX32_API int32_t QBX_ACQSetMsgCallback(AcqMsgCallback callback);
+/* Registers the timer callback (NULL: none). 0. */
+TALLIX32_API int32_t QBX_ACQSetTimerCallback(AcqTimerCallback callback);
+/* Installs the handler of the kernel's message boxes (NULL: standard error). 0. */
+TALLIX32_API int32_t QBX_ACQSetMessageHandler(AcqMessageHandler handler);
+
+/* Registers device `device` (0..63; outside: nothing is changed and 0 is returned): its type, port,
+ * address, start role (2: started in the first pass), block mode flag, the six per-FIFO rates in Hz
+ * and the six sample-width flags (1: 2-byte samples, else 4). device_count (0..64, else -1) becomes
+ * the kernel's number of devices. NULL rates or width flags: -1. `reserved` is ignored. */
+TALLIX32_API int32_t QBX_ACQSetDeviceInfo(int32_t device, int32_t device_type, int32_t port, int32_t address,
+                                          int32_t reserved, int32_t start_role, int32_t device_count,
+                                          int32_t block_mode, const float* rates, const uint8_t* width_flags);
+/* Names the plug-in driver library of a device (outside 0..63: nothing, 0). A name of 256 or more
+ * characters, or NULL: -1. The library is loaded by the first QBX_ACQInitDevice. */
+TALLIX32_API int32_t QBX_ACQSetDeviceDriverInfo(int32_t device, const char* file);
+/* item 0: the device's last error; 1..6: status words 1..6; any other item: the item number. The
+ * result is the 16-bit value of the item, sign-extended. Device outside 0..63: -1. */
+TALLIX32_API int32_t QBX_ACQGetDeviceStatus(int32_t device, int32_t item);
+/* Sets the device's last error. Device outside 0..63: -1. */
+TALLIX32_API int32_t QBX_ACQSetDeviceStatus(int32_t device, int32_t value);
+/* Clears the FIFO read-done flags of the current number of devices; sets the first-read-after-reset
+ * flag. 0. */
+TALLIX32_API int32_t QBX_ACQResetDeviceStatus(void);
+/* Clears the configuration-unchanged flag and signature of all 64 devices, so that the next start
+ * sends every device its full set-up. The signature of a device is four sums over its measured
+ * channels (hardware channel h): h*h, h*(sub-channel+1), h*(sort index+1), h*(FIFO+1). 0. */
+TALLIX32_API int32_t QBX_ACQEnforceStartInit(void);
+
+/* Initialises one device and stores type, port and address into its record. Except for types 16,
+ * 155 and 156 the port and address are selected first (a negative selection result is returned).
+ * Type 8: the Corvane set-up ("EST?" twice, "ACT100,0", "FMB1", "EST?"); 16: -234; 156: -451;
+ * families whose code is not available: -234; any other type (and 155, 2001): the plug-in driver
+ * when one is named (loaded at the first call: -495 library not found, -499 entry point missing,
+ * a negative ACQInitDriverLib result; then its ACQInitDevice result), else the device's driver stack
+ * (0 while no stack is ready). Device outside 0..63: -1. */
+TALLIX32_API int32_t QBX_ACQInitDevice(int32_t device, int32_t device_type, int32_t port, int32_t address);
+/* Initialises `count` channels (32-bit channel numbers; every number must be 1..10000, else -450
+ * before anything is done; count below 0 or NULL list: -1). For each channel of acquisition class
+ * 0: message (0, channel), select its port and address, then its family's channel set-up (Corvane:
+ * reads the slot type, switches the channel on and reads transducer and range into the header:
+ * -217 for an empty or refused slot, -253 for a digital channel on an analog slot; 16: -234;
+ * 155, 156: -451; 2001: full-scale 1 and range 1.0; plug-in: ACQInitChan; else the driver stack).
+ * A negative result ends the call. Then every listed channel gets a fresh work area (time and
+ * formula channels; -241 when it cannot be allocated). Mode -100 first runs the read-back of the
+ * YALPLUS family (-234 while that family is not available) and skips its channel set-up. */
+TALLIX32_API int32_t QBX_ACQInitChan(int32_t count, const int32_t* channels, int32_t mode, int32_t reserved);
+/* Selects the device's port and address (a negative result is returned); for device type 0 with a
+ * loaded plug-in returns its ACQDeviceControl(code, argument1, argument2), else the selection
+ * result. Device outside 0..63: -1. */
+TALLIX32_API int32_t QBX_ACQDeviceControl(int32_t device, int32_t code, int32_t argument1, int32_t argument2);
+/* Sends one command to the devices of the listed channels (16-bit channel numbers, each 1..10000,
+ * else -450; count below 0 or NULL list: -1; an empty list: 0). Only channels of acquisition class
+ * 0 count; each device (same interface and address) is served once, in the order of its first
+ * channel. Corvane devices act on their listed channels of signal kind 8. The value is an int32_t,
+ * a float or a text by command (Corvane codes):
+ *   1, 62, 63, 64 tare (every slot gets its state back, also after a refusal); 4 gross (value 0) /
+ *   net (1; other values are refused with 32767); 9 transducer, 16 range, 10 filter type,
+ *   11 filter frequency, 21 filter mode (int32_t in); 18 tare value (float in, physical; the raw
+ *   value sent is written back); 109 transducer, 116 range, 110 filter type, 111 filter frequency,
+ *   121 filter mode, 130 amplifier id (int32_t out); 115 tare value (float out, physical);
+ *   120 unit (text out, 8 bytes); 140 identity (text out, 64 bytes).
+ * The integers exchanged are parameter ids (QBX_ACQTranslateParID). After every line it sends the
+ * kernel reads the device's one reply line. A reply containing "?" is a refusal: the kernel fetches
+ * the device's error with "EST?", stores a parameter id into the value (32767 illegal parameter
+ * value, 32001 not supported by firmware, 32002 not available; as an int32_t, a float, or for the
+ * text codes its decimal digits) and returns -270. An unknown code stores 32002 as an int32_t and
+ * returns -253 without any traffic. Interface statuses of failed writes and reads are returned as
+ * they are. With several devices every device is served and the first failure is returned, else
+ * the last device's result. */
+TALLIX32_API int32_t QBX_ACQCmd(int32_t count, const int16_t* channels, int32_t code, void* value);
+/* Copies the text of a parameter id into text (at least 255 bytes) and returns its length; an id
+ * without text gives "Unknown" and -1. A non-zero status is returned unchanged and nothing is
+ * written. NULL text: -1. */
+TALLIX32_API int32_t QBX_ACQTranslateParID(int32_t id, char* text, int32_t status);
+/* Copies a family item into output: type 0 an int32_t, 1 a float, 2 a text (at most 256 bytes with
+ * its terminator), 3 a 16-byte record; other types nothing. 0 (NULL output: -1). */
+TALLIX32_API int32_t QBX_ACQGetItem(int32_t type, void* output);
+
+/* ---- Channel headers ------------------------------------------------------------------------- */
+
+/* Fills headers 1..10000 with the defaults: device type -1, address -1, interface 1, hardware
+ * channel = channel number, full-scale count 1, range 1.0, unit "mV/V", sensor type 1, sort index
+ * 13, format word 4, time interval 0.02, everything else 0. Frees and clears each channel's IO
+ * buffer (rings are kept), linearisation table, formula text and work area; resets the trigger
+ * records and the 64 ATMIO control records to their defaults. 0. */
+TALLIX32_API int32_t QBX_ACQInitAcqHdr(void);
+/* Copies the 76-byte header into channel's slot / out of it. -450, -1 for NULL. */
+TALLIX32_API int32_t QBX_ACQSetAcqHdr(int32_t channel, const AcqHdr* header);
+TALLIX32_API int32_t QBX_ACQGetAcqHdr(int32_t channel, AcqHdr* header);
+
+/* ---- IO buffers (every call: -450 for a channel outside 1..10000; -412 where a buffer is needed
+ *      and none is allocated; -1 for a NULL pointer) ------------------------------------------- */
+
+/* Frees an existing buffer and allocates size (>= 1, else -410 with nothing changed) doubles, all
+ * 0.0; lengths and offsets 0; stores the tag (16 bits). -410 when the allocation fails (the old
+ * buffer is then gone). */
+TALLIX32_API int32_t QBX_ACQAllocIOBuf(int32_t channel, int32_t size, int32_t tag);
+/* Frees the buffer; clears pointer, capacity, lengths, offsets and tag. 0 also without buffer. */
+TALLIX32_API int32_t QBX_ACQFreeIOBuf(int32_t channel);
+/* Current length, block start and write offset = 0. */
+TALLIX32_API int32_t QBX_ACQResetIOBuf(int32_t channel);
+/* Returns the current length. */
+TALLIX32_API int32_t QBX_ACQGetIOBufCurrLen(int32_t channel);
+/* Sets current length and the header's read block count (16-bit length; outside 0..capacity: -411). */
+TALLIX32_API int32_t QBX_ACQSetIOBufCurrLen(int32_t channel, int32_t length);
+/* index -1: the value at block start + the current formula row (-1 when that is not below the
+ * current length); -2: the last value; index >= 0 with count > 0: count cut to the values present;
+ * count 0: the values from index to the current length. Nothing to copy, or another negative index
+ * or count: -413. 0. Bound at run time by the math library: signature fixed. */
+TALLIX32_API int32_t QBX_ACQGetIOBuf(int32_t channel, int32_t index, int32_t count, double* destination);
+/* Copies count values to index..; index + count above the capacity (or negative): -411; the current
+ * length grows to index + count when that is larger. */
+TALLIX32_API int32_t QBX_ACQSetIOBuf(int32_t channel, int32_t index, int32_t count, const double* source);
+/* For each i in 0..n-1 (32-bit channel numbers): checks the channel (-450), its buffer (-412) and
+ * that current length + counts[i] and start + counts[i] fit the capacity (-411); channels before i
+ * stay written. Then for j = start .. counts[i]-1 source[j * n + i] goes to index start + j, and the
+ * current length becomes start + counts[i] when that is larger. Bound at run time by the math
+ * library: signature fixed. */
+TALLIX32_API int32_t QBX_ACQSetIOBufEx(int32_t n, const int32_t* channels, const int32_t* counts,
+                                       const double* source, int32_t start);
+/* Copies count values to index 0 (count outside 0..capacity: -411); current length = count. */
+TALLIX32_API int32_t QBX_ACQSetIOBufBin(int32_t channel, int32_t count, const double* source);
+/* Copies the current length values from index 0. */
+TALLIX32_API int32_t QBX_ACQGetIOBufBin(int32_t channel, double* destination);
+/* Writes the current length values from block start to database channel db_channel (16-bit; 0: the
+ * same number) with QBX_WriteToDatabaseEx and returns its result; -411 when block start + current
+ * length passes the capacity. */
+TALLIX32_API int32_t QBX_ACQStoreIOBuf(int32_t channel, int32_t db_channel);
+/* Writes one value: index < 1 the last one, else value index - 1 (beyond the current length: the
+ * last one). No buffer: the message "ACQStore error: I/O buffer not allocated for channel %i" and
+ * -412; current length 0: nothing, 0. Else the database's result. */
+TALLIX32_API int32_t QBX_ACQStoreIOBufSingle(int32_t channel, int32_t db_channel, int32_t index);
+/* Smallest / largest value over the current length and the index of its first occurrence; -413 on
+ * an empty buffer. */
+TALLIX32_API int32_t QBX_ACQGetIOBufMin(int32_t channel, double* value, int32_t* index);
+TALLIX32_API int32_t QBX_ACQGetIOBufMax(int32_t channel, double* value, int32_t* index);
+/* Mean and standard deviation (n - 1 in the divisor: not a number for one value); -413 on an empty
+ * buffer. */
+TALLIX32_API int32_t QBX_ACQGetIOBufMean(int32_t channel, double* mean, double* deviation);
+/* The status word of the last block (16: its last raw sample was an overflow code). */
+TALLIX32_API int32_t QBX_ACQGetIOBufStatus(int32_t channel);
+
+/* ---- Circular buffers ------------------------------------------------------------------------
+ * After every read the kernel appends each listed channel's block (its read block count of values
+ * from IO buffer index 0) to the channel's ring. Values carry running numbers from 0; the ring keeps
+ * the last ring-capacity of them. A block longer than the ring keeps its last ring-capacity values,
+ * the counters advancing as if every value had passed through. */
+
+/* Frees an existing ring and allocates size (>= 1, else -410 with nothing changed) doubles, all
+ * 0.0, with the counters 0; -410 when the allocation fails (the old ring is then gone). */
+TALLIX32_API int32_t QBX_CBAllocateBuffer(int32_t channel, int32_t size);
+/* Empties the ring (counters and write position 0). */
+TALLIX32_API int32_t QBX_CBResetBuffer(int32_t channel);
+/* Frees the ring and clears its fields. */
+TALLIX32_API int32_t QBX_CBFreeBuffer(int32_t channel);
+/* The running number of the oldest value and the number of values ever put in. */
+TALLIX32_API int32_t QBX_CBGetCounters(int32_t channel, double* oldest, double* total);
+/* Copies up to count values starting at running number first (raised to the oldest one present)
+ * in order into destination and returns how many; -1 when there is nothing to copy; -412 without
+ * a ring. */
+TALLIX32_API int32_t QBX_CBFetch(int32_t channel, double* destination, double first, int32_t count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TALLIX32_H */
