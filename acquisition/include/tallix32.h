@@ -179,6 +179,18 @@ TALLIX32_API int32_t QBX_ACQInitAcqHdr(void);
 TALLIX32_API int32_t QBX_ACQSetAcqHdr(int32_t channel, const AcqHdr* header);
 TALLIX32_API int32_t QBX_ACQGetAcqHdr(int32_t channel, AcqHdr* header);
 
+/* ---- Scaling ------------------------------------------------------------------------------- */
+
+/* Scaling pass over a list of count 32-bit channel numbers after a read: every listed channel's IO
+ * buffer current length becomes its read block count; then the channels whose acquisition class
+ * equals pass (0 measured, 2 time channels) are scaled in place at their write offset. Measured
+ * channels with lin mode above 0: value = zero offset + range x raw / full-scale count. With
+ * block_length < 1 the single value behind value is scaled instead. The reserved argument is not
+ * used. 0; -214 when a time channel's IO buffer cannot hold its values; -450 for a channel outside
+ * 1..10000; -1 for a bad count or NULL list. */
+TALLIX32_API int32_t QBX_ACQScaleMultiScan(int32_t count, const int32_t* channels, int32_t block_length,
+                                           double* value, int32_t reserved, int32_t pass);
+
 /* ---- IO buffers (every call: -450 for a channel outside 1..10000; -412 where a buffer is needed
  *      and none is allocated; -1 for a NULL pointer) ------------------------------------------- */
 
