@@ -105,54 +105,43 @@ TEST_F(ParallelTest, ParlinkDrivesThePortAndTakesTheInterpreterByte) {
   EXPECT_EQ(lpt1_.read_exact(2, 1000), "A\n");
 }
 
-TEST_F(ParallelTest, TwoPortixPortsEachGetTheirOwnBytes) {
-  ASSERT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_OpenPort(91, 0, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_SelectPort(90), 0);
-  ASSERT_EQ(QBX_WritePort("one\n"), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  ASSERT_EQ(QBX_WritePort("two\n"), 0);
-  EXPECT_EQ(lpt1_.read_available(100), "one\n");
-  EXPECT_EQ(lpt2_.read_available(100), "two\n");
+TEST_F(ParallelTest, TwoPortsOnOneDriverEachKeepTheirOwnLine) {
+  for (const int32_t parameter : {0, kParlink}) {  // PORTIX32, then PARLINK
+    SCOPED_TRACE(parameter);
+    ASSERT_EQ(QBX_OpenPort(90, parameter, nullptr, 0, 0, 0), 0);
+    ASSERT_EQ(QBX_OpenPort(91, parameter, nullptr, 0, 0, 0), 0);
+    ASSERT_EQ(QBX_SelectPort(90), 0);
+    ASSERT_EQ(QBX_WritePort("one\n"), 0);
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    ASSERT_EQ(QBX_WritePort("two\n"), 0);
+    ASSERT_EQ(QBX_SelectPort(90), 0);
+    ASSERT_EQ(QBX_WritePort("three\n"), 0);
+    EXPECT_EQ(lpt1_.read_available(100), "one\nthree\n");
+    EXPECT_EQ(lpt2_.read_available(100), "two\n");
 
-  // Closing LPT1 while LPT2 is current closes LPT1's line and leaves LPT2 working.
-  ASSERT_EQ(QBX_ClosePortEx(90), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  lpt2_.write("ok\r\n");
-  EXPECT_EQ(read_line(), "ok\r\n");
-  EXPECT_EQ(QBX_SelectPort(90), kQbxPortNotOpen);
+    // Each port reads its own line, whichever answered first.
+    lpt2_.write("B\r\n");
+    lpt1_.write("A\r\n");
+    EXPECT_EQ(read_line(), "A\r\n");
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    EXPECT_EQ(read_line(), "B\r\n");
 
-  // The named-port lookup selects the line in the driver as well.
-  int32_t index = -1, handle = -1;
-  ASSERT_EQ(QBX_GetSocket(91, 0, &index, &handle), 0);
-  EXPECT_EQ(handle, 0);
-}
+    // Closing LPT1 while LPT2 is current closes LPT1's line and leaves LPT2 working.
+    ASSERT_EQ(QBX_ClosePortEx(90), 0);
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    ASSERT_EQ(QBX_WritePort("four\n"), 0);
+    EXPECT_EQ(lpt2_.read_available(100), "four\n");
+    EXPECT_EQ(lpt1_.read_available(50), "");
+    lpt2_.write("ok\r\n");
+    EXPECT_EQ(read_line(), "ok\r\n");
+    EXPECT_EQ(QBX_SelectPort(90), kQbxPortNotOpen);
 
-TEST_F(ParallelTest, TwoParlinkPortsEachKeepTheirOwnLine) {
-  ASSERT_EQ(QBX_OpenPort(90, kParlink, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_OpenPort(91, kParlink, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_SelectPort(90), 0);
-  ASSERT_EQ(QBX_WritePort("one\n"), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  ASSERT_EQ(QBX_WritePort("two\n"), 0);
-  ASSERT_EQ(QBX_SelectPort(90), 0);
-  ASSERT_EQ(QBX_WritePort("three\n"), 0);
-  EXPECT_EQ(lpt1_.read_available(100), "one\nthree\n");
-  EXPECT_EQ(lpt2_.read_available(100), "two\n");
-
-  // Each port reads its own line, whichever answered first.
-  lpt2_.write("B\r\n");
-  lpt1_.write("A\r\n");
-  EXPECT_EQ(read_line(), "A\r\n");
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  EXPECT_EQ(read_line(), "B\r\n");
-
-  // Closing LPT1 leaves LPT2's line open in the driver.
-  ASSERT_EQ(QBX_ClosePortEx(90), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  ASSERT_EQ(QBX_WritePort("four\n"), 0);
-  EXPECT_EQ(lpt2_.read_available(100), "four\n");
-  EXPECT_EQ(lpt1_.read_available(50), "");
+    // The named-port lookup selects the line in the driver as well.
+    int32_t index = -1, handle = -1;
+    ASSERT_EQ(QBX_GetSocket(91, 0, &index, &handle), 0);
+    EXPECT_EQ(handle, 0);
+    ASSERT_EQ(QBX_ClosePortEx(91), 0);
+  }
 }
 
 TEST_F(ParallelTest, OpeningAnOpenPortReopensItInTheDriverTheParameterSelects) {
