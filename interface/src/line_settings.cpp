@@ -45,6 +45,9 @@ bool set_line_params(struct termios& settings, const OpenParams& params) {
     if (baud == params.baud) {
       cfsetispeed(&settings, speed);
       cfsetospeed(&settings, speed);
+      // A custom rate set before left its marker in the input speed field, which would keep the
+      // receiver at that rate: an empty field makes the input follow the output speed.
+      settings.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
     }
   }
   bool ok = false;

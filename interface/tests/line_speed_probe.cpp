@@ -8,6 +8,6 @@ extern "C" int ioctl(int fd, unsigned long request, ...);
 
 uint32_t line_speed_of(int fd) {
   struct termios2 settings {};
-  if (ioctl(fd, TCGETS2, &settings) != 0) return 0;
+  if (ioctl(fd, TCGETS2, &settings) != 0 || settings.c_ispeed != settings.c_ospeed) return 0;
   return settings.c_ospeed;
 }

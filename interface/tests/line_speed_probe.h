@@ -4,5 +4,6 @@
 
 #include <cstdint>
 
-// Output speed of the line behind fd in bit/s; 0 when the kernel does not report it.
+// Speed of the line behind fd in bit/s when input and output run at the same speed; 0 when they
+// differ or the kernel does not report them.
 uint32_t line_speed_of(int fd);
