@@ -1,5 +1,45 @@
 # Helpers shared by every subsystem's CMakeLists: deliverable libraries, tests and fuzz targets.
 
+# Installed programs find the libraries in the library folder beside their own folder, and installed
+# libraries find their siblings in their own folder ($ORIGIN), so that an install into any prefix
+# runs without LD_LIBRARY_PATH.
+file(RELATIVE_PATH qbx_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+set(CMAKE_INSTALL_RPATH "$ORIGIN/${qbx_bin_to_lib}")
+# pkg-config files find the prefix from their own place, so that they hold for the prefix given at
+# install time (cmake --install --prefix) as well as for the configured one.
+file(RELATIVE_PATH qbx_pc_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" qbx_pc_to_prefix "${qbx_pc_to_prefix}")
+
+# qbx_write_pkg_config(<target>): lib<name>.pc for a deliverable library, installed beside it. Its
+# Requires are the deliverable libraries the target links publicly. Called at the end of the
+# folder that adds the library, once all its links are known.
+function(qbx_write_pkg_config target)
+  get_target_property(name ${target} OUTPUT_NAME)
+  get_target_property(links ${target} INTERFACE_LINK_LIBRARIES)
+  get_property(deliverables GLOBAL PROPERTY QBX_LIBRARIES)
+  set(requires "")
+  foreach(link IN LISTS links)
+    if(link IN_LIST deliverables)
+      get_target_property(required ${link} OUTPUT_NAME)
+      list(APPEND requires ${required})
+    endif()
+  endforeach()
+  list(JOIN requires ", " requires)
+  set(pc "${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc")
+  file(WRITE ${pc} "prefix=\${pcfiledir}/${qbx_pc_to_prefix}
+libdir=\${prefix}/${CMAKE_INSTALL_LIBDIR}
+includedir=\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}/qbx
+
+Name: ${name}
+Description: lib${name} of the measuring-amplifier software (plain C interface)
+Version: ${PROJECT_VERSION}
+Requires: ${requires}
+Cflags: -I\${includedir}
+Libs: -L\${libdir} -Wl,-rpath,\${libdir} -l${name}
+")
+  install(FILES ${pc} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+
 # qbx_add_library(<target> OUTPUT <name> SOURCES ... [LIBS ...] [PRIVATE_LIBS ...])
 # A deliverable shared library with its public C header folder include/; installed with the package.
 function(qbx_add_library target)
@@ -23,6 +63,12 @@ function(qbx_add_library target)
   if(NOT (QBX_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
+  if(NOT A_OUTPUT)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${target})
+  endif()
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+  set_property(GLOBAL APPEND PROPERTY QBX_LIBRARIES ${target})
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL qbx_write_pkg_config ${target})")
   install(TARGETS ${target} EXPORT qbxTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -98,7 +98,8 @@ enum {
   kCvChanMeasured = 256,      /* float, last measured value */
   kCvChanTare = 512,          /* float, tare value in the unit */
   kCvChanFilterMode = 1024,   /* 148 variable, 149 const */
-  kCvChanDigital = 2048,      /* 32-bit digital value */
+  kCvChanDigital = 2048,      /* 32-bit digital value; a word read from the device is its 16 lines
+                                 as an unsigned number (0xFFFF is 65535, never -1) */
   kCvChanSignal = 4096,       /* signal selector id 42 / 43 */
   kCvChanScale = 8192         /* float, channel scale factor */
 };
@@ -188,8 +189,12 @@ CORVAN32_API int32_t CV_ClosePort(void);
  * to 100) and all 100 records are created with their defaults. Other modes: online: EST? must give
  * 0 (else its result is returned and the library stays offline without records), then the channel
  * count is loaded from the device ("AID?") and that many records are created; *channels gets it.
- * Records of a previous open are freed first. Returns 0, kCvOutOfMemory (count lowered to the
- * records that exist), kCvBadValue (channels null), an interface status or device error number. */
+ * When the channel count cannot be loaded (no answer, a refusal, a malformed list) the offline
+ * flag stays set and no records exist, as after a failed EST?: nothing is sent to a device whose
+ * chain is unknown. Opening a device that is already open frees its records (and the block buffer)
+ * first, so an open without CV_CloseDevice in between leaks nothing. Returns 0, kCvOutOfMemory
+ * (count lowered to the records that exist), kCvBadValue (channels null), an interface status or
+ * device error number. */
 CORVAN32_API int32_t CV_OpenDevice(int32_t mode, int32_t* channels);
 /* Frees the block buffer and every channel record. Returns 0. */
 CORVAN32_API int32_t CV_CloseDevice(void);

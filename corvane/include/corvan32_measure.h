@@ -46,7 +46,8 @@ CORVAN32_API int32_t CV_ACQSetup(int32_t count, const int32_t* channels);
  * kCvNoActiveChannel, or the interface status of a failed write or read. */
 CORVAN32_API int32_t CV_DoTara(void);
 /* One reading of every measuring channel (6201, 6203) with "OMB?0" into its last measured value
- * (selector 256); digital I/O channels (5055) get the 16 input lines as their digital value.
+ * (selector 256); digital I/O channels (5055) get the 16 input lines as their digital value, read
+ * as an unsigned 16-bit word (0xFFFF is 65535), as a bit pattern should be.
  * Offline: returns 0, nothing changes. Returns 0, kCvNoActiveChannel, or an interface status. */
 CORVAN32_API int32_t CV_MeasOneVal(void);
 /* Starts a block acquisition: scans 0..20000; rate a measuring rate id 6300..6320 or -1 (unchanged);
@@ -61,7 +62,12 @@ CORVAN32_API int32_t CV_ACQStart(int32_t scans, int32_t rate, int32_t trigger_mo
 /* Waits up to timeout_ms (polling "MSV?") until `scans` scans are available, then reads them with
  * "OMB?scans" into values: scans x (number of measuring channels) floats, scan by scan, channels in
  * ascending order within a scan; physical values (overflow codes as their floats, digital channels
- * as their raw lines). The interface time-out is 3000 ms again afterwards on every path.
+ * as their raw lines, unsigned 16-bit). The interface time-out is 3000 ms again afterwards on every
+ * path. Without a measuring channel it returns kCvNoActiveChannel before anything is sent. Each
+ * poll looks at the device state first: state 5 ends the read with kCvDeviceState5 at once, without
+ * waiting for the time-out. Then the scan count: when enough scans are there they are read, even if
+ * the time-out has passed meanwhile (data the device holds are never given up for a late poll);
+ * only a poll that finds too few scans after the time-out gives kCvDataTimeout.
  * Returns 0; kCvBadValue (scans outside 1..3000, timeout negative, values null, offline);
  * kCvNoActiveChannel; kCvDataTimeout when the scans were not available in time; kCvDeviceState5
  * when the device reports state 5; kCvOutOfMemory; the device's error number after a refusal; or

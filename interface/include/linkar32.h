@@ -12,7 +12,11 @@
  * A serial line is opened exclusively (TIOCEXCL and an flock on the device); a failed open writes the
  * reason in plain words to the log after the "Win32 error dump" line (missing device, busy, no
  * permission). The open/close lock is an flock on $XDG_RUNTIME_DIR/linkar32-CloseOpen.lock (else
- * /run/lock/, else /tmp/), released by the system when its holder dies. The time-out applies to
+ * /run/lock/, else /tmp/), released by the system when its holder dies; the file is opened read-only
+ * and created readable by all (0644), so users of one folder share it whoever created it, and a file
+ * that cannot be opened is waited for like a held lock. Closing a serial line first lets queued
+ * output leave (up to 2 s plus the time the queued bytes need at the line speed), then discards
+ * what is left. The time-out applies to
  * serial reads as follows: a terminated read gives each byte the time-out, an exact-count read the
  * whole read; a time-out of 0 or less waits without limit. Input is read through a per-port buffer
  * whose size is the receive buffer size of QBX_OpenPort (0: 4096 bytes); buffered bytes count in
@@ -102,12 +106,16 @@ typedef struct QbxExtComPars {
 
 /* ---- Port table (serial, and the other kinds behind the same operations) ---- */
 
-/* Closes the log and every port, then resets the table to its initial state. Returns 0. */
+/* Closes the log and every port, then resets the table to its initial state. Returns 0. A port whose
+ * close fails is released all the same: no descriptor, socket or USB pipe outlives the table. */
 LINKAR32_API int32_t QBX_OpenInterfaceLib(void);
-/* Disables the log and closes every port; returns the close result. */
+/* Disables the log and closes every port; returns the close result (a failed serial close stops
+ * the closing with -6; the ports after it stay open and in the table). */
 LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
 /* Opens a port (or changes the line parameters of an open one) and makes it current.
- * Serial: baud in bit/s (a standard termios rate, else -31), parity text ("n", "o", "e" by first
+ * Serial: baud in bit/s (any positive rate: the termios B* rates directly, others such as 14400 or
+ * 76800 through the kernel's custom-rate interface (termios2, BOTHER); -31 when the line refuses
+ * the rate or it is not positive), parity text ("n", "o", "e" by first
  * character; null or other: unchanged), data bits 5..8 (else -31), stop bits (1/2; other: unchanged),
  * receive buffer size (negative: -32). TCP (100): baud = connection id, parity = dotted IPv4 address, data bits =
  * TCP port (0 or 8: the echo service), receive buffer size (0: 16384). USB (200): baud = device id
@@ -123,6 +131,8 @@ LINKAR32_API int32_t QBX_CloseInterfaceLib(void);
  * LINKAR32_PORTIX32 and LINKAR32_PARLINK; LPT1/LPT2 are the devices named by LINKAR32_LPT1/
  * LINKAR32_LPT2, else /dev/parport0 and /dev/parport1. An open parallel port is opened again in the
  * driver the new parameter selects and becomes current.
+ * TCP: a connection opened (or an address found open) becomes the current connection and port 100
+ * the current port.
  * Returns 0, -1, -7, -30, -31, -32, -6003, 258, or 0 for numbers that open nothing. */
 LINKAR32_API int32_t QBX_OpenPort(int32_t port, int32_t baud, const char* parity, int32_t data_bits,
                                   int32_t stop_bits, int32_t receive_buffer);
@@ -174,8 +184,12 @@ LINKAR32_API int32_t QBX_ActivateInterpreter(int32_t delay);
 /* Returns devices to idle: port 0 the current port, -1 every port, else that port at address.
  * 0, or -4 when the named port is not open (nothing is sent then). */
 LINKAR32_API int32_t QBX_CloseInterpreterEx(int32_t port, int32_t address);
-/* Serial current port: RTS/CTS handshake (mode != 0) or RTS raised without handshake (mode == 0).
- * Returns 0, or -30/-31 when the line settings cannot be read or written. 0 on other kinds. */
+/* Serial current port: RTS control, handshake (mode != 0) or enabled (mode == 0). Only RTS changes:
+ * on Linux one flag (CRTSCTS) couples the RTS handshake with CTS output flow, so the line settings
+ * stay as the open and QBX_SetExtendedComPars made them. Both modes raise RTS through the modem
+ * lines (TIOCMBIS); with CRTSCTS set, the driver then lowers and raises RTS as its receive buffer
+ * fills and empties (the handshake), without it RTS stays raised. Lines without modem lines
+ * (pseudo-terminals) ignore it. Returns 0; 0 on other kinds. */
 LINKAR32_API int32_t QBX_SetCTSMode(int32_t mode);
 /* Stores extended serial parameters for the next serial open. Returns 0 (64-bit, low word 0), or -3
  * for a null pointer. Linux has one RTS/CTS handshake (set when CTS output flow is 1 or RTS control
@@ -187,7 +201,9 @@ LINKAR32_API int64_t QBX_SetExtendedComPars(const QbxExtComPars* parameters);
 /* ---- Parallel, TCP, USB, GPIB ---- */
 
 /* Parallel-port power handling: wake returns the current port number when it is not a parallel
- * port (-1 with none), 0 when the port is awake or driven by PARLINK, else PORTIX32's open result.
+ * port (-1 with none), 0 when the port is awake or driven by PARLINK, else PORTIX32's open result
+ * (the port is awake only when that open succeeded, also after QBX_OpenPort: a failed open is
+ * tried again at the next wake-up).
  * Sleep closes a PORTIX32 current port in the driver (it stays in the table; reads and writes fail
  * until the next wake-up) and returns 0. */
 LINKAR32_API int32_t QBX_Corvane_WakeUp(void);
@@ -224,7 +240,9 @@ LINKAR32_API int32_t USB_ScanUsbDevice(int32_t count, char* list);
 
 /* Stores the log file name for the next QBX_EnableComLog (default "COMLOG.LOG"). Returns 0. */
 LINKAR32_API int32_t QBX_SetLogFile(const char* name);
-/* Opens the log (append) and switches it on: 0, or -20 when the file cannot be opened. */
+/* Opens the log (append), writes its "enabled" line and switches it on: 0, or -20 when the file
+ * cannot be opened. A paused log is opened again, under the name set last, with a new "enabled"
+ * line (a failure leaves it paused); an active log stays as it is. */
 LINKAR32_API int32_t QBX_EnableComLog(void);
 /* Writes the closing line, closes the log file and switches the log off. Returns 0. */
 LINKAR32_API int32_t QBX_DisableComLog(void);
@@ -250,7 +268,8 @@ LINKAR32_API int32_t QBX_Delay(int32_t milliseconds);
 
 /* Reads exactly 2 * count bytes into buffer. -2 without current port; else the read status. */
 LINKAR32_API int32_t QBX_Read2Bin(int16_t* buffer, int32_t count);
-/* Reads exactly 4 * count bytes; each 32-bit word is divided by 256 (24-bit samples). */
+/* Reads exactly 4 * count bytes; each 32-bit word read is divided by 256 (24-bit samples). The null
+ * port and the no-port numbers read nothing and leave buffer untouched. */
 LINKAR32_API int32_t QBX_Read4Bin(int32_t* buffer, int32_t count);
 /* Transfer counter of kind 1, 2 or 3 (always 0); -1 for other kinds. */
 LINKAR32_API int32_t QBX_ReadTransferCounter(int32_t kind);

@@ -18,12 +18,13 @@ static_assert(sizeof kVersionText == 43, "the version text is 43 bytes with its 
 constexpr int32_t kFirstCounterKind = 1;
 constexpr int32_t kLastCounterKind = 3;
 
-// Reads exactly count words of word_size bytes from the current port into buffer.
-int32_t read_words(void* buffer, int32_t count, int32_t word_size) {
+// Reads exactly count words of word_size bytes from the current port into buffer; *got gets the
+// bytes stored (0 on the null port and the no-port numbers, which read nothing).
+int32_t read_words(void* buffer, int32_t count, int32_t word_size, int32_t* got) {
+  *got = 0;
   if (!buffer || count < 0 || count > INT32_MAX / word_size) return kQbxBadArgument;
   if (!table().has_current()) return kQbxNoCurrentPort;
-  int32_t got = 0;
-  return table().read(static_cast<char*>(buffer), count * word_size, &got, 0);
+  return table().read(static_cast<char*>(buffer), count * word_size, got, 0);
 }
 
 int32_t copy_block(const void* source, void* target, int32_t bytes) {
@@ -37,16 +38,21 @@ int32_t copy_block(const void* source, void* target, int32_t bytes) {
 extern "C" {
 
 int32_t QBX_Read2Bin(int16_t* buffer, int32_t count) {
-  return guarded<int32_t>(kQbxReadFailed, [&] { return read_words(buffer, count, 2); });
+  return guarded<int32_t>(kQbxReadFailed, [&] {
+    int32_t got = 0;
+    return read_words(buffer, count, 2, &got);
+  });
 }
 
 int32_t QBX_Read4Bin(int32_t* buffer, int32_t count) {
   return guarded<int32_t>(kQbxReadFailed, [&] {
-    int32_t status = read_words(buffer, count, 4);
+    int32_t got = 0;
+    int32_t status = read_words(buffer, count, 4, &got);
     if (status == kQbxOk) {
       // 24-bit samples sit in the upper three bytes of each little-endian word; integer division
-      // (toward zero) brings them down, as the devices' hosts have always done it.
-      for (int32_t i = 0; i < count; ++i) {
+      // (toward zero) brings them down, as the devices' hosts have always done it. Only words that
+      // were read are touched: the null port reads none and leaves the caller's buffer as it was.
+      for (int32_t i = 0; i < got / 4; ++i) {
         int32_t word;
         std::memcpy(&word, reinterpret_cast<char*>(buffer) + 4 * i, 4);
         word /= 256;

@@ -38,14 +38,16 @@ void ComLog::write_raw(const std::string& bytes) {
 
 int32_t ComLog::enable() {
   if (on_ && fd_ >= 0) return kQbxOk;
-  if (fd_ < 0) {
-    fd_ = platform().open(name_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (fd_ < 0) return kQbxLogError;
-    char now[9];
-    platform().time_of_day(now);
-    write_raw(strprintf("Communication log enabled at %s\r\n", now));
-    start_ms_ = high_res_ms();
-  }
+  // A paused log is opened anew, so that a name set meanwhile takes effect and the file shows
+  // where the log was enabled again; the paused file stays until the new one is open.
+  const int fd = platform().open(name_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return kQbxLogError;
+  if (fd_ >= 0) platform().close(fd_);
+  fd_ = fd;
+  char now[9];
+  platform().time_of_day(now);
+  write_raw(strprintf("Communication log enabled at %s\r\n", now));
+  start_ms_ = high_res_ms();
   on_ = true;
   return kQbxOk;
 }

@@ -14,7 +14,8 @@ class ComLog {
   // Stores the file name used by the next enable (default "COMLOG.LOG" in the current folder).
   void set_file(std::string_view name);
   // Opens the file for appending, writes the "enabled at" line and switches the log on.
-  // 0, or kQbxLogError when the file cannot be opened. Enabling a paused log just resumes it.
+  // 0, or kQbxLogError when the file cannot be opened. A paused log is closed and opened again
+  // under the name set last (a failure leaves it paused as it was); an active log stays as it is.
   int32_t enable();
   // Writes the "disabled at" line and an empty line, closes the file, switches the log off.
   int32_t disable();

@@ -33,17 +33,24 @@ void make_raw(struct termios& settings) {
   settings.c_cc[VTIME] = 0;
 }
 
+bool is_standard_speed(int32_t baud) {
+  for (const auto& rate : kBaudRates)
+    if (rate.first == baud) return true;
+  return false;
+}
+
 bool set_line_params(struct termios& settings, const OpenParams& params) {
-  bool ok = false;
+  if (params.baud <= 0) return false;
   for (const auto& [baud, speed] : kBaudRates) {
     if (baud == params.baud) {
       cfsetispeed(&settings, speed);
       cfsetospeed(&settings, speed);
-      ok = true;
+      // A custom rate set before left its marker in the input speed field, which would keep the
+      // receiver at that rate: an empty field makes the input follow the output speed.
+      settings.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
     }
   }
-  if (!ok) return false;
-  ok = false;
+  bool ok = false;
   for (const auto& [bits, flag] : kDataBits) {
     if (bits == params.data_bits) {
       settings.c_cflag = (settings.c_cflag & ~CSIZE) | flag;

@@ -17,8 +17,13 @@ namespace linkar {
 // ignored for open, and blocking reads of at least one byte (the library waits with poll).
 void make_raw(struct termios& settings);
 
-// Sets baud, parity (first character "n"/"o"/"e"; anything else leaves it), data bits (5..8) and
-// stop bits (1 or 2; other values leave it). False when the baud rate or data bits cannot be set.
+// True when baud has a B* constant; any other positive rate is a custom rate, which termios cannot
+// hold and which set_custom_speed of the platform sets after the rest of the settings.
+bool is_standard_speed(int32_t baud);
+
+// Sets baud (a standard rate; a custom rate leaves the speed fields for set_custom_speed), parity
+// (first character "n"/"o"/"e"; anything else leaves it), data bits (5..8) and stop bits (1 or 2;
+// other values leave it). False when the baud rate is not positive or the data bits cannot be set.
 bool set_line_params(struct termios& settings, const OpenParams& params);
 
 // Extended serial parameters as stored by QBX_SetExtendedComPars.

@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kLockName = "linkar32-CloseOpen.lock";
 // Poll interval while another process holds the lock.
 constexpr int kRetryMs = 2;
+// The lock file is readable by every user: all of them lock it, none needs to write it.
+constexpr mode_t kLockFileMode = 0644;
 
 bool is_directory(const char* path) {
   if (!path || !*path) return false;
@@ -46,6 +48,26 @@ std::string OpenCloseLock::path() {
   return dir + "/" + kLockName;
 }
 
+int OpenCloseLock::open_lock_file(const std::string& file) {
+  Platform& sys = platform();
+  // Read-only: flock needs no write permission, so a file another user created serves every user.
+  // The file is not opened with O_CREAT when it exists: in a sticky shared folder the system may
+  // refuse O_CREAT on another user's file (fs.protected_regular) even where reading is allowed.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int fd = sys.open(file.c_str(), O_RDONLY, 0);
+    if (fd >= 0 || sys.last_error() != ENOENT) return fd;
+    fd = sys.open(file.c_str(), O_RDONLY | O_CREAT | O_EXCL, kLockFileMode);
+    if (fd >= 0) {
+      // Readable by all whatever the creator's umask.
+      sys.fchmod(fd, kLockFileMode);
+      return fd;
+    }
+    if (sys.last_error() != EEXIST) return -1;
+    // Another process created it in between: open that one.
+  }
+  return -1;
+}
+
 bool OpenCloseLock::open_file() {
   // The folder is looked up at each acquisition: a process that changes $XDG_RUNTIME_DIR (tests do)
   // moves to the new file once nothing holds the old one.
@@ -58,7 +80,7 @@ bool OpenCloseLock::open_file() {
     fd_ = -1;
   }
   owner_pid_ = pid;
-  fd_ = platform().open(wanted.c_str(), O_RDWR | O_CREAT, 0666);
+  fd_ = open_lock_file(wanted);
   if (fd_ < 0) return false;
   open_path_ = wanted;
   return true;
@@ -68,13 +90,17 @@ bool OpenCloseLock::acquire(int timeout_ms) {
   if (timeout_ms < 0) timeout_ms = 0;
   const uint32_t start = sys_time_ms();
   if (!threads_.try_lock_for(std::chrono::milliseconds(timeout_ms))) return false;
-  if (!open_file()) {
-    threads_.unlock();
-    return false;
-  }
+  // A lock file that cannot be opened (yet) is tried again like a lock that is held: the wait is
+  // the caller's time-out, never an immediate refusal.
   for (;;) {
-    if (platform().flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
-    if (platform().last_error() != EWOULDBLOCK || elapsed_since(start) >= static_cast<uint32_t>(timeout_ms)) {
+    if (open_file()) {
+      if (platform().flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+      if (platform().last_error() != EWOULDBLOCK) {
+        platform().close(fd_);
+        fd_ = -1;
+      }
+    }
+    if (elapsed_since(start) >= static_cast<uint32_t>(timeout_ms)) {
       threads_.unlock();
       return false;
     }

@@ -1,6 +1,8 @@
 // The open/close lock: one permit that serialises opening and closing ports, waking interpreters
 // and the named-port log writer, between the threads of this process and between processes. It is
-// an flock on a lock file, so the system releases it when its holder dies.
+// an flock on a lock file, so the system releases it when its holder dies. The file is opened
+// read-only and created readable by all, so that every user who reaches the ports shares it,
+// whoever created it.
 #pragma once
 
 #include <mutex>
@@ -10,7 +12,8 @@ namespace linkar {
 
 class OpenCloseLock {
  public:
-  // Waits up to timeout_ms for the permit; true when obtained.
+  // Waits up to timeout_ms for the permit (also while the lock file cannot be opened); true when
+  // obtained.
   bool acquire(int timeout_ms);
   void release();
   // Path of the lock file: $XDG_RUNTIME_DIR/linkar32-CloseOpen.lock, else /run/lock/..., else /tmp/...
@@ -18,6 +21,8 @@ class OpenCloseLock {
 
  private:
   bool open_file();
+  // Opens file read-only, creating it (mode 0644) when it does not exist. The descriptor, or -1.
+  static int open_lock_file(const std::string& file);
 
   std::timed_mutex threads_;
   int fd_ = -1;

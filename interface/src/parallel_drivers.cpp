@@ -76,7 +76,8 @@ const ParallelDriver* parlink_driver() {
     g_parlink.ok = take(library, "PL_PPOpenParLink", &open) && take(library, "PL_PPReadParLink", &d.read) &&
                    take(library, "PL_PPWriteParLink", &d.write) &&
                    take(library, "PL_PPCloseParLink", &d.close) &&
-                   take(library, "PL_SetSysTimeout", &d.set_timeout);
+                   take(library, "PL_SetSysTimeout", &d.set_timeout) &&
+                   take(library, "PL_PPSelectParLink", &d.select);
     if (!g_parlink.ok) {
       platform().dlclose(library);
       return nullptr;

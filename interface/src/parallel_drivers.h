@@ -1,5 +1,5 @@
 // The outside parallel-port drivers, loaded at run time: PORTIX32 (libportix32.so, both LPT ports,
-// power handling by open and close) and PARLINK (libparlink.so, the link protocol on one port).
+// power handling by open and close) and PARLINK (libparlink.so, the link protocol on both ports).
 // Each is looked up at the first open that needs it: the path in $LINKAR32_PORTIX32 / $LINKAR32_PARLINK, else
 // the folder this library was loaded from, else the system's library search path. A driver stays loaded for
 // the life of the process, since its ports keep state inside it; a failed lookup is tried again at the next
@@ -20,7 +20,8 @@ struct ParallelDriver {
   int32_t (*write)(const char* text) = nullptr;
   int32_t (*close)() = nullptr;
   int32_t (*set_timeout)(int32_t milliseconds) = nullptr;
-  // PORTIX32 only (null for PARLINK): makes LPT n the port its reads, writes and close act on.
+  // Makes LPT n the port the driver's reads, writes and close act on (both drivers keep a line per
+  // port and act on the selected one).
   int32_t (*select)(int32_t n) = nullptr;
 };
 

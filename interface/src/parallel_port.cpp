@@ -48,12 +48,19 @@ int32_t ParallelPort::open(int32_t port, int32_t parameter, int32_t timeout_ms, 
   return status;
 }
 
+ParallelPort::~ParallelPort() {
+  // An entry dropped without a close (the table reset after a failed close) still lets its line go.
+  if (open_) close(0, LogTarget{true, 0, true});
+}
+
 int32_t ParallelPort::open_line(int32_t timeout_ms) {
   driver_->set_timeout(timeout_ms);
   int32_t status = driver_->open(line_, &parameter_);
+  open_ = true;
   // PARLINK's open result is not used: the link counts as open, and its reads report a missing line.
   if (parlink_) return kQbxOk;
-  awake_ = true;
+  // Only a line the driver opened is awake: a wake-up must try again after a failed open.
+  awake_ = status == kQbxOk;
   return status;
 }
 
@@ -101,6 +108,7 @@ int32_t ParallelPort::close(int32_t, const LogTarget&) {
   // A port that a sleep already closed reports that it is not open; the close still succeeds.
   driver_->close();
   awake_ = false;
+  open_ = false;
   return kQbxOk;
 }
 
@@ -136,8 +144,10 @@ void ParallelPort::timeout_changed(int32_t milliseconds) {
 
 int32_t ParallelPort::wake_up() {
   if (awake_ || parlink_) return kQbxOk;
-  awake_ = true;
-  return driver_->open(line_, &parameter_);
+  const int32_t status = driver_->open(line_, &parameter_);
+  awake_ = status == kQbxOk;
+  open_ = awake_;
+  return status;
 }
 
 int32_t ParallelPort::sleep() {
@@ -145,6 +155,7 @@ int32_t ParallelPort::sleep() {
   select_line();
   driver_->close();
   awake_ = false;
+  open_ = false;
   return kQbxOk;
 }
 

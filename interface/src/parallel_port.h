@@ -23,6 +23,9 @@ class ParallelPort : public Port {
   static int32_t open(int32_t port, int32_t parameter, int32_t timeout_ms, const LogTarget& log,
                       std::unique_ptr<Port>* port_out);
 
+  // Closes the line in its driver unless a close did already.
+  ~ParallelPort() override;
+
   int handle() const override { return 0; }
   int32_t read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
                const LogTarget& log) override;
@@ -55,6 +58,7 @@ class ParallelPort : public Port {
   bool parlink_;
   int32_t parameter_;  // PORTIX32 reads the mode through its address
   bool awake_ = false;
+  bool open_ = false;  // opened in the driver and not closed since
 };
 
 }  // namespace linkar

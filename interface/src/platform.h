@@ -28,7 +28,12 @@ class Platform {
   virtual int tcgetattr(int fd, struct termios* settings);
   virtual int tcsetattr(int fd, int when, const struct termios* settings);
   virtual int tcflush(int fd, int queue);
+  virtual int tcdrain(int fd);
+  // Sets a line speed that has no B* constant: the kernel's custom-rate interface (termios2 with
+  // BOTHER through TCSETS2), both directions. 0, or -1 with errno set.
+  virtual int set_custom_speed(int fd, uint32_t baud);
   virtual int flock(int fd, int operation);
+  virtual int fchmod(int fd, mode_t mode);
 
   // Sockets (TCP connections and the simulated USB pipes).
   virtual int socket(int domain, int type, int protocol);

@@ -1,5 +1,5 @@
 // The real system behind Platform: thin forwards to the POSIX calls. No other file of the library
-// makes a system call.
+// makes a system call, except platform_custom_speed.cpp, its termios2 part.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -7,6 +7,7 @@
 #include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,6 +17,9 @@
 #include "platform.h"
 
 namespace linkar {
+
+// In platform_custom_speed.cpp, which cannot include <termios.h>.
+int set_custom_speed_termios2(int fd, uint32_t baud);
 
 int Platform::open(const char* path, int flags, int mode) { return ::open(path, flags | O_CLOEXEC, mode); }
 int Platform::close(int fd) { return ::close(fd); }
@@ -44,6 +48,14 @@ int Platform::tcsetattr(int fd, int when, const struct termios* settings) {
 }
 int Platform::tcflush(int fd, int queue) { return ::tcflush(fd, queue); }
 
+int Platform::tcdrain(int fd) {
+  int r;
+  do {
+    r = ::tcdrain(fd);
+  } while (r < 0 && errno == EINTR);
+  return r;
+}
+
 int Platform::flock(int fd, int operation) {
   int r;
   do {
@@ -51,6 +63,10 @@ int Platform::flock(int fd, int operation) {
   } while (r < 0 && errno == EINTR);
   return r;
 }
+
+int Platform::set_custom_speed(int fd, uint32_t baud) { return set_custom_speed_termios2(fd, baud); }
+
+int Platform::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 
 int Platform::socket(int domain, int type, int protocol) { return ::socket(domain, type | SOCK_CLOEXEC, protocol); }
 int Platform::connect(int fd, const struct sockaddr* address, socklen_t length) {

@@ -162,10 +162,12 @@ int32_t PortTable::open_parallel(int32_t port, const OpenParams& params) {
 }
 
 int32_t PortTable::open_tcp(const OpenParams& params) {
-  Entry* e = find(kQbxPortTcp);
-  if (e) {
-    return static_cast<TcpPort&>(*e->port).connect(params.baud, params.parity, params.data_bits,
-                                                    params.receive_buffer, timeout_ms_, kCurrentLog);
+  if (Entry* e = find(kQbxPortTcp)) {
+    int32_t status = static_cast<TcpPort&>(*e->port).connect(params.baud, params.parity, params.data_bits,
+                                                             params.receive_buffer, timeout_ms_, kCurrentLog);
+    // The connection opened (or found open) is current, and so is its port, as after any open.
+    if (status == kQbxOk) make_current(static_cast<size_t>(e - entries_.data()));
+    return status;
   }
   if (entries_.size() >= kMaxPorts) return kQbxTableFull;
   auto tcp = std::make_unique<TcpPort>();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "clock.h"
@@ -65,6 +66,20 @@ bool write_settings(int fd, const struct termios& wanted) {
   errno = EINVAL;
   return applied;
 }
+
+// Sets a rate that has no B* constant through the platform's custom-rate call, once the rest of
+// the settings are written; standard rates are already in them. False when the system refuses.
+bool write_custom_speed(int fd, int32_t baud) {
+  if (is_standard_speed(baud)) return true;
+  return platform().set_custom_speed(fd, static_cast<uint32_t>(baud)) == 0;
+}
+
+// Longest time a character can take on the line: start bit, 8 data bits, parity and 2 stop bits.
+constexpr int64_t kMaxBitsPerChar = 12;
+// What closing waits for queued output beyond the time the bytes need at the line speed.
+constexpr int kDrainMarginMs = 2000;
+// Pause between looks at the output queue while it drains.
+constexpr int kDrainPollMs = 5;
 
 // Text of data for the log: up to the first zero byte, as a C string would show it.
 std::string_view shown(const char* data, size_t length) {
@@ -124,10 +139,11 @@ int32_t SerialPort::open(int32_t port, const OpenParams& params, const ExtendedC
     note_error_dump(log, EINVAL);
     return kQbxSetSettingsFailed;
   }
-  if (!write_settings(fd, settings)) {
+  if (!write_settings(fd, settings) || !write_custom_speed(fd, params.baud)) {
     note_error_dump(log, sys.last_error());
     return kQbxSetSettingsFailed;
   }
+  serial->baud_ = params.baud;
   serial->set_modem_line(TIOCM_DTR, true);
 
   if (extended.given()) {
@@ -165,10 +181,11 @@ int32_t SerialPort::modify(const OpenParams& params, const LogTarget& log) {
     note_error_dump(log, EINVAL);
     return kQbxSetSettingsFailed;
   }
-  if (!write_settings(fd_, settings)) {
+  if (!write_settings(fd_, settings) || !write_custom_speed(fd_, params.baud)) {
     note_error_dump(log, sys.last_error());
     return kQbxSetSettingsFailed;
   }
+  baud_ = params.baud;
   if (!set_queue(params.receive_buffer)) {
     note_error_dump(log, EINVAL);
     return kQbxQueueSetupFailed;
@@ -364,14 +381,27 @@ int32_t SerialPort::write(const char* data, size_t length, int32_t timeout_ms, c
   return kQbxOk;
 }
 
-int32_t SerialPort::close(int32_t timeout_ms, const LogTarget& log) {
+int SerialPort::drain_limit_ms(int queued) const {
+  const int64_t line_ms = baud_ > 0 ? int64_t{queued} * kMaxBitsPerChar * 1000 / baud_ : 0;
+  return static_cast<int>(std::min<int64_t>(kDrainMarginMs + line_ms, INT32_MAX));
+}
+
+int32_t SerialPort::close(int32_t, const LogTarget& log) {
   Platform& sys = platform();
-  // Let written bytes leave (bounded by the time-out, since flow control may hold them forever),
-  // then discard the rest so that closing the device cannot block.
-  const uint32_t start = sys_time_ms();
-  int pending = 0;
-  while (sys.ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0 && time_left(start, timeout_ms) != 0)
-    sys.sleep_ms(1);
+  // Written bytes leave before the line closes: wait while the driver's queue empties, for the
+  // time the queued bytes need at the line speed and a margin (flow control may hold them for
+  // ever, so the wait has an end), then let tcdrain wait for the last character to leave the
+  // hardware. What is still queued after that is discarded, so that closing cannot block.
+  int queued = 0;
+  if (sys.ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+    const uint32_t start = sys_time_ms();
+    const int limit = drain_limit_ms(queued);
+    while (queued > 0 && time_left(start, limit) != 0) {
+      sys.sleep_ms(kDrainPollMs);
+      if (sys.ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
+    }
+  }
+  if (queued == 0) sys.tcdrain(fd_);
   sys.tcflush(fd_, TCOFLUSH);
   sys.ioctl(fd_, TIOCNXCL, nullptr);
   int fd = fd_;
@@ -437,19 +467,12 @@ int32_t SerialPort::set_break(bool on) {
   return kQbxOk;
 }
 
-int32_t SerialPort::set_cts_mode(bool handshake) {
-  Platform& sys = platform();
-  struct termios settings {};
-  if (sys.tcgetattr(fd_, &settings) != 0) {
-    note_error_dump(LogTarget{}, sys.last_error());
-    return kQbxGetSettingsFailed;
-  }
-  settings.c_cflag = handshake ? (settings.c_cflag | CRTSCTS) : (settings.c_cflag & ~CRTSCTS);
-  if (!write_settings(fd_, settings)) {
-    note_error_dump(LogTarget{}, sys.last_error());
-    return kQbxSetSettingsFailed;
-  }
-  if (!handshake) set_modem_line(TIOCM_RTS, true);
+int32_t SerialPort::set_cts_mode(bool) {
+  // Only RTS changes. Linux ties an RTS handshake to CTS output flow (CRTSCTS switches both), so
+  // neither mode touches the line settings: output flow stays as the open and the extended
+  // parameters set it, and RTS is raised, as both the enabled state and a handshake with room in
+  // the receive buffer have it. With CRTSCTS on, the driver takes RTS over from there.
+  set_modem_line(TIOCM_RTS, true);
   return kQbxOk;
 }
 

@@ -51,9 +51,12 @@ class SerialPort : public Port {
   int32_t read_exact(char* buffer, int32_t count, int32_t* bytes_read, int32_t timeout_ms, const LogTarget& log);
   size_t buffered() const { return end_ - begin_; }
   void set_modem_line(int line, bool on);
+  // How long closing waits for queued bytes to leave: their time at the line speed plus a margin.
+  int drain_limit_ms(int queued) const;
 
   int32_t port_;
   int fd_;
+  int32_t baud_ = 0;  // line speed in bit/s
   std::vector<char> buffer_;
   size_t begin_ = 0;
   size_t end_ = 0;

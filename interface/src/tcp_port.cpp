@@ -34,11 +34,17 @@ void note_socket_error(const LogTarget& log, int error) {
 
 }  // namespace
 
+TcpPort::~TcpPort() {
+  while (!connections_.empty()) close_connection(connections_.size() - 1);
+}
+
 int32_t TcpPort::connect(int32_t id, const char* address, int32_t tcp_port, int32_t receive_buffer,
                          int32_t timeout_ms, const LogTarget& log) {
   if (!address || std::strlen(address) > kMaxAddressLength || id < 0 || id > kMaxConnectionId) return kQbxOpenFailed;
-  for (const Connection& c : connections_) {
-    if (c.address == address) {
+  for (size_t i = 0; i < connections_.size(); ++i) {
+    if (connections_[i].address == address) {
+      // Opened again, the connection is current, as a USB device opened again is.
+      connections_.make_current(i);
       note(log, strprintf("TCP/IP port with address: %s already open\r\n", address));
       return kQbxOk;
     }

@@ -13,6 +13,9 @@ namespace linkar {
 
 class TcpPort : public Port {
  public:
+  // Closes every connection still open, so that no socket outlives the table entry.
+  ~TcpPort() override;
+
   // Connects to address (dotted IPv4) at tcp_port (0 or 8: the "echo" service) within timeout_ms,
   // with a receive buffer of receive_buffer bytes (0: 16384). An address already connected returns 0.
   // Returns 0, or -1 (bad id or address, socket or connect failure).

@@ -104,6 +104,33 @@ TEST_F(LinkarTest, LogOffPausedAndReopened) {
   EXPECT_EQ(QBX_WriteLog("x"), kQbxLogError);
 }
 
+TEST_F(LinkarTest, EnablingAPausedLogOpensTheFileNamedLast) {
+  enable_log();
+  ASSERT_EQ(QBX_WriteLog("first\r\n"), 0);
+  ASSERT_EQ(QBX_PauseComLog(0), 0);
+  const std::string second = dir_.file("SECOND.LOG");
+  ASSERT_EQ(QBX_SetLogFile(second.c_str()), 0);
+  ASSERT_EQ(QBX_EnableComLog(), 0);
+  ASSERT_EQ(QBX_WriteLog("second\r\n"), 0);
+  // Paused again with the same name: enabling writes a new header into the same file.
+  ASSERT_EQ(QBX_PauseComLog(0), 0);
+  ASSERT_EQ(QBX_EnableComLog(), 0);
+  ASSERT_EQ(QBX_WriteLog("third\r\n"), 0);
+  // A name that cannot be opened leaves the log paused on its file.
+  ASSERT_EQ(QBX_PauseComLog(0), 0);
+  ASSERT_EQ(QBX_SetLogFile(dir_.file("no/such/folder/x.log").c_str()), 0);
+  EXPECT_EQ(QBX_EnableComLog(), kQbxLogError);
+  EXPECT_EQ(QBX_WriteLog("lost\r\n"), kQbxLogError);
+  ASSERT_EQ(QBX_PauseComLog(1), 0);
+  ASSERT_EQ(QBX_WriteLog("resumed\r\n"), 0);
+  ASSERT_EQ(QBX_DisableComLog(), 0);
+  EXPECT_EQ(log_text(), "Communication log enabled at hh:mm:ss\r\n(T ms) >>> first\r\n");
+  EXPECT_EQ(normalize_log(testkit::read_file(second)),
+            "Communication log enabled at hh:mm:ss\r\n(T ms) >>> second\r\n"
+            "Communication log enabled at hh:mm:ss\r\n(T ms) >>> third\r\n(T ms) >>> resumed\r\n"
+            "Communication log disabled at hh:mm:ss\r\n\r\n");
+}
+
 TEST_F(LinkarTest, LogExplainsFailedOpensInPlainWords) {
   testkit::ScopedEnv com2("LINKAR32_COM2", dir_.file("missing-tty"));
   int other = open(pty_.slave_path().c_str(), O_RDWR | O_NOCTTY);

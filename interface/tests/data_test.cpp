@@ -20,6 +20,18 @@ TEST_F(LinkarTest, BinarySampleReads) {
   QBX_SetTimeout(50);
   pty_.write("\x01\x02");
   EXPECT_EQ(QBX_Read2Bin(shorts, 2), kQbxReadFailed);
+  // The null port reads nothing, and without a port nothing is read: the caller's words stay.
+  for (int32_t port : {kQbxPortNull, kQbxPortNone}) {
+    const int32_t expected = port == kQbxPortNull ? 0 : kQbxNoCurrentPort;
+    ASSERT_EQ(QBX_SelectPort(port), 0);
+    int32_t untouched[2] = {0x12345678, -1000};
+    EXPECT_EQ(QBX_Read4Bin(untouched, 2), expected) << port;
+    EXPECT_EQ(untouched[0], 0x12345678) << port;
+    EXPECT_EQ(untouched[1], -1000) << port;
+    int16_t untouched16[1] = {0x1234};
+    EXPECT_EQ(QBX_Read2Bin(untouched16, 1), expected) << port;
+    EXPECT_EQ(untouched16[0], 0x1234) << port;
+  }
   EXPECT_EQ(QBX_ReadTransferCounter(1), 0);
   EXPECT_EQ(QBX_ReadTransferCounter(3), 0);
   EXPECT_EQ(QBX_ReadTransferCounter(4), -1);
@@ -59,7 +71,7 @@ TEST(LinkarClock, CountersAndDelay) {
   start = std::chrono::steady_clock::now();
   EXPECT_EQ(QBX_Delay(0), 0);
   EXPECT_EQ(QBX_Delay(-5), 0);
-  EXPECT_LT(ms_since(start), 5.0);
+  EXPECT_LT(ms_since(start), 1000.0);  // at once, not some long wait an overflow would give
   EXPECT_EQ(QBX_SetTimeout(1234), 0);
   EXPECT_EQ(QBX_GetCurrTimeout(), 1234);
   QBX_SetTimeout(3000);

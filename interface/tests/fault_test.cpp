@@ -2,9 +2,18 @@
 // break, a failing write, line errors reported by the driver, and a millisecond counter that wraps.
 #include <gtest/gtest.h>
 #include <linux/serial.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "linkar32.h"
 #include "linkar_fixture.h"
@@ -31,6 +40,14 @@ class FaultyPlatform : public linkar::Platform {
   bool fake_clock = false;
   uint64_t clock_ms = 0;
   uint64_t clock_step_ms = 0;  // advance per reading
+  bool fail_custom_speed = false;
+  std::vector<uint32_t> custom_speeds;  // rates given to set_custom_speed
+  int tcsetattr_calls = 0;
+  std::vector<std::pair<unsigned long, int>> modem_calls;  // TIOCMBIS/TIOCMBIC and their lines
+  // Output queue of the tty: this many bytes until the fake clock reaches out_queue_until_ms.
+  int out_queue = 0;
+  uint64_t out_queue_until_ms = 0;
+  std::vector<std::string> drain_calls;  // "tcdrain" and "tcflush" in their order
 
   int open(const char* path, int flags, int mode) override {
     int fd = Platform::open(path, flags, mode);
@@ -65,6 +82,7 @@ class FaultyPlatform : public linkar::Platform {
   }
   int tcsetattr(int fd, int when, const struct termios* t) override {
     last_set = *t;
+    ++tcsetattr_calls;
     if (fail_tcsetattr) {
       errno = EIO;
       return -1;
@@ -76,6 +94,12 @@ class FaultyPlatform : public linkar::Platform {
       errno = EIO;
       return -1;
     }
+    if ((request == TIOCMBIS || request == TIOCMBIC) && fd == tty_fd)
+      modem_calls.emplace_back(request, *static_cast<int*>(arg));
+    if (request == TIOCOUTQ && fd == tty_fd && out_queue > 0) {
+      *static_cast<int*>(arg) = clock_ms < out_queue_until_ms ? out_queue : 0;
+      return 0;
+    }
     if (request == TIOCGICOUNT && counters) {
       auto* counts = static_cast<serial_icounter_struct*>(arg);
       *counts = {};
@@ -84,6 +108,26 @@ class FaultyPlatform : public linkar::Platform {
       return 0;
     }
     return Platform::ioctl(fd, request, arg);
+  }
+  int set_custom_speed(int fd, uint32_t baud) override {
+    custom_speeds.push_back(baud);
+    if (fail_custom_speed) {
+      errno = EINVAL;
+      return -1;
+    }
+    return Platform::set_custom_speed(fd, baud);
+  }
+  int tcdrain(int fd) override {
+    if (fd == tty_fd) drain_calls.push_back("tcdrain");
+    return Platform::tcdrain(fd);
+  }
+  int tcflush(int fd, int queue) override {
+    if (fd == tty_fd && queue == TCOFLUSH) drain_calls.push_back("tcflush");
+    return Platform::tcflush(fd, queue);
+  }
+  void sleep_ms(int milliseconds) override {
+    if (!fake_clock) return Platform::sleep_ms(milliseconds);
+    clock_ms += static_cast<uint64_t>(milliseconds);
   }
   uint64_t monotonic_ns() override {
     if (!fake_clock) return Platform::monotonic_ns();
@@ -136,11 +180,11 @@ TEST_F(FaultTest, FailingLineSettingsLeaveTheTableAsItWas) {
   // On an open port: the modify fails, the port stays.
   fake_.fail_tcgetattr = true;
   EXPECT_EQ(QBX_OpenPort(1, 19200, "n", 8, 1, 0), kQbxGetSettingsFailed);
-  EXPECT_EQ(QBX_SetCTSMode(1), kQbxGetSettingsFailed);
+  EXPECT_EQ(QBX_SetCTSMode(1), 0);  // changes RTS only: the line settings are not needed
   fake_.fail_tcgetattr = false;
   fake_.fail_tcsetattr = true;
   EXPECT_EQ(QBX_OpenPort(1, 19200, "n", 8, 1, 0), kQbxSetSettingsFailed);
-  EXPECT_EQ(QBX_SetCTSMode(1), kQbxSetSettingsFailed);
+  EXPECT_EQ(QBX_SetCTSMode(1), 0);
   fake_.fail_tcsetattr = false;
   EXPECT_EQ(QBX_SelectPort(1), 0);
   QBX_DisableComLog();
@@ -166,6 +210,97 @@ TEST_F(FaultTest, FramingReachesTheLineSettings) {
   ASSERT_EQ(QBX_OpenPort(1, 9600, "x", 8, 2, 0), 0);  // "x" leaves the parity
   EXPECT_EQ(fake_.last_set.c_cflag & PARENB, 0u);
   EXPECT_TRUE(fake_.last_set.c_cflag & CSTOPB);
+}
+
+TEST_F(FaultTest, RatesWithoutAConstantGoThroughTheCustomRateCall) {
+  // Standard rates stay in the termios settings; others take one custom-rate call after them.
+  ASSERT_EQ(QBX_OpenPort(1, 38400, "e", 8, 1, 0), 0);
+  EXPECT_EQ(cfgetospeed(&fake_.last_set), static_cast<speed_t>(B38400));
+  EXPECT_TRUE(fake_.custom_speeds.empty());
+  ASSERT_EQ(QBX_OpenPort(1, 76800, "e", 8, 1, 0), 0);
+  EXPECT_EQ(fake_.custom_speeds, std::vector<uint32_t>{76800});
+  ASSERT_EQ(QBX_ClosePort(), 0);
+  ASSERT_EQ(QBX_OpenPort(1, 14400, "e", 8, 1, 0), 0);
+  EXPECT_EQ(fake_.custom_speeds, (std::vector<uint32_t>{76800, 14400}));
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "e", 8, 1, 0), 0);
+  EXPECT_EQ(cfgetospeed(&fake_.last_set), static_cast<speed_t>(B9600));
+  EXPECT_EQ(fake_.custom_speeds.size(), 2u);
+  ASSERT_EQ(QBX_ClosePort(), 0);
+  // A line that refuses the rate fails the open (the descriptor is closed) or the modify (the port stays).
+  fake_.fail_custom_speed = true;
+  const int closes = fake_.closes_of_tty;
+  EXPECT_EQ(QBX_OpenPort(1, 76800, "e", 8, 1, 0), kQbxSetSettingsFailed);
+  EXPECT_EQ(fake_.closes_of_tty, closes + 1);
+  EXPECT_EQ(QBX_SelectPort(1), kQbxPortNotOpen);
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "e", 8, 1, 0), 0);
+  EXPECT_EQ(QBX_OpenPort(1, 28800, "e", 8, 1, 0), kQbxSetSettingsFailed);
+  EXPECT_EQ(QBX_SelectPort(1), 0);
+}
+
+TEST_F(FaultTest, CtsModeDrivesRtsThroughTheModemLines) {
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  const int settings_written = fake_.tcsetattr_calls;
+  fake_.modem_calls.clear();
+  ASSERT_EQ(QBX_SetCTSMode(1), 0);
+  ASSERT_EQ(QBX_SetCTSMode(0), 0);
+  const std::vector<std::pair<unsigned long, int>> raised{{TIOCMBIS, TIOCM_RTS}, {TIOCMBIS, TIOCM_RTS}};
+  EXPECT_EQ(fake_.modem_calls, raised);
+  EXPECT_EQ(fake_.tcsetattr_calls, settings_written);  // output flow control untouched
+}
+
+TEST_F(FaultTest, CloseLetsQueuedOutputLeaveFirst) {
+  // 960 bytes at 9600 Baud need about 1.2 s, more than the 500 ms time-out: the close waits for
+  // them, then tcdrain, and only then discards.
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  fake_.fake_clock = true;
+  fake_.clock_ms = 1000;
+  fake_.out_queue = 960;
+  fake_.out_queue_until_ms = fake_.clock_ms + 1500;
+  ASSERT_EQ(QBX_ClosePort(), 0);
+  EXPECT_GE(fake_.clock_ms, fake_.out_queue_until_ms);
+  EXPECT_EQ(fake_.drain_calls, (std::vector<std::string>{"tcdrain", "tcflush"}));
+
+  // Output held for ever (flow control): the wait ends after 2 s plus the bytes' time, and what is
+  // left is discarded without tcdrain, which could block.
+  fake_.fake_clock = false;
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  fake_.fake_clock = true;
+  fake_.clock_ms = 1000;
+  fake_.out_queue_until_ms = UINT64_MAX;
+  fake_.drain_calls.clear();
+  ASSERT_EQ(QBX_ClosePort(), 0);
+  const uint64_t waited = fake_.clock_ms - 1000;
+  EXPECT_GE(waited, 2000u + 960u * 1000u / 960u);
+  EXPECT_LT(waited, 5000u);
+  EXPECT_EQ(fake_.drain_calls, std::vector<std::string>{"tcflush"});
+}
+
+TEST_F(FaultTest, ResetAfterAFailedCloseReleasesEveryConnection) {
+  // A loopback listener stands in for a TCP device.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof at;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length), 0);
+
+  ASSERT_EQ(QBX_OpenPort(1, 9600, "n", 8, 1, 0), 0);
+  ASSERT_EQ(QBX_OpenPort(100, 1, "127.0.0.1", ntohs(at.sin_port), 0, 0), 0);
+  int device = accept(listener, nullptr, nullptr);
+  ASSERT_GE(device, 0);
+  // COM1's close fails, which stops closing all ports; the reset still lets the connection go.
+  fake_.fail_close_of_tty = true;
+  QBX_OpenInterfaceLib();
+  struct pollfd p {device, POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 10000), 1);  // generous: the end of the connection comes at once
+  char byte;
+  EXPECT_EQ(read(device, &byte, 1), 0);  // the connection has ended
+  EXPECT_EQ(QBX_SelectPort(100), kQbxPortNotOpen);
+  close(device);
+  close(listener);
 }
 
 TEST_F(FaultTest, FailedCloseIsReportedAndTheEntryGoes) {

@@ -72,13 +72,15 @@ TEST_F(ParallelTest, SilentLineTimesOutWithinTheTimeOut) {
   EXPECT_EQ(got, 3);
   EXPECT_STREQ(buf, "par");
   EXPECT_GE(waited, 250.0);
-  EXPECT_LT(waited, 2000.0);
+  EXPECT_LT(waited, 20000.0);  // ends with the time-out, no hang
 
-  // A new time-out reaches the driver before the next read.
+  // A new time-out reaches the driver before the next read: the long one set before it is not
+  // waited for.
+  ASSERT_EQ(QBX_SetTimeout(60000), 0);
   ASSERT_EQ(QBX_SetTimeout(50), 0);
   const auto again = std::chrono::steady_clock::now();
   EXPECT_EQ(QBX_ReadPort(buf, 4, 0, &got, 0), kQbxReadFailed);
-  EXPECT_LT(ms_since(again), 250.0);
+  EXPECT_LT(ms_since(again), 30000.0);
   ASSERT_EQ(QBX_DisableComLog(), 0);
   EXPECT_NE(log_text().find("Error reading parallel port: -10\r\n"), std::string::npos) << log_text();
 }
@@ -103,27 +105,43 @@ TEST_F(ParallelTest, ParlinkDrivesThePortAndTakesTheInterpreterByte) {
   EXPECT_EQ(lpt1_.read_exact(2, 1000), "A\n");
 }
 
-TEST_F(ParallelTest, TwoPortixPortsEachGetTheirOwnBytes) {
-  ASSERT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_OpenPort(91, 0, nullptr, 0, 0, 0), 0);
-  ASSERT_EQ(QBX_SelectPort(90), 0);
-  ASSERT_EQ(QBX_WritePort("one\n"), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  ASSERT_EQ(QBX_WritePort("two\n"), 0);
-  EXPECT_EQ(lpt1_.read_available(100), "one\n");
-  EXPECT_EQ(lpt2_.read_available(100), "two\n");
+TEST_F(ParallelTest, TwoPortsOnOneDriverEachKeepTheirOwnLine) {
+  for (const int32_t parameter : {0, kParlink}) {  // PORTIX32, then PARLINK
+    SCOPED_TRACE(parameter);
+    ASSERT_EQ(QBX_OpenPort(90, parameter, nullptr, 0, 0, 0), 0);
+    ASSERT_EQ(QBX_OpenPort(91, parameter, nullptr, 0, 0, 0), 0);
+    ASSERT_EQ(QBX_SelectPort(90), 0);
+    ASSERT_EQ(QBX_WritePort("one\n"), 0);
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    ASSERT_EQ(QBX_WritePort("two\n"), 0);
+    ASSERT_EQ(QBX_SelectPort(90), 0);
+    ASSERT_EQ(QBX_WritePort("three\n"), 0);
+    EXPECT_EQ(lpt1_.read_available(100), "one\nthree\n");
+    EXPECT_EQ(lpt2_.read_available(100), "two\n");
 
-  // Closing LPT1 while LPT2 is current closes LPT1's line and leaves LPT2 working.
-  ASSERT_EQ(QBX_ClosePortEx(90), 0);
-  ASSERT_EQ(QBX_SelectPort(91), 0);
-  lpt2_.write("ok\r\n");
-  EXPECT_EQ(read_line(), "ok\r\n");
-  EXPECT_EQ(QBX_SelectPort(90), kQbxPortNotOpen);
+    // Each port reads its own line, whichever answered first.
+    lpt2_.write("B\r\n");
+    lpt1_.write("A\r\n");
+    EXPECT_EQ(read_line(), "A\r\n");
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    EXPECT_EQ(read_line(), "B\r\n");
 
-  // The named-port lookup selects the line in the driver as well.
-  int32_t index = -1, handle = -1;
-  ASSERT_EQ(QBX_GetSocket(91, 0, &index, &handle), 0);
-  EXPECT_EQ(handle, 0);
+    // Closing LPT1 while LPT2 is current closes LPT1's line and leaves LPT2 working.
+    ASSERT_EQ(QBX_ClosePortEx(90), 0);
+    ASSERT_EQ(QBX_SelectPort(91), 0);
+    ASSERT_EQ(QBX_WritePort("four\n"), 0);
+    EXPECT_EQ(lpt2_.read_available(100), "four\n");
+    EXPECT_EQ(lpt1_.read_available(50), "");
+    lpt2_.write("ok\r\n");
+    EXPECT_EQ(read_line(), "ok\r\n");
+    EXPECT_EQ(QBX_SelectPort(90), kQbxPortNotOpen);
+
+    // The named-port lookup selects the line in the driver as well.
+    int32_t index = -1, handle = -1;
+    ASSERT_EQ(QBX_GetSocket(91, 0, &index, &handle), 0);
+    EXPECT_EQ(handle, 0);
+    ASSERT_EQ(QBX_ClosePortEx(91), 0);
+  }
 }
 
 TEST_F(ParallelTest, OpeningAnOpenPortReopensItInTheDriverTheParameterSelects) {
@@ -167,17 +185,24 @@ TEST_F(ParallelTest, PortWhoseDeviceIsMissingStaysInTheTableUntilAWakeUpFindsIt)
   {
     testkit::ScopedEnv missing("LINKAR32_LPT1", dir_.file("no-such-port"));
     EXPECT_EQ(QBX_OpenPort(90, 0, nullptr, 0, 0, 0), -1);
+    // The failed open left the port asleep: a wake-up tries the open again and reports it.
+    EXPECT_EQ(QBX_Corvane_WakeUp(), -1);
+    EXPECT_EQ(QBX_Corvane_WakeUp(), -1);
     EXPECT_EQ(QBX_SelectPort(90), 0);
     EXPECT_EQ(QBX_WritePort("x\n"), kQbxWriteFailed);
     EXPECT_EQ(read_line(), "<-10>");
     EXPECT_EQ(QBX_Corvane_Sleep(), 0);
     EXPECT_EQ(QBX_Corvane_WakeUp(), -1);
   }
-  // The device has appeared: the next wake-up after a sleep opens it.
-  EXPECT_EQ(QBX_Corvane_Sleep(), 0);
+  // The device has appeared: the next wake-up opens it, and one after a sleep again.
   EXPECT_EQ(QBX_Corvane_WakeUp(), 0);
   ASSERT_EQ(QBX_WritePort("here\n"), 0);
   EXPECT_EQ(lpt1_.read_available(100), "here\n");
+  EXPECT_EQ(QBX_Corvane_WakeUp(), 0);  // awake: nothing to do
+  EXPECT_EQ(QBX_Corvane_Sleep(), 0);
+  EXPECT_EQ(QBX_Corvane_WakeUp(), 0);
+  ASSERT_EQ(QBX_WritePort("again\n"), 0);
+  EXPECT_EQ(lpt1_.read_available(100), "again\n");
   ASSERT_EQ(QBX_DisableComLog(), 0);
   EXPECT_NE(log_text().find("Failed opening parallel port: LPT1 Error -1\r\n"), std::string::npos)
       << log_text();

@@ -133,6 +133,24 @@ TEST_F(LinkarTest, TwoTcpConnectionsSelectedById) {
   EXPECT_NE(text.find("(T ms) >>> Device: 2 Sent 5 bytes: EST?\n"), std::string::npos) << text;
 }
 
+TEST_F(LinkarTest, OpeningATcpConnectionMakesItCurrent) {
+  LoopbackDevice a("127.0.0.1", "A\r\n");
+  ASSERT_EQ(open_com1(), 0);
+  ASSERT_EQ(QBX_OpenPort(100, 1, "127.0.0.1", a.port(), 0, 0), 0);
+  EXPECT_EQ(ask(), "A\r\n");  // over TCP, not on COM1
+  EXPECT_EQ(pty_.read_available(50), "");
+  // COM1 current again; opening the open address once more makes TCP current again.
+  ASSERT_EQ(QBX_SelectPort(1), 0);
+  ASSERT_EQ(QBX_OpenPort(100, 1, "127.0.0.1", a.port(), 0, 0), 0);
+  EXPECT_EQ(ask(), "A\r\n");
+  EXPECT_EQ(pty_.read_available(50), "");
+  // A failed connection leaves COM1 current.
+  ASSERT_EQ(QBX_SelectPort(1), 0);
+  EXPECT_EQ(QBX_OpenPort(100, 2, "not an address", a.port(), 0, 0), kQbxOpenFailed);
+  ASSERT_EQ(QBX_WritePort("EST?\n"), 0);
+  EXPECT_EQ(pty_.read_available(200), "EST?\n");
+}
+
 TEST_F(LinkarTest, TcpTimeoutsAndRefusals) {
   LoopbackDevice a("127.0.0.1", "");  // never answers
   QBX_SetTimeout(200);

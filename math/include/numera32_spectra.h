@@ -127,7 +127,10 @@ NUMERA32_API int32_t SimpleFit(int32_t mode, int32_t x_channel, int32_t y_channe
                                        double* a, double* b);
 
 /* PolyFit: least-squares polynomial of the given degree (>= 0) over the x channel's rows; coeffs
- * (1-based, degree+1 values) receives the constant term first.
+ * (1-based, degree+1 values) receives the constant term first. The normal equations are formed in
+ * x centred on the middle of its range and scaled to [-1, 1], so fits far from the origin (x from
+ * 1e8, or a quadratic over 1000 ... 1010) are as well-posed as near it; the coefficients are then
+ * turned back to powers of x.
  * Returns 0; -1 for a singular system (fewer distinct x than coefficients), a bad degree, a null
  * pointer, an empty channel or a failed read. */
 NUMERA32_API int32_t PolyFit(int32_t x_channel, int32_t y_channel, int32_t degree,
@@ -160,7 +163,9 @@ NUMERA32_API int32_t Interpolate_Pt(int32_t x_channel, int32_t y_channel, double
  * same x the first is taken 1e-8 smaller).
  * Returns 0; -1, -2 as Interpolate_Pt; -3 grid channel empty or missing, out of memory, failed read;
  * -4 unknown method; -5, -6 as Interpolate_Pt; -7 a grid value outside [first x, last x] (values
- * before it stay appended); database statuses on a failed write. */
+ * before it stay appended); database statuses on a failed write. x and y values go in together:
+ * when a target channel cannot take all its values (-106), or is not a numeric channel, nothing
+ * is appended to either. */
 NUMERA32_API int32_t Interpolate(int32_t x_channel, int32_t y_channel, int32_t grid,
                                          int32_t output_channel, int16_t method);
 
@@ -182,8 +187,9 @@ NUMERA32_API int32_t Normalize(int32_t x_channel, int32_t y_channel, int32_t out
 /* Histogram: bins of width w = (upper - lower)/bins; v counts in bin k when
  * lower + k*w <= v < lower + (k+1)*w, the last bin also takes v = upper; values outside are not
  * counted. For each bin in order the count is appended to count_channel and its lower edge to
- * count_channel + 1. Returns 0; -1 when upper <= lower, bins outside 2 .. 128, count_channel =
- * source, or a source of fewer than 2 rows; database statuses on a failed read or write. */
+ * count_channel + 1, both or neither: when either channel cannot take all bins (-106), nothing is
+ * appended. Returns 0; -1 when upper <= lower, bins outside 2 .. 128, count_channel = source, or a
+ * source of fewer than 2 rows; database statuses on a failed read or write. */
 NUMERA32_API int32_t Histogram(int32_t source, int32_t count_channel, double upper,
                                        double lower, int32_t bins);
 

@@ -73,6 +73,35 @@ TEST_F(OnlineDriver, SingleReadingScalesRawToTheRange) {
   EXPECT_TRUE(take_lines().empty());
 }
 
+TEST_F(OnlineDriver, DigitalWordsAreUnsigned) {
+  const int32_t chans[] = {8};
+  ASSERT_EQ(CV_ACQSetup(1, chans), 0);
+  for (const int32_t word : {0xFFFF, 0x8001, 0x7FFF, 0}) {
+    engine().set_source(8, SignalSource::raw(word));
+    ASSERT_EQ(CV_MeasOneVal(), 0);
+    EXPECT_EQ(chan_int(8, kCvChanDigital), word);
+  }
+  // The same in a block.
+  engine().set_source(8, SignalSource::raw(0xFFFF));
+  ASSERT_EQ(CV_ACQStart(0, 6305, 6100, 0, 0.0f, 6000, 0), 0);
+  float v[4] = {};
+  ASSERT_EQ(CV_ACQRead(4, 10000, v), 0);
+  for (float f : v) EXPECT_EQ(f, 65535.0f);
+  ASSERT_EQ(CV_ACQStop(), 0);
+}
+
+TEST_F(OnlineDriver, ScansThatAreThereAreReadWhateverTheTimeOut) {
+  const int32_t chans[] = {4};
+  ASSERT_EQ(CV_ACQSetup(1, chans), 0);
+  ASSERT_EQ(CV_ACQStart(0, 6305, 6100, 0, 0.0f, 6000, 0), 0);
+  engine().advance_ms(5000);
+  // A time-out of 0 has passed by the first poll; the scans the device holds come all the same.
+  std::vector<float> v(10);
+  EXPECT_EQ(CV_ACQRead(10, 0, v.data()), 0);
+  EXPECT_EQ(QBX_GetCurrTimeout(), kStandardTimeout);
+  ASSERT_EQ(CV_ACQStop(), 0);
+}
+
 TEST_F(OnlineDriver, OverflowCodesGiveTheirFloatsAndAreNotLinearised) {
   set_sensor(5, 451, 710);  // thermocouple K on the 100 mV range
   const int32_t chans[] = {4, 5};

@@ -8,6 +8,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// What a failing exchange may take beyond its time-outs on a loaded machine: the checks tell a
+// time-out from a hang, nothing finer.
+constexpr int64_t kNoHangMarginMs = 10000;
 
 int64_t ms_since(Clock::time_point t) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
@@ -67,7 +70,7 @@ TEST_F(Scripted, LineSpeedSwitchFailures) {
   dev_.set_replies({}, "");
   const auto t0 = Clock::now();
   EXPECT_EQ(CV_OpenPort(1, 19200, "e", 8, 1, 4096), kQbxReadFailed);
-  EXPECT_LT(ms_since(t0), 4 * kTimeoutMs + 2000);
+  EXPECT_LT(ms_since(t0), 4 * kTimeoutMs + kNoHangMarginMs);
 }
 
 TEST_F(Scripted, ErrorStatusReplies) {
@@ -99,11 +102,11 @@ TEST_F(Scripted, MalformedAndMissingRepliesEndInAStatus) {
   dev_.set_replies({{"EST?", ""}});
   auto t0 = Clock::now();
   EXPECT_EQ(CV_GetErrorStatus(), kQbxReadFailed);
-  EXPECT_LT(ms_since(t0), kTimeoutMs + 1500);
+  EXPECT_LT(ms_since(t0), kTimeoutMs + kNoHangMarginMs);
   dev_.set_replies({{"EST?", "100"}});
   t0 = Clock::now();
   EXPECT_EQ(CV_GetErrorStatus(), kQbxReadFailed);
-  EXPECT_LT(ms_since(t0), kTimeoutMs + 1500);
+  EXPECT_LT(ms_since(t0), kTimeoutMs + kNoHangMarginMs);
   dev_.set_handler([](const std::string&) { return Answer{"0\r\n", 3 * kTimeoutMs}; });
   EXPECT_EQ(CV_GetErrorStatus(), kQbxReadFailed);
   std::this_thread::sleep_for(std::chrono::milliseconds(4 * kTimeoutMs));
@@ -169,6 +172,9 @@ TEST_F(Scripted, OpenDeviceOnline) {
   dev_.set_replies({{"EST?", "0\r\n"}, {"AID?", "0,5051,x\r\n"}});
   EXPECT_EQ(CV_OpenDevice(0, &n), kCvBadReply);
   EXPECT_EQ(CV_GetChanSettings(0, kCvChanAmplifier, &amp), kCvBadChannel);
+  // The chain is unknown: the library stays offline rather than talk to it.
+  ASSERT_EQ(CV_GetDevSettings(kCvDevOffline, &offline), 0);
+  EXPECT_EQ(offline, 1);
 }
 
 TEST_F(Scripted, InitAllBringsUpTheDevice) {

@@ -88,6 +88,13 @@ TEST_F(Simulated, LineSpeedSwitch) {
   ASSERT_EQ(CV_ClosePort(), 0);
   ASSERT_EQ(CV_OpenPort(1, 9600, "e", 8, 1, 4096), 0);
   EXPECT_EQ(take_lines(), Lines{});
+  ASSERT_EQ(CV_ClosePort(), 0);
+  // The fastest rate has no B* constant on Linux: the host must reopen at it after the switch.
+  ASSERT_EQ(CV_OpenPort(1, 76800, "e", 8, 1, 4096), 0);
+  EXPECT_EQ(take_lines(), (Lines{"EST?", "EST?", "EST?", "BDR1415"}));
+  EXPECT_EQ(engine_->device().baud_code, 1415);
+  EXPECT_EQ(CV_GetErrorStatus(), 0);
+  EXPECT_EQ(take_lines(), Lines{"EST?"});
 }
 
 TEST_F(Simulated, StaleErrorIsClearedAtConnection) {
@@ -223,7 +230,7 @@ TEST_F(Simulated, InjectedFaultsEndInAStatusWithinTheTimeOut) {
     const int32_t r = c.call();
     const int64_t took = ms_since(t0);
     EXPECT_NE(std::find(c.results.begin(), c.results.end(), r), c.results.end()) << c.name << ": " << r;
-    EXPECT_LT(took, 2 * kTimeoutMs + 1500) << c.name;
+    EXPECT_LT(took, 2 * kTimeoutMs + 10000) << c.name;  // the time-out, not a hang
     // Let late bytes arrive and drop them, so the next case starts on a quiet line.
     std::this_thread::sleep_for(std::chrono::milliseconds(3 * kTimeoutMs + 100));
     QBX_FlushInQueue();

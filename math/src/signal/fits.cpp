@@ -38,6 +38,37 @@ bool fit_line(const double* x, const double* y, std::size_t n, LineFit& out) {
 
 namespace {
 
+// x = centre + spread * t with t in [-1, 1]; ok false when every x is the same (spread 1 then).
+struct Standardised {
+  double centre = 0.0;
+  double spread = 1.0;
+  bool ok = false;
+};
+
+Standardised standardise(const std::vector<double>& x) {
+  Standardised s;
+  const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+  s.centre = *lo + (*hi - *lo) / 2;
+  const double half = (*hi - *lo) / 2;
+  s.ok = half > 0.0 && std::isfinite(half);
+  if (s.ok) s.spread = half;
+  return s;
+}
+
+// Turns coefficients of a polynomial in t = (x - centre) / spread (constant first) into those of
+// the same polynomial in x: divide coefficient k by spread^k (a polynomial in x - centre), then
+// shift the origin by repeated synthetic division (the Taylor shift).
+void to_power_basis(std::vector<double>& c, const Standardised& s) {
+  double scale = 1.0;
+  for (double& ck : c) {
+    ck /= scale;
+    scale *= s.spread;
+  }
+  const std::size_t degree = c.size() - 1;
+  for (std::size_t i = 0; i < degree; ++i)
+    for (std::size_t j = degree; j-- > i;) c[j] -= s.centre * c[j + 1];
+}
+
 // Slope and intercept of v = s*u + c by centred sums; false when u does not vary.
 bool fit_centred(const std::vector<double>& u, const std::vector<double>& v, double& s, double& c) {
   const double n = static_cast<double>(u.size());
@@ -129,12 +160,17 @@ int32_t PolyFit(int32_t x_channel, int32_t y_channel, int32_t degree, double* co
     std::vector<double> x, y;
     if (!read_pair(x_channel, y_channel, n, x, y)) return kSpectraFailed;
     const std::size_t size = static_cast<std::size_t>(degree) + 1;
+    // The system is formed in t = (x - centre) / spread, which lies in [-1, 1]: powers of x far
+    // from the origin (x = 1e8, or x^4 at x = 1000) would make a well-posed fit look singular.
+    const Standardised t = standardise(x);
+    if (!t.ok && degree > 0) return kSpectraFailed;  // every x equal: only a constant is determined
     std::vector<double> a(size * size, 0.0), rhs(size, 0.0), powers(2 * size - 1);
     for (std::size_t i = 0; i < x.size(); ++i) {
       double p = 1.0;
+      const double ti = (x[i] - t.centre) / t.spread;
       for (std::size_t k = 0; k < powers.size(); ++k) {
         powers[k] = p;
-        p *= x[i];
+        p *= ti;
       }
       for (std::size_t r = 0; r < size; ++r) {
         rhs[r] += y[i] * powers[r];
@@ -142,6 +178,7 @@ int32_t PolyFit(int32_t x_channel, int32_t y_channel, int32_t degree, double* co
       }
     }
     if (!gauss_jordan_normal(a, size, rhs)) return kSpectraFailed;
+    to_power_basis(rhs, t);
     for (std::size_t k = 0; k < size; ++k) coeffs[1 + k] = rhs[k];
     return kSpectraOk;
   });

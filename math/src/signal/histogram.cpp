@@ -1,5 +1,5 @@
 // Histogram of a database channel into equal bins between two bounds: counts to one channel,
-// the bins' lower edges to the channel after it.
+// the bins' lower edges to the channel after it, both or neither.
 #include <cmath>
 #include <vector>
 
@@ -34,12 +34,9 @@ extern "C" int32_t Histogram(int32_t source, int32_t count_channel, double upper
       while (k < bins - 1 && x >= edge(k + 1)) ++k;
       counts[static_cast<std::size_t>(k)] += 1.0;
     }
-    db::Appender count_out(count_channel), edge_out(count_channel + 1);
-    for (int32_t k = 0; k < bins; ++k) {
-      count_out.push(counts[static_cast<std::size_t>(k)]);
-      edge_out.push(edge(k));
-    }
-    if (const int32_t st = count_out.flush(); st < 0) return st;
-    return edge_out.flush();
+    std::vector<double> edges(static_cast<std::size_t>(bins));
+    for (int32_t k = 0; k < bins; ++k) edges[static_cast<std::size_t>(k)] = edge(k);
+    // Counts without their edges mean nothing: both go in, or neither does.
+    return db::append_together({{count_channel, counts}, {count_channel + 1, edges}});
   });
 }

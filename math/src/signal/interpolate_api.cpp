@@ -48,15 +48,21 @@ bool distinct_x(const Measured& m, std::size_t first, std::size_t last) {
 }
 
 // Densify by k: the points of each kept pair, k-1 between them (2(k-1) for the last pair), and
-// the last row to close; x to out_x, y to out_y.
-int32_t densify(const Measured& m, int64_t k, int method, db::Appender& out_x, db::Appender& out_y) {
+// the last row to close; x to xs, y to ys. kNoRoom as soon as there are more than `room` points
+// (the targets could not take them all, and a huge k must not fill memory first).
+int32_t densify(const Measured& m, int64_t k, int method, std::size_t room, std::vector<double>& xs,
+                std::vector<double>& ys) {
   const std::size_t n = m.n();
   const int64_t between = k - 1;
+  auto add = [&](double x, double y) {
+    xs.push_back(x);
+    ys.push_back(y);
+    return xs.size() <= room;
+  };
   std::size_t kept = 0;
   for (std::size_t r0 = 1; r0 < n; ++r0) {
     if (std::fabs(m.x[r0] - m.x[kept]) < kSameX) continue;
-    out_x.push(m.x[kept]);
-    out_y.push(m.y[kept]);
+    if (!add(m.x[kept], m.y[kept])) return db::kNoRoom;
     const int64_t count = r0 == n - 1 ? 2 * between : between;
     // Row r = r0 + 1 (1-based): four rows r-2 .. r+1 when 2 < r < n, else the pair alone.
     const std::size_t r = r0 + 1;
@@ -68,25 +74,21 @@ int32_t densify(const Measured& m, int64_t k, int method, db::Appender& out_x, d
       if (wide) {
         st = on_rows(method, m, r0 - 2, r0 + 1, xx, yy);
       } else {
-        const double xs[2] = {m.x[kept], m.x[r0]}, ys[2] = {m.y[kept], m.y[r0]};
-        st = interpolate_window(method, xs, ys, 2, xx, yy);
+        const double pair_x[2] = {m.x[kept], m.x[r0]}, pair_y[2] = {m.y[kept], m.y[r0]};
+        st = interpolate_window(method, pair_x, pair_y, 2, xx, yy);
       }
       if (st != kSpectraOk) return st;
-      out_x.push(xx);
-      out_y.push(yy);
-      if (out_x.status() < 0) return out_x.status();  // the channel is full: stop early
-      if (out_y.status() < 0) return out_y.status();
+      if (!add(xx, yy)) return db::kNoRoom;
     }
     kept = r0;
   }
-  out_x.push(m.x[n - 1]);
-  out_y.push(m.y[n - 1]);
-  return kSpectraOk;
+  return add(m.x[n - 1], m.y[n - 1]) ? kSpectraOk : db::kNoRoom;
 }
 
 // y at each value of the grid channel from measured rows j-1, j, j+1 (j the first row with
-// x >= the value), two rows at the ends; -7 for a value outside [first x, last x].
-int32_t on_grid(const Measured& m, int32_t grid, int method, db::Appender& out) {
+// x >= the value), two rows at the ends, into ys; -7 for a value outside [first x, last x] (the
+// values before it are kept in ys).
+int32_t on_grid(const Measured& m, int32_t grid, int method, std::vector<double>& ys) {
   const int32_t count = db::length(grid);
   if (count < 1) return kSpectraGridFailed;
   const std::size_t n = m.n();
@@ -102,8 +104,7 @@ int32_t on_grid(const Measured& m, int32_t grid, int method, db::Appender& out) 
       const std::size_t hi = j == 0 ? 1 : (j == n - 1 ? n - 1 : j + 1);
       double y = 0.0;
       if (const int32_t st = on_rows(method, m, lo, hi, g, y); st != kSpectraOk) return st;
-      out.push(y);
-      if (out.status() < 0) return out.status();
+      ys.push_back(y);
     }
   }
   return kSpectraOk;
@@ -148,18 +149,23 @@ int32_t Interpolate(int32_t x_channel, int32_t y_channel, int32_t grid, int32_t 
     Measured m;
     if (const int32_t st = load(x_channel, y_channel, m); st != kSpectraOk) return st;
     if (method < kInterpPolynomial || method > kInterpLinear) return kSpectraBadMethod;
-    db::Appender out(output_channel);
-    int32_t st;
+    // Results are written once they are all known, and only when every target has room for them;
+    // a method that fails part-way still leaves the values before it, x and y alike.
+    std::vector<double> xs, ys;
     if (grid < 0) {
-      db::Appender out_y(output_channel + 1);
-      st = densify(m, -static_cast<int64_t>(grid), method, out, out_y);
-      const int32_t wy = out_y.flush();
-      if (st == kSpectraOk && wy < 0) st = wy;
-    } else {
-      st = on_grid(m, grid, method, out);
+      const int32_t room_x = db::room(output_channel);
+      if (room_x < 0) return room_x;
+      const int32_t room_y = db::room(output_channel + 1);
+      if (room_y < 0) return room_y;
+      const auto room = static_cast<std::size_t>(std::min(room_x, room_y));
+      const int32_t st = densify(m, -static_cast<int64_t>(grid), method, room, xs, ys);
+      if (st == db::kNoRoom) return st;
+      const int32_t wr = db::append_together({{output_channel, xs}, {output_channel + 1, ys}});
+      return st == kSpectraOk ? wr : st;
     }
-    const int32_t wx = out.flush();
-    return st == kSpectraOk && wx < 0 ? wx : st;
+    const int32_t st = on_grid(m, grid, method, ys);
+    const int32_t wr = db::append_together({{output_channel, ys}});
+    return st == kSpectraOk ? wr : st;
   });
 }
 

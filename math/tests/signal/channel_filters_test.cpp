@@ -86,6 +86,21 @@ TEST_F(HistogramTest, EdgeValuesFallIntoTheBinTheyOpenAndCountsAddUp) {
   EXPECT_EQ(total, 1000.0);
 }
 
+TEST_F(HistogramTest, CountsAndEdgesGoInTogetherOrNotAtAll) {
+  put(1, {0, 2, 9.99, 10, 11});
+  // Six edges do not fit the small channel after the counts' channel: no counts either.
+  EXPECT_EQ(Histogram(1, kSmallChannel - 1, 10.0, 0.0, 6), -106);
+  EXPECT_EQ(length(kSmallChannel - 1), 0);
+  EXPECT_EQ(length(kSmallChannel), 0);
+  // Five fit.
+  ASSERT_EQ(Histogram(1, kSmallChannel - 1, 10.0, 0.0, 5), 0);
+  EXPECT_EQ(values(kSmallChannel - 1), (std::vector<double>{1, 1, 0, 0, 2}));
+  EXPECT_EQ(values(kSmallChannel), (std::vector<double>{0, 2, 4, 6, 8}));
+  // Full now: the next histogram leaves both as they are.
+  EXPECT_EQ(Histogram(1, kSmallChannel - 1, 10.0, 0.0, 2), -106);
+  EXPECT_EQ(length(kSmallChannel - 1), 5);
+}
+
 TEST_F(HistogramTest, RefusesBadArguments) {
   put(1, {1, 2, 3});
   put(4, {1});

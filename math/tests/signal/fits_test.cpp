@@ -110,6 +110,46 @@ TEST_F(Fits, SimpleFitRefusesValuesOutsideTheModelAndIgnoresOtherModes) {
   EXPECT_EQ(b, -5);
 }
 
+TEST_F(Fits, PolyFitAwayFromTheOriginMatchesLinFit) {
+  // A noisy line over x = 1e8 ... 1e8 + 100: the powers of x alone would make the system look
+  // singular, yet the line is as well determined as one near the origin.
+  const auto x = grid(101, 1e8, 1.0);
+  const auto y = noisy(x, [](double v) { return 3.0 + 2.5 * (v - 1e8); }, 11, 0.5);
+  put(1, x);
+  put(2, y);
+  double a = 0, b = 0, sa = 0, sb = 0;
+  ASSERT_EQ(LinFit(1, 2, &a, &b, &sa, &sb), 0);
+  std::vector<double> c(3, 0.0);
+  ASSERT_EQ(PolyFit(1, 2, 1, c.data()), 0);
+  EXPECT_NEAR(c[2], b, 1e-9 * std::fabs(b));
+  // The intercept is the line's value at x = 0, 1e8 away from the data: compare it in units of
+  // what one rounding of a value near the data (about 2.5e8) can shift it.
+  EXPECT_NEAR(c[1], a, 64 * 2.5e8 * 2.2e-16);
+  // Both lines agree where the data are.
+  for (double v : {x.front(), x[50], x.back()}) EXPECT_NEAR(c[1] + c[2] * v, a + b * v, 1e-6) << v;
+}
+
+TEST_F(Fits, PolyFitReproducesAnExactQuadraticFarFromTheOrigin) {
+  const auto x = grid(11, 1000.0, 1.0);
+  std::vector<double> y;
+  for (double v : x) y.push_back(5.0 - 0.75 * v + 0.125 * v * v);
+  put(1, x);
+  put(2, y);
+  std::vector<double> c(4, 0.0);
+  ASSERT_EQ(PolyFit(1, 2, 2, c.data()), 0);
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double fitted = c[1] + c[2] * x[i] + c[3] * x[i] * x[i];
+    EXPECT_NEAR(fitted, y[i], 1e-6 * std::fabs(y[i])) << x[i];
+  }
+  EXPECT_NEAR(c[3], 0.125, 1e-6);
+  // Every x equal still determines only a constant.
+  put(3, std::vector<double>(5, 1000.0));
+  put(4, {1, 2, 3, 4, 5});
+  EXPECT_EQ(PolyFit(3, 4, 1, c.data()), kSpectraFailed);
+  ASSERT_EQ(PolyFit(3, 4, 0, c.data()), 0);
+  EXPECT_DOUBLE_EQ(c[1], 3.0);
+}
+
 TEST_F(Fits, PolyFitRecoversACubicAndMatchesClosedFormQuadratic) {
   const auto x = grid(40, -2.0, 0.1);
   std::vector<double> y;

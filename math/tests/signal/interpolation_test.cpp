@@ -173,8 +173,19 @@ TEST_F(Interp, GridStatuses) {
   EXPECT_EQ(Interpolate(1, 2, -2, 4, 0), kSpectraBadMethod);
   EXPECT_EQ(Interpolate(5, 2, -2, 4, kInterpLinear), kSpectraFailed);
   EXPECT_EQ(Interpolate(1, 5, -2, 4, kInterpLinear), kSpectraShortY);
-  // 4 rows densified by 3 give 12 points: the small channel takes 5, then the database refuses.
+  // 4 rows densified by 3 give 12 points, more than the small y channel takes: x and y belong
+  // together, so neither gets any.
   EXPECT_EQ(Interpolate(1, 2, -3, kSmallChannel - 1, kInterpLinear), -106);
+  EXPECT_EQ(length(kSmallChannel - 1), 0);
+  EXPECT_EQ(length(kSmallChannel), 0);
+  // A grid with more values than the small channel takes.
+  put(7, {0.5, 1, 1.5, 2, 2.5, 3});
+  EXPECT_EQ(Interpolate(1, 2, 7, kSmallChannel, kInterpLinear), -106);
+  EXPECT_EQ(length(kSmallChannel), 0);
+  // Exactly the room there is: 4 rows densified by 1 give 4 points.
+  ASSERT_EQ(Interpolate(1, 2, -1, kSmallChannel - 1, kInterpLinear), 0);
+  EXPECT_EQ(values(kSmallChannel - 1), (std::vector<double>{0, 1, 2, 3}));
+  EXPECT_EQ(values(kSmallChannel), (std::vector<double>{0, 1, 4, 9}));
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ TEST(PtyServing, StopWithAClientAttachedAndWithoutAny) {
   ASSERT_TRUE(engine.wait_for_lines(1, std::chrono::milliseconds(3000)));
   auto t0 = Clock::now();
   server.stop();
-  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2000)) << "stop interrupts a delayed reply";
+  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(30000)) << "stop interrupts a 60 s delayed reply";
   close(fd);
 }
 

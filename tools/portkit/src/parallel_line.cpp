@@ -181,4 +181,30 @@ int32_t ParallelLine::write(const char* data, size_t length, int32_t timeout_ms)
   return static_cast<int32_t>(done);
 }
 
+int32_t LinePair::select(int32_t port) {
+  if (port != 1 && port != 2) return -1;
+  selected_ = port - 1;
+  return 0;
+}
+
+int32_t LinePair::open(int32_t port, int32_t mode) {
+  if (select(port) != 0) return -1;
+  return selected().open(port, mode);
+}
+
+int32_t LinePair::read(char* buffer, int32_t count, int32_t* status, int32_t* bytes_read, int32_t terminator) {
+  if (!buffer || !status || !bytes_read || count < 0 || !selected().is_open()) {
+    if (status) *status = -1;
+    if (bytes_read) *bytes_read = 0;
+    return -1;
+  }
+  *status = selected().read(buffer, count, bytes_read, terminator, timeout_ms_);
+  return *status;
+}
+
+int32_t LinePair::write(const char* text) {
+  if (!text) return -1;
+  return selected().write(text, std::strlen(text), timeout_ms_);
+}
+
 }  // namespace portkit

@@ -44,6 +44,31 @@ class ParallelLine {
   size_t end_ = 0;
 };
 
+// The two LPT lines of a driver, the selected one taking reads, writes and close, and the driver's
+// time-out: what PORTIX32 and PARLINK share behind their exports.
+class LinePair {
+ public:
+  // Selects LPT port (1 or 2) and opens it with mode. 0, -1 (bad number), -2 as ParallelLine::open.
+  int32_t open(int32_t port, int32_t mode);
+  // Reads from the selected line as CV_ReadPort: *status and the result 0 or -10; -1 when the line
+  // is not open or an argument is null or negative.
+  int32_t read(char* buffer, int32_t count, int32_t* status, int32_t* bytes_read, int32_t terminator);
+  // Writes the zero-terminated text to the selected line: bytes written, or -1.
+  int32_t write(const char* text);
+  // Closes the selected line: 0, or -1 when it was not open.
+  int32_t close() { return selected().close(); }
+  // 0, or -1 for a number other than 1 and 2.
+  int32_t select(int32_t port);
+  void set_timeout(int32_t milliseconds) { timeout_ms_ = milliseconds; }
+
+ private:
+  ParallelLine& selected() { return lines_[selected_]; }
+
+  ParallelLine lines_[2];
+  int selected_ = 0;
+  int32_t timeout_ms_ = 3000;
+};
+
 // Status a failed or timed-out read reports.
 constexpr int32_t kReadFailed = -10;
 

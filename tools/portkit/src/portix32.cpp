@@ -8,11 +8,11 @@
 namespace {
 
 constexpr size_t kMaxPrinterName = 255;
+// Mode taken when the caller passes no mode parameter.
+constexpr int32_t kNibbleMode = 1;
 
 struct State {
-  portkit::ParallelLine lines[2];
-  int selected = 0;  // index of the selected line
-  int32_t timeout_ms = 3000;
+  portkit::LinePair lines;
   std::string printer;
 };
 
@@ -21,43 +21,24 @@ State& state() {
   return *s;
 }
 
-portkit::ParallelLine& selected() { return state().lines[state().selected]; }
-
 }  // namespace
 
 extern "C" {
 
-int32_t CV_OpenPort(int32_t port, int32_t* mode) {
-  if (port != 1 && port != 2) return -1;
-  state().selected = port - 1;
-  return selected().open(port, mode ? *mode : 1);
-}
+int32_t CV_OpenPort(int32_t port, int32_t* mode) { return state().lines.open(port, mode ? *mode : kNibbleMode); }
 
 int32_t CV_ReadPort(char* buffer, int32_t count, int32_t* status, int32_t* bytes_read, int32_t terminator) {
-  if (!buffer || !status || !bytes_read || count < 0 || !selected().is_open()) {
-    if (status) *status = -1;
-    if (bytes_read) *bytes_read = 0;
-    return -1;
-  }
-  *status = selected().read(buffer, count, bytes_read, terminator, state().timeout_ms);
-  return *status;
+  return state().lines.read(buffer, count, status, bytes_read, terminator);
 }
 
-int32_t CV_WritePort(const char* text) {
-  if (!text) return -1;
-  return selected().write(text, std::strlen(text), state().timeout_ms);
-}
+int32_t CV_WritePort(const char* text) { return state().lines.write(text); }
 
-int32_t CV_ClosePort(void) { return selected().close(); }
+int32_t CV_ClosePort(void) { return state().lines.close(); }
 
-int32_t CV_SelectPort(int32_t port) {
-  if (port != 1 && port != 2) return -1;
-  state().selected = port - 1;
-  return 0;
-}
+int32_t CV_SelectPort(int32_t port) { return state().lines.select(port); }
 
 int32_t CV_SetSysTimeout(int32_t milliseconds) {
-  state().timeout_ms = milliseconds;
+  state().lines.set_timeout(milliseconds);
   return 0;
 }
 
