@@ -131,6 +131,10 @@ const char* parity_text(int16_t parity) {
 
 bool port_busy(int32_t status) { return status == kPortBusy || status == kParallelPortClaimed; }
 
+bool reports_every_device(const std::string& driver_version) {
+  return driver_version.compare(kChainReportingVersion) > 0;
+}
+
 SetupSession::SetupSession(DriverApi& api, SessionView& view, std::string program_folder)
     : api_(api), view_(view), folder_(std::move(program_folder)) {
   channel_format_.fill(2);
@@ -905,7 +909,7 @@ DeviceTestInfo SetupSession::device_test_info(int n) {
   if (closed_ || !device_open_ || n < 1) return info;
   char version[kTextRoom] = {};
   api_.CV_GetVersion(version);
-  const bool reports_chain = std::strcmp(version, kChainReportingVersion) > 0;
+  const bool reports_chain = reports_every_device(version);
   auto identity = [&](int32_t device_selector, int32_t system_selector) {
     char text[kTextRoom] = {};
     if (reports_chain) {

@@ -52,6 +52,9 @@ struct DeviceTestInfo {
 inline constexpr int32_t kPortBusy = -5009;
 inline constexpr int32_t kParallelPortClaimed = -2;
 bool port_busy(int32_t status);
+// True when a driver of this version text reports serial number and program version of every
+// device of a chain: its version compares above "1.31" as text. Older drivers report device 1 only.
+bool reports_every_device(const std::string& driver_version);
 
 // Columns of the channel grid.
 enum Column : int {
