@@ -6,43 +6,36 @@
 #include <cstring>
 #include <limits>
 
+#include "byte_cursor.h"
 #include "cell_texts.h"
 
 namespace setup {
 namespace {
 
-// A cursor over the file that refuses to read past its end.
+// The hand-off file's fields in order, naming the field where a damaged file ends.
 class Reader {
  public:
-  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+  explicit Reader(std::string_view bytes) : cursor_(bytes) {}
 
   template <typename T>
   bool number(T* out, const char* field) {
-    if (bytes_.size() - pos_ < sizeof(T)) return fail(field);
-    std::memcpy(out, bytes_.data() + pos_, sizeof(T));  // little-endian host, as the file
-    pos_ += sizeof(T);
-    return true;
+    return cursor_.take(out) || fail(field);
   }
 
   bool text(std::string* out, const char* field) {
     uint16_t length = 0;
-    if (!number(&length, field)) return false;
-    if (bytes_.size() - pos_ < length) return fail(field);
-    out->assign(bytes_.data() + pos_, length);
-    pos_ += length;
-    return true;
+    return (cursor_.take(&length) && cursor_.take_text(length, out)) || fail(field);
   }
 
   const std::string& problem() const { return problem_; }
 
  private:
   bool fail(const char* field) {
-    problem_ = std::string("the file ends inside the field \"") + field + "\" at byte " + std::to_string(pos_);
+    problem_ = std::string("the file ends inside the field \"") + field + "\" at byte " + std::to_string(cursor_.pos());
     return false;
   }
 
-  std::string_view bytes_;
-  size_t pos_ = 0;
+  ByteCursor cursor_;
   std::string problem_;
 };
 

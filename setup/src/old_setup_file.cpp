@@ -1,7 +1,7 @@
 // Parsing the older setup files (see old_setup_file.h).
 #include "old_setup_file.h"
 
-#include <cstring>
+#include "byte_cursor.h"
 
 namespace setup {
 namespace {
@@ -30,27 +30,8 @@ constexpr FrequencyId kFrequencies[] = {
     {12000.0, 983}, {15000.0, 1100}, {20000.0, 1140}, {25000.0, 1150},
 };
 
-// A cursor that refuses to read past the end of the file.
-class Cursor {
- public:
-  explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
-  template <typename T>
-  bool take(T* out) {
-    if (bytes_.size() - pos_ < sizeof(T)) return false;
-    std::memcpy(out, bytes_.data() + pos_, sizeof(T));  // little-endian host, as the file
-    pos_ += sizeof(T);
-    return true;
-  }
-  size_t left() const { return bytes_.size() - pos_; }
-  size_t pos() const { return pos_; }
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-};
-
 template <typename Device, typename Channel>
-std::optional<OldSetup> parse_layout(Cursor& in, OldSetup setup, int32_t* status, std::string* problem) {
+std::optional<OldSetup> parse_layout(ByteCursor& in, OldSetup setup, int32_t* status, std::string* problem) {
   auto refuse = [&](const std::string& why) {
     *status = kOldSetupTooShort;
     *problem = why;
@@ -91,7 +72,7 @@ std::optional<OldSetup> parse_layout(Cursor& in, OldSetup setup, int32_t* status
 std::optional<OldSetup> parse_old_setup(std::string_view bytes, int32_t* status, std::string* problem) {
   *status = 0;
   problem->clear();
-  Cursor in(bytes);
+  ByteCursor in(bytes);
   OldSetup setup;
   if (!in.take(&setup.version)) {
     *status = kOldSetupTooShort;

@@ -141,10 +141,14 @@ void on_modal(std::function<void(T*)> act) {
   });
 }
 
+// The lines of a text form with their runs of blanks as one blank; the date line keeps its label
+// only (the print and the reference are written a moment apart).
 QStringList non_empty_lines(const QString& text) {
   QStringList lines;
   for (const QString& line : text.split(QRegularExpression("[\r\n\f]+"))) {
-    if (!line.trimmed().isEmpty()) lines << line.simplified();
+    if (line.trimmed().isEmpty()) continue;
+    const QString simple = line.simplified();
+    lines << (simple.startsWith("Date") ? simple.section(':', 0, 0) : simple);
   }
   return lines;
 }
