@@ -10,11 +10,11 @@
 #include <cstring>
 #include <memory>
 
-#include "define_instrument_dialog.h"
 #include "driver_api.h"
 #include "main_window.h"
 #include "platform.h"
 #include "program.h"
+#include "start_flow.h"
 
 namespace {
 
@@ -88,47 +88,21 @@ int main(int argc, char** argv) {
     message(QStringLiteral("The hand-off file %1 is damaged (%2); define the instrument in the dialog.")
                 .arg(QString::fromStdString(folder + "/" + setup::kHandOffFileName), QString::fromStdString(problem)));
   }
-  const setup::TextSource texts = [&api](int id) {
-    char text[256] = {};
-    api.CV_GetResString(id, text);
-    return std::string(text);
-  };
+  setup::StartFlow flow(api, folder);
+  flow.library_missing = [&] { return library_missing; };
+  if (messages_to_stderr()) flow.prepare_window = [](setup::MainWindow& window) { window.message_hook = print_message; };
 
   // SIGTERM and SIGINT close the window as Quit does (and a dialog as Cancel does).
-  std::unique_ptr<setup::MainWindow> window;
-  bool terminated = false;
   const int signal_fd = setup::termination_signal_fd();
   std::unique_ptr<QSocketNotifier> notifier;
   if (signal_fd >= 0) {
     notifier = std::make_unique<QSocketNotifier>(signal_fd, QSocketNotifier::Read);
     QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&] {
       setup::drain_termination_signals(signal_fd);
-      terminated = true;
-      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-      if (window) window->close();
+      flow.terminate();
       QApplication::quit();
     });
   }
-
-  // The instrument definition outlives a failed start: the dialog comes back with it.
-  std::optional<setup::InstrumentDefinition> definition;
-  for (;;) {
-    window = std::make_unique<setup::MainWindow>(api, folder);
-    if (messages_to_stderr()) window->message_hook = print_message;
-    window->session().start(line.setup_file, hand_off);
-    if (library_missing) return 1;
-    if (!hand_off) {
-      setup::InstrumentDefinition edited = definition ? *definition : window->session().definition();
-      setup::DefineInstrumentDialog dialog(edited, texts);
-      if (dialog.exec() != QDialog::Accepted || terminated) return 0;
-      definition = edited;
-      window->session().set_definition(edited);
-    }
-    window->load();
-    window->show();
-    if (window->activate()) return QApplication::exec();
-    const int status = window->session().last_error() == 0 && !library_missing ? 0 : 1;
-    // A command-line setup ends the program; so does a failed start from a hand-off file.
-    if (window->session().command_line_setup() || hand_off || terminated) return status;
-  }
+  if (!flow.run(line.setup_file, hand_off)) return flow.exit_status();
+  return QApplication::exec();
 }

@@ -15,7 +15,12 @@
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "testkit/pty_pair.h"
+#include <QListWidget>
+#include <QLineEdit>
+
+#include "define_instrument_dialog.h"
 #include "device_test_dialog.h"
+#include "start_flow.h"
 #include "testkit/temp_dir.h"
 #include "window_fixture.h"
 
@@ -379,6 +384,50 @@ class OnlineTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(count_of(engine, "OMB?0") > 0, kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(w.cell(0, setup::kColValue) != QString("ERROR "), kWaitMs);
     QVERIFY(w.messages.empty());
+  }
+
+  void failedStartBringsTheDefineDialogBack() {
+    // COM2 leads nowhere; the simulated Corvane is on COM1.
+    testkit::PtyPair silent;
+    testkit::ScopedEnv com2("LINKAR32_COM2", silent.slave_path());
+    Rig rig;
+    setup::DriverApi api(setup::driver_file_for("en"), "liblinkar32.so", setup::library_folders());
+    setup::StartFlow flow(api, rig.dir.path());
+    std::vector<QString> messages;
+    flow.prepare_window = [&](setup::MainWindow& window) {
+      window.message_hook = [&](const QString& text, bool) {
+        messages.push_back(text);
+        return false;
+      };
+    };
+    std::vector<QString> names_shown;
+    flow.prepare_dialog = [&](QDialog& d) {
+      auto* dialog = static_cast<setup::DefineInstrumentDialog*>(&d);
+      QTimer::singleShot(0, dialog, [&, dialog] {
+        names_shown.push_back(dialog->name_box()->text());
+        dialog->name_box()->setText("Rig 9");
+        dialog->choose_interface(names_shown.size() == 1 ? "COM2" : "COM1");
+        dialog->findChild<QPushButton*>("OkButton")->click();
+      });
+    };
+    QVERIFY(flow.run(std::nullopt, std::nullopt));
+    QCOMPARE(flow.dialogs_shown(), 2);
+    QCOMPARE(names_shown, std::vector<QString>({"Corvane", "Corvane"}));
+    QCOMPARE(messages.size(), size_t(1));
+    QVERIFY(messages[0].startsWith("Error! No Corvane found."));
+    setup::MainWindow* window = flow.window();
+    QVERIFY(window != nullptr && !window->session().offline());
+    QCOMPARE(window->session().definition().port, setup::kPortCom1);
+    QCOMPARE(window->session().definition().name, std::string("Rig_9"));
+    QTRY_VERIFY_WITH_TIMEOUT(count_of(rig.engine, "OMB?0") > 0, kWaitMs);
+    window->close();
+    // Cancel in the dialog ends the start.
+    setup::StartFlow cancelled(api, rig.dir.path());
+    cancelled.prepare_dialog = [](QDialog& d) {
+      QTimer::singleShot(0, &d, [&d] { d.findChild<QPushButton*>("CancelButton")->click(); });
+    };
+    QVERIFY(!cancelled.run(std::nullopt, std::nullopt));
+    QCOMPARE(cancelled.exit_status(), 0);
   }
 
   void noCorvaneOnTheLine() {
