@@ -10,11 +10,8 @@ namespace setup {
 StartFlow::StartFlow(DriverApi& api, std::string program_folder) : api_(api), folder_(std::move(program_folder)) {}
 
 bool StartFlow::run(const std::optional<std::string>& setup_file, const std::optional<InstrumentDefinition>& hand_off) {
-  const TextSource texts = [this](int id) {
-    char text[256] = {};
-    api_.CV_GetResString(id, text);
-    return std::string(text);
-  };
+  // The dialogs take their texts from the driver's string table through the window's session.
+  const TextSource texts = [this](int id) { return window_->session().text(id); };
   auto missing = [this] { return library_missing && library_missing(); };
   for (;;) {
     window_.reset();
