@@ -1,6 +1,7 @@
 // Option parsing shared by every command.
 #include "commands.h"
 
+#include <cmath>
 #include <iostream>
 
 #include "text_codec.h"
@@ -46,6 +47,17 @@ double number_option(const CommandArgs& args, const std::string& option, double 
   if (!args.has(option)) return fallback;
   auto v = parse_double(args.get(option));
   if (!v) throw CommandError("The option " + option + " needs a number, not \"" + args.get(option) + "\".", kExitUsage);
+  return *v;
+}
+
+double duration_option(const CommandArgs& args, const std::string& option, double fallback) {
+  if (!args.has(option)) return fallback;
+  auto v = parse_duration(args.get(option));
+  if (!v || !std::isfinite(*v) || *v < 0) {
+    throw CommandError("The option " + option + " needs a duration such as 30, 500ms, 2s, 10min or 1h, not \"" +
+                           args.get(option) + "\".",
+                       kExitUsage);
+  }
   return *v;
 }
 

@@ -29,6 +29,9 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
 
 // Number option helpers; throw CommandError (usage) with the option's name.
 double number_option(const CommandArgs& args, const std::string& option, double fallback);
+// A duration in seconds: a plain number of seconds or a number with a unit ("500ms", "2s",
+// "1.5min", "1h"); throws CommandError (usage) naming the option.
+double duration_option(const CommandArgs& args, const std::string& option, double fallback);
 long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
                          long long max);
 

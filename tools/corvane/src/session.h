@@ -60,6 +60,8 @@ class Session {
   // Whether a confirmation (not a result) is to be printed.
   bool confirm() const { return !options_.quiet || options_.json; }
   int32_t channel_count() const;
+  // Whether opening found an acquisition of an earlier run still going and stopped it.
+  bool stopped_stale_acquisition() const { return stopped_stale_acquisition_; }
 
   // Throws CommandError("<what>: <meaning of status>.") when status is not 0.
   void check(int32_t status, const std::string& what, StatusContext context = StatusContext::kDevice) const;
@@ -69,6 +71,9 @@ class Session {
 
  private:
   void open_line();
+  // Leaves the line clean and the amplifier stopped after an earlier run that was killed:
+  // discards stale input and, when "MSV?" reports an acquisition, stops it with "STP".
+  void settle_line();
   // Throws when no Corvane with this serial number is attached: the interface library opens a
   // missing USB device without complaint, and only its first exchange would fail.
   void require_usb_device(const PortSpec& port) const;
@@ -78,6 +83,7 @@ class Session {
   bool port_open_ = false;
   bool device_open_ = false;
   bool log_on_ = false;
+  bool stopped_stale_acquisition_ = false;
 };
 
 }  // namespace corvane_cli

@@ -113,4 +113,22 @@ std::optional<long long> parse_integer(std::string_view text) {
   return negative ? -v : v;
 }
 
+
+std::optional<double> parse_duration(std::string_view text) {
+  struct Unit {
+    std::string_view suffix;
+    double seconds;
+  };
+  // Longest suffixes first: "ms" before "s".
+  static const Unit kUnits[] = {{"ms", 0.001}, {"min", 60.0}, {"s", 1.0}, {"h", 3600.0}};
+  for (const Unit& u : kUnits) {
+    if (text.size() > u.suffix.size() && text.substr(text.size() - u.suffix.size()) == u.suffix) {
+      auto v = parse_double(text.substr(0, text.size() - u.suffix.size()));
+      if (!v) return std::nullopt;
+      return *v * u.seconds;
+    }
+  }
+  return parse_double(text);
+}
+
 }  // namespace corvane_cli

@@ -26,6 +26,8 @@ std::string format_fixed(double value, int decimals);
 
 // Whole-text parses; nullopt when anything but the number is present.
 std::optional<double> parse_double(std::string_view text);
+// A duration in seconds: a number, optionally followed by a unit ms, s, min or h.
+std::optional<double> parse_duration(std::string_view text);
 // Decimal, or hexadecimal with a 0x prefix.
 std::optional<long long> parse_integer(std::string_view text);
 

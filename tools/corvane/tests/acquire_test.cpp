@@ -69,8 +69,9 @@ TEST(Acquire, CsvHoldsTheSimulatorSignalsScanByScan) {
   EXPECT_GT(hi5 - lo5, 1.5);
 
   // The summary names every channel with minimum, mean and maximum.
-  EXPECT_NE(r.out.find("Acquired 900 scans of 6 channels at 600 Hz (1.50 s)"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("1.2000   1.2000   1.2000  mV/V"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Acquired 900 scans of 6 channels at 600 Hz (1.50 s)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("1.2000   1.2000   1.2000  mV/V"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
 }
 
 TEST(Acquire, JsonSummaryAndValuesWithoutAFile) {
