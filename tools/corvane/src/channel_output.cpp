@@ -33,22 +33,35 @@ void write_channel_settings(JsonWriter& j, const Driver& d, const ChannelView& v
       .field("measuring", v.measuring())
       .field("tare", v.taring())
       .field("shunt", v.signal == kSignalShunt)
-      .field("tare_value", v.tare)
       .field("scale_factor", v.scale)
       .field("digital", v.digital);
+  write_physical_field(j, "tare_value", v.tare);
 }
 
 void write_measured_value(JsonWriter& j, const ChannelView& v, bool available) {
   if (!available || v.inactive()) {
-    j.null();
+    j.key("value").null();
     return;
   }
   if (v.digital_io()) {
-    j.value(static_cast<long long>(v.digital));
+    j.field("value", static_cast<long long>(v.digital));
     return;
   }
   std::string word = overflow_word(v.measured);
-  if (word.empty()) j.value(v.measured); else j.value(word);
+  if (word.empty()) {
+    j.field("value", v.measured);
+  } else {
+    j.key("value").null().field("overflow", word);
+  }
+}
+
+void write_physical_field(JsonWriter& j, const std::string& name, float value) {
+  std::string word = overflow_word(value);
+  if (word.empty()) {
+    j.field(name, value);
+  } else {
+    j.key(name).null().field(name + "_overflow", word);
+  }
 }
 
 std::string channel_table(const Driver& d, const std::vector<int32_t>& channels, const std::string& header,

@@ -55,6 +55,10 @@ std::string id_text(const Driver& driver, int32_t id);
 // The device name (device setting 64); online no query fills it, so an empty one reads as the
 // product's name "Corvane".
 std::string device_name(const Driver& driver);
+// Whether a measured value is one of the driver's overflow floats (or not a number). The floats
+// stand for +-1e36, +-1e37 and -1e38 in single precision; the smallest, 9.9999996e35, lies below
+// 1e36, so the test is against 1e35, far beyond any measuring range.
+inline bool is_overflow(double value) { return !(value > -1e35 && value < 1e35); }
 // One of "+overflow", "+OVERFLOW", "OVERFLOW", "-OVERFLOW", "-overflow" for the five overflow
 // floats, else "".
 std::string overflow_word(float value);

@@ -29,7 +29,6 @@ constexpr int32_t kMaxStartScans = 20000;  // larger counts run open-ended and a
 constexpr int32_t kMaxBlockScans = 3000;   // one read moves at most this many scans
 constexpr int32_t kTriggerImmediate = 6100, kTriggerSoftware = 6101, kTriggerExternal = 6102, kTriggerInternal = 6103;
 constexpr int32_t kInterruptedStatus = 130;
-constexpr double kOverflowLimit = 1e36;
 constexpr double kDefaultTriggerWaitS = 10.0;
 
 struct NamedId {
@@ -83,7 +82,7 @@ struct Stats {
   std::map<std::string, long long> overflow_kinds;  // "+overflow" -> count
   void add(float v) {
     std::string word = overflow_word(v);
-    if (!word.empty() || !std::isfinite(v) || std::fabs(v) >= kOverflowLimit) {
+    if (!word.empty() || is_overflow(v)) {
       ++overflows;
       ++overflow_kinds[word.empty() ? std::string("invalid") : word];
       return;

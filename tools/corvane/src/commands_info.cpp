@@ -157,7 +157,6 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
       ChannelView v = read_channel(d, c);
       j.begin_object();
       write_channel_settings(j, d, v);
-      j.key("value");
       write_measured_value(j, v, reading == Reading::kDone && v.measuring());
       j.end_object();
     }

@@ -80,7 +80,9 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     j.begin_object().field("command", "tare").field("offline", s.offline()).key("channels").begin_array();
     for (int32_t c : list) {
       ChannelView v = read_channel(d, c);
-      j.begin_object().field("channel", c).field("name", v.name).field("unit", v.unit).field("tare_value", v.tare).end_object();
+      j.begin_object().field("channel", c).field("name", v.name).field("unit", v.unit);
+      write_physical_field(j, "tare_value", v.tare);
+      j.end_object();
     }
     j.end_array().end_object();
     print_line(j.text());
@@ -122,7 +124,7 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
       j.begin_object().field("command", "read").field("reading", i).field("time_s", t).key("channels").begin_array();
       for (int32_t c : list) {
         ChannelView v = read_channel(d, c);
-        j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit()).key("value");
+        j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit());
         write_measured_value(j, v, !s.offline());
         j.end_object();
       }

@@ -1,15 +1,9 @@
 // Min/max buckets of doubling width for the chart of a run of unknown length.
 #include "plot_decimator.h"
 
-#include <cmath>
+#include "channel_view.h"
 
 namespace corvane_cli {
-namespace {
-
-constexpr double kOverflowLimit = 1e36;  // the driver's overflow words are +-1e36 and beyond
-
-}  // namespace
-
 PlotDecimator::PlotDecimator(size_t series, size_t buckets)
     : series_(series), capacity_(2 * (buckets < 1 ? 1 : buckets)), first_(capacity_), last_(capacity_),
       cells_(capacity_ * series) {}
@@ -51,7 +45,7 @@ void PlotDecimator::add(long long index, const float* values) {
   last_[b] = index;
   for (size_t s = 0; s < series_; ++s) {
     const double v = values[s];
-    if (!std::isfinite(v) || std::fabs(v) >= kOverflowLimit) continue;
+    if (is_overflow(v)) continue;
     Extremes& e = cell(b, s);
     if (!e.any || v < e.low) e.low = v, e.low_at = index;
     if (!e.any || v > e.high) e.high = v, e.high_at = index;

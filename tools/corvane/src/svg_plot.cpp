@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "channel_view.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -19,7 +20,6 @@ constexpr double kPanelHeight = 220;
 constexpr double kPanelGap = 45;      // time tick labels between panels
 constexpr double kLegendLine = 18;
 constexpr double kBottom = 55;        // time axis label
-constexpr double kOverflowLimit = 1e36;
 
 const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd",
                                 "#8c564b", "#e377c2", "#17becf", "#7f7f7f", "#bcbd22"};
@@ -40,7 +40,7 @@ std::string esc(const std::string& text) {
 
 std::string num(double v) { return format_fixed(v, 1); }
 
-bool usable(double v) { return std::isfinite(v) && std::fabs(v) < kOverflowLimit; }
+bool usable(double v) { return !is_overflow(v); }
 
 // Decimals that show a tick step exactly.
 int step_decimals(double step) {

@@ -11,7 +11,7 @@ namespace corvane_cli {
 struct PlotSeries {
   std::string label;  // UTF-8, shown in the legend
   std::string unit;   // UTF-8; series with the same unit share a panel
-  std::vector<double> values;  // one per time; non-finite or |v| >= 1e36 (overflow) leave gaps
+  std::vector<double> values;  // one per time; non-finite values and overflow values leave gaps
 };
 
 struct PlotData {

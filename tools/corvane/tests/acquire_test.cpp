@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "corvane_sim/engine.h"
+#include "corvane_sim/server.h"
 #include "json_mini.h"
 #include "run_tool.h"
 
@@ -154,6 +156,56 @@ TEST(Acquire, PlotHasAxesTicksAndALegendPerUnit) {
   // Time ticks from 0 to 1 s.
   EXPECT_NE(svg.find(">0.0</text>"), std::string::npos);
   EXPECT_NE(svg.find(">1.0</text>"), std::string::npos);
+}
+
+// A sine beyond the range: overflow values are counted per kind, kept out of the figures and the
+// chart's axis, null in JSON, and spelled as the driver's words in the CSV.
+TEST(Acquire, OverflowValuesAreCountedNotAveraged) {
+  testkit::TempDir dir;
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  engine.set_source(1, corvane_sim::SignalSource::sine(0.0, 5.0, 1.0));  // +-5 mV/V on the 3 mV/V range
+  engine.set_source(2, corvane_sim::SignalSource::raw(32767));           // +OVERFLOW all along
+  corvane_sim::PtyServer server(engine);
+  const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+  ToolResult r = run_tool({"--port", "COM1", "--json", "acquire", "--rate", "100", "--scans", "200", "--channels",
+                           "1,2", "--plot", dir.file("o.svg")},
+                          env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  json_mini::Value v = json_mini::parse(lines_of(r.out).at(0));
+  const auto& sine = v["channels"][0];
+  const double limit = 32765 * 3.0 / 25000;  // the largest reading that is not an overflow
+  EXPECT_LE(sine["max"].number, limit + 1e-6);
+  EXPECT_GE(sine["min"].number, -limit - 1e-6);
+  EXPECT_NEAR(sine["mean"].number, 0.0, 0.2);
+  // |sin| exceeds 32765/41667 = sin(0.905) for (pi - 2 x 0.905) / pi = 42.4 % of the time.
+  const double overflows = sine["overflows"].number;
+  EXPECT_NEAR(overflows, 200 * 0.424, 8);
+  EXPECT_EQ(sine["overflow_kinds"]["+overflow"].number + sine["overflow_kinds"]["-overflow"].number, overflows);
+  size_t nulls = 0;
+  for (const auto& x : sine["values"].array) nulls += x.type == json_mini::Value::Type::kNull;
+  EXPECT_EQ(static_cast<double>(nulls), overflows);
+  const auto& hard = v["channels"][1];
+  EXPECT_EQ(hard["overflows"].number, 200);
+  EXPECT_EQ(hard["overflow_kinds"]["+OVERFLOW"].number, 200);
+  EXPECT_FALSE(hard.has("mean"));
+  // The chart's value axis stays on the usable values (ticks within +-5), never near 1e36.
+  const std::string svg = testkit::read_file(dir.file("o.svg"));
+  EXPECT_EQ(svg.find("e+"), std::string::npos);
+  EXPECT_EQ(svg.find("000000"), std::string::npos);
+
+  r = run_tool({"--port", "COM1", "acquire", "--rate", "100", "--scans", "100", "--channels", "1,2"}, env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(",+overflow,+OVERFLOW\n"), std::string::npos);
+  EXPECT_NE(r.out.find(",-overflow,+OVERFLOW\n"), std::string::npos);
+  EXPECT_NE(r.err.find("mV/V (100 +OVERFLOW)"), std::string::npos) << r.err;
+
+  // A single reading: the value is a number or null, the overflow word beside it.
+  r = run_tool({"--port", "COM1", "--json", "read", "--channels", "2"}, env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const json_mini::Value doc = json_mini::parse(lines_of(r.out).at(0));
+  const auto& reading = doc["channels"][0];
+  EXPECT_EQ(reading["value"].type, json_mini::Value::Type::kNull);
+  EXPECT_EQ(reading["overflow"].string, "+OVERFLOW");
 }
 
 }  // namespace
