@@ -328,11 +328,19 @@ TEST_F(OnlineDriver, ShuntCalibrationSetsReciprocalOfTheDifference) {
   ASSERT_EQ(raws.size(), 4u);  // two readings of channels 4 and 6
   EXPECT_NEAR(raws[1], 12500, 2);  // 1.5 mV/V of 3
   EXPECT_NEAR(raws[3], 4167, 2);   // 0.5 mV/V of 3
+  // Both readings unscaled by any earlier factor.
   const float b = static_cast<float>(raws[1] * 1.0 * 3.0 * 0.00004);
-  const float c = static_cast<float>(raws[3] * static_cast<double>(b) * 3.0 * 0.00004);
-  EXPECT_FLOAT_EQ(chan_float(6, kCvChanScale), 1.0f / (b - c));
+  const float c = static_cast<float>(raws[3] * 1.0 * 3.0 * 0.00004);
+  const float factor = chan_float(6, kCvChanScale);
+  EXPECT_FLOAT_EQ(factor, 1.0f / (b - c));
+  EXPECT_NEAR(factor, 1.0f, 0.001f);  // the shunt step is 1 mV/V
   EXPECT_EQ(chan_float(4, kCvChanScale), 1.0f);
   EXPECT_EQ(chan_int(6, kCvChanSignal), 42);
+  // A calibration does not depend on the one before it.
+  for (int again = 0; again < 2; ++again) {
+    ASSERT_EQ(CV_ACQShuntCal(2, chans), 0);
+    EXPECT_EQ(chan_float(6, kCvChanScale), factor);
+  }
 }
 
 // ---- Settings file online ------------------------------------------------------------------

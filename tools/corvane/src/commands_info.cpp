@@ -174,6 +174,7 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
   t.add_column(res_text(d, kHeaderTare, "Tare"), A::kLeft);
   t.add_column(res_text(d, kHeaderShunt, "Shunt"), A::kLeft);
   t.add_column(res_text(d, kHeaderTareValue, "Tare Val."), A::kRight);
+  t.add_column("Scale", A::kRight);
   t.add_column(res_text(d, kHeaderValue, "Meas. Value"), A::kRight);
   for (int32_t c : list) {
     ChannelView v = read_channel(d, c);
@@ -184,7 +185,7 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
                v.has_tare() ? (v.taring() ? "on" : "off") : "",
                no_range ? "" : (v.has_shunt() && v.signal == kSignalShunt ? "on" : "off"),
                v.has_tare() ? (overflow_word(v.tare).empty() ? format_fixed(v.tare, v.decimals()) : overflow_word(v.tare)) : "",
-               value_cell(v, reading)});
+               no_range ? "" : format_number(v.scale), value_cell(v, reading)});
   }
   std::cout << "Device " << device_name(d) << ": " << count << " channels, measuring rate "
             << id_text(d, rate) << ", filter " << id_text(d, ftype) << " " << id_text(d, ffreq)

@@ -244,8 +244,20 @@ TEST(CommandLine, ShuntCalibrationSetsTheScaleFactorOfShuntChannelsOnly) {
   Value cal = json_line(r.out);
   ASSERT_EQ(cal["channels"].size(), 1u);
   EXPECT_EQ(cal["channels"][0]["channel"].number, 7);
-  EXPECT_NE(cal["channels"][0]["scale_factor"].number, 1.0);
+  // The shunt step is 1.0 mV/V: 1 / (1.25004 - 0.24996) mV/V after rounding to counts.
+  const double factor = cal["channels"][0]["scale_factor"].number;
+  EXPECT_NEAR(factor, 1 / ((10417 - 2083) * 3.0 / 25000), 1e-6);
   EXPECT_NE(r.err.find("Channel 4 (KX4) has no shunt calibration; skipped."), std::string::npos) << r.err;
+
+  // A calibration does not depend on the one before it; show lists the factor.
+  r = run_tool({"--json", "shunt-cal", "7", "+", "shunt-cal", "7", "+", "shunt-cal", "7", "+", "show", "--channels", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (size_t k = 0; k < 3; ++k) EXPECT_EQ(json_line(r.out, k)["channels"][0]["scale_factor"].number, factor) << k;
+  EXPECT_EQ(channel(json_line(r.out, 3), 7)["scale_factor"].number, factor);
+  r = run_tool({"shunt-cal", "7", "+", "show", "--channels", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Scale"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("0.9999199  0.2499 mV/V"), std::string::npos) << r.out;
 
   // Switching the shunt on adds the simulator's 1.0 mV/V shunt signal to slot 7's 0.25 mV/V.
   r = run_tool({"--json", "set", "7", "shunt", "on", "+", "show", "--channels", "7"});
