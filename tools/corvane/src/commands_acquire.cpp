@@ -326,6 +326,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
                    std::to_string(done) + " scans";
       std::vector<std::vector<double>> series_values;
       plot_points.points(time_of, &plot.time_s, &series_values);
+      if (mode != kTriggerImmediate) plot.trigger_time_s = 0.0;
       for (size_t k = 0; k < n; ++k) {
         PlotSeries series;
         series.label = std::to_string(views[k].channel) + ": " + label(views[k]);

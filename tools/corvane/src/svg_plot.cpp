@@ -204,6 +204,15 @@ std::string render_svg(const PlotData& data) {
       svg += "<text x=\"" + num(lx + 30) + "\" y=\"" + num(legend_y) + "\" font-size=\"12\">" + esc(s.label) + "</text>\n";
       legend_y += kLegendLine;
     }
+    // The trigger point: a dashed vertical line through the panel, labelled in the first one.
+    if (data.trigger_time_s && *data.trigger_time_s >= t0 && *data.trigger_time_s <= t1) {
+      const double x = xpos(*data.trigger_time_s);
+      svg += "<line class=\"trigger\" x1=\"" + num(x) + "\" y1=\"" + num(top) + "\" x2=\"" + num(x) + "\" y2=\"" +
+             num(bottom) + "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6 3\"/>\n";
+      if (p == 0) {
+        svg += "<text x=\"" + num(x + 4) + "\" y=\"" + num(top + 12) + "\" font-size=\"11\">trigger</text>\n";
+      }
+    }
   }
   svg += "<text x=\"" + num(kLeft + plot_w / 2) + "\" y=\"" + num(height - 15) + "\" font-size=\"14\" text-anchor=\"middle\">time [s]</text>\n";
   svg += "</svg>\n";

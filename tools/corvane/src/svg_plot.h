@@ -3,6 +3,7 @@
 // round numbers, grid lines and a legend.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct PlotData {
   std::string title;
   std::vector<double> time_s;
   std::vector<PlotSeries> series;
+  std::optional<double> trigger_time_s;  // marked by a dashed line when given
 };
 
 // The complete SVG document.

@@ -208,4 +208,48 @@ TEST(Acquire, OverflowValuesAreCountedNotAveraged) {
   EXPECT_EQ(reading["overflow"].string, "+OVERFLOW");
 }
 
+// The trigger scan is row `pretrigger` of the block, at time 0, at every measuring rate: a ramp
+// crosses 1.0 mV/V once in each of its 60-scan periods (so a crossing usually comes before 50
+// pre-trigger scans exist), on a virtual clock that every line moves on by three scans.
+TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
+  constexpr int kPre = 50, kScans = 80;
+  for (int rate_id = 6300; rate_id <= 6320; ++rate_id) {
+    corvane_sim::EngineConfig config;
+    config.virtual_clock = true;
+    corvane_sim::Engine engine(config);
+    corvane_sim::PtyServer server(engine);
+    const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+    ToolResult r = run_tool({"--port", "COM1", "--json", "info"}, env);  // the rate's text gives its scans per second
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run_tool({"--port", "COM1", "set-device", "rate", std::to_string(rate_id)}, env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run_tool({"--port", "COM1", "--json", "info"}, env);
+    const std::string rate_text = json_mini::parse(lines_of(r.out).at(0))["rate"]["text"].string;
+    const double hz = number(rate_text.substr(0, rate_text.find(' ')));
+    SCOPED_TRACE(rate_text);
+    const double period = 60 / hz;
+    engine.set_source(0, corvane_sim::SignalSource::ramp(-1.0, 3.0 / period, period));
+    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(3e9 / hz)));
+    engine.advance_ms((rate_id * 7 % 60) * 1000.0 / hz);  // a different phase of the ramp at each rate
+    testkit::TempDir dir;
+    r = run_tool({"--port", "COM1", "acquire", "--scans", std::to_string(kScans), "--channels", "0", "--trigger",
+                  "internal", "--trigger-channel", "0", "--trigger-level", "1.0", "--trigger-condition", "rising",
+                  "--pretrigger", std::to_string(kPre), "--plot", dir.file("t.svg")},
+                 env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto lines = lines_of(r.out);
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kScans + 1));
+    const double level = 8333 * 3.0 / 25000;  // 1.0 mV/V as the raw level the amplifier compares
+    auto row = [&](int scan) { return split(lines[static_cast<size_t>(scan + 1)]); };
+    EXPECT_EQ(number(row(kPre)[0]), 0.0);
+    EXPECT_GE(number(row(kPre)[1]), level - 1e-6);
+    EXPECT_LT(number(row(kPre - 1)[1]), level);
+    EXPECT_LT(number(row(kPre - 2)[1]), number(row(kPre - 1)[1]));  // rising
+    // The chart marks the trigger at time 0.
+    const std::string svg = testkit::read_file(dir.file("t.svg"));
+    EXPECT_NE(svg.find("<line class=\"trigger\""), std::string::npos);
+    EXPECT_NE(svg.find(">trigger</text>"), std::string::npos);
+  }
+}
+
 }  // namespace
