@@ -73,6 +73,36 @@ TEST_F(OnlineDriver, SingleReadingScalesRawToTheRange) {
   EXPECT_TRUE(take_lines().empty());
 }
 
+// The framing of a binary block is checked where the protocol fixes it: a refusal in place of
+// the block is the device's error number at once, a broken lead-in or trailer a malformed reply,
+// and the line is clean for the next exchange either way.
+TEST_F(OnlineDriver, BlockFramingAndRefusalsAreReportedAsSuch) {
+  const int32_t chans[] = {4, 8};
+  ASSERT_EQ(CV_ACQSetup(2, chans), 0);
+  engine().set_source(4, SignalSource::raw(12500));
+  Fault refuse;
+  refuse.kind = FaultKind::kRefuse;
+  refuse.match = "OMB?";
+  refuse.error = 10009;
+  engine().inject(refuse);
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(CV_MeasOneVal(), 10009);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(kStandardTimeout / 2));
+
+  Fault corrupt;
+  corrupt.kind = FaultKind::kCorruptBlock;
+  corrupt.match = "OMB?";
+  for (size_t offset : {size_t{0}, size_t{2 + 2 * 2}, size_t{2 + 2 * 2 + 1}}) {  // lead-in, CR, LF
+    SCOPED_TRACE(offset);
+    corrupt.offset = offset;
+    engine().inject(corrupt);
+    EXPECT_EQ(CV_MeasOneVal(), kCvBadReply);
+    engine().clear_faults();
+    ASSERT_EQ(CV_MeasOneVal(), 0);
+    EXPECT_EQ(chan_float(4, kCvChanMeasured), 1.5f);
+  }
+}
+
 TEST_F(OnlineDriver, OverflowCodesGiveTheirFloatsAndAreNotLinearised) {
   set_sensor(5, 451, 710);  // thermocouple K on the 100 mV range
   const int32_t chans[] = {4, 5};

@@ -148,7 +148,7 @@ class ValueStore {
 // once; kCvDataTimeout when no trigger came within wait_s. On a terminal a line says what is
 // awaited.
 int32_t wait_for_trigger(const Driver& d, int32_t scans, double wait_s, double hz, float* values) {
-  constexpr double kSliceS = 0.25;
+  constexpr double kSliceS = 0.5;
   const bool terminal = is_terminal(stderr);
   if (terminal) {
     std::fprintf(stderr, "Waiting for the trigger (up to %s s, --wait) ...\n", format_number(wait_s).c_str());
@@ -159,7 +159,8 @@ int32_t wait_for_trigger(const Driver& d, int32_t scans, double wait_s, double h
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double left = wait_s + block_s - elapsed;
     if (left <= 0) return kCvDataTimeout;
-    const int32_t r = d.CV_ACQRead(scans, static_cast<int32_t>(std::ceil(std::min(left, kSliceS) * 1000)), values);
+    // Whole slices: the slice is also the time-out of each poll's reply, which must not shrink.
+    const int32_t r = d.CV_ACQRead(scans, static_cast<int32_t>(kSliceS * 1000), values);
     if (r != kCvDataTimeout || interrupted()) return r;
   }
 }

@@ -252,4 +252,46 @@ TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
   }
 }
 
+// What went wrong on the line is named: a refusal with its error number, garbage as a malformed
+// reply, silence as a time-out.
+TEST(Acquire, FaultsOnTheLineAreNamed) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::PtyServer server(engine);
+  const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+  const std::vector<std::string> run = {"--port", "COM1", "acquire", "--rate", "100", "--scans", "20", "--channels", "1"};
+  corvane_sim::Fault refuse;
+  refuse.kind = corvane_sim::FaultKind::kRefuse;
+  refuse.match = "OMB?";
+  refuse.error = corvane_sim::kOmbNotExecutable;
+  engine.inject(refuse);
+  ToolResult r = run_tool(run, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Reading the acquisition failed after 0 scans: the amplifier reported error 10009 omb not "
+                       "executable; nothing was measured."),
+            std::string::npos)
+      << r.err;
+
+  corvane_sim::Fault garbage;
+  garbage.kind = corvane_sim::FaultKind::kGarbage;
+  garbage.match = "MSV?";
+  garbage.count = 0;  // every poll, the one at the start included
+  engine.clear_faults();
+  engine.inject(garbage);
+  std::vector<std::string> quick = run;
+  quick.insert(quick.begin() + 2, {"--timeout", "500"});
+  r = run_tool(quick, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the amplifier's reply was malformed (status -115)"), std::string::npos) << r.err;
+
+  corvane_sim::Fault corrupt;
+  corrupt.kind = corvane_sim::FaultKind::kCorruptBlock;
+  corrupt.match = "OMB?";
+  corrupt.offset = 2 + 2 * 10;  // the trailer of a 10-scan block of one channel
+  engine.clear_faults();
+  engine.inject(corrupt);
+  r = run_tool(run, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("failed after 0 scans: the amplifier's reply was malformed"), std::string::npos) << r.err;
+}
+
 }  // namespace

@@ -89,7 +89,7 @@ TEST(RunsKept, ARefusedStopAfterACompleteRunKeepsEveryRow) {
                           {{"LINKAR32_COM1", line}});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(lines_of(testkit::read_file(csv)).size(), 301u);
-  EXPECT_NE(r.err.find("Stopping the acquisition failed after 300 scans (they are kept): 10008 cmd not executable."),
+  EXPECT_NE(r.err.find("Stopping the acquisition failed after 300 scans (they are kept): the amplifier reported error 10008 cmd not executable."),
             std::string::npos)
       << r.err;
 }
