@@ -142,4 +142,9 @@ std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count) 
   return out;
 }
 
+void check_channel_list_syntax(const std::string& text) {
+  constexpr int32_t kMostChannels = 100;  // a chain of ten devices
+  parse_channel_list(text, kMostChannels);
+}
+
 }  // namespace corvane_cli

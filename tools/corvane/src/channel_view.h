@@ -67,5 +67,7 @@ std::vector<int32_t> zero_terminated(const int32_t* list, size_t capacity);
 
 // Channel lists such as "0-3,7,9": every channel must be below count. Throws CommandError.
 std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count);
+// The form of a channel list alone (any channel up to 99); throws CommandError (usage).
+void check_channel_list_syntax(const std::string& text);
 
 }  // namespace corvane_cli

@@ -46,7 +46,11 @@ void cmd_save(Session& s, const std::vector<std::string>& words);
 void cmd_load(Session& s, const std::vector<std::string>& words);
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words);
 
-// Writes one line to standard output and flushes it.
+// Writes one line of data (a result, a JSON document) to standard output and flushes it.
 void print_line(const std::string& text);
+// Throws CommandError when writing to standard output has failed (a full disk, a closed pipe).
+void check_stdout();
+// Writes a confirmation or summary (text that is not the data) to standard error, unless -q.
+void print_confirmation(const Session& s, const std::string& text);
 
 }  // namespace corvane_cli

@@ -174,6 +174,29 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
        "--trigger-condition", "--pretrigger", "--output", "--plot", "--wait"},
       {});
   if (!args.positional.empty()) throw CommandError("The command acquire takes options only (see corvane --help).", kExitUsage);
+  // Everything that needs no device is checked first (also in the check of a whole "+" chain).
+  if (args.has("--scans") && args.has("--duration")) throw CommandError("Give either --scans or --duration, not both.", kExitUsage);
+  // Without a length the run goes on until Ctrl-C (or SIGTERM, SIGHUP): scans 0.
+  long long scans = 0;
+  if (args.has("--scans")) scans = integer_option(args, "--scans", 0, 1, 1000000000000LL);
+  const double duration_s = duration_option(args, "--duration", 0);
+  const double wait_s = duration_option(args, "--wait", kDefaultTriggerWaitS);
+  const int32_t mode = args.has("--trigger") ? named(kTriggerModes, args.get("--trigger"), "--trigger") : kTriggerImmediate;
+  const int32_t pre = static_cast<int32_t>(integer_option(args, "--pretrigger", 0, 0, 200));
+  int32_t trig_channel = 0, condition = 6000;
+  float level = 0;
+  if (mode == kTriggerInternal) {
+    if (!args.has("--trigger-channel") || !args.has("--trigger-level")) {
+      throw CommandError("An internal trigger needs --trigger-channel (0 to 7) and --trigger-level.", kExitUsage);
+    }
+    trig_channel = static_cast<int32_t>(integer_option(args, "--trigger-channel", 0, 0, 7));
+    level = static_cast<float>(number_option(args, "--trigger-level", 0));
+    if (args.has("--trigger-condition")) condition = named(kTriggerConditions, args.get("--trigger-condition"), "--trigger-condition");
+  }
+  if (scans != 0 && pre > scans) throw CommandError("The pre-trigger (" + std::to_string(pre) + " scans) is longer than the acquisition.", kExitUsage);
+  if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
+  if (s.checking()) return;
+
   const Driver& d = s.driver();
   if (s.offline()) throw CommandError("An acquisition needs a device: offline there are no measured values.");
 
@@ -191,31 +214,11 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   int32_t current_rate = 0;
   d.CV_GetDevSettings(kCvDevRate, &current_rate);
   const double hz = rate_hz(d, rate_id == -1 ? current_rate : rate_id);
-
-  // Length.
-  if (args.has("--scans") && args.has("--duration")) throw CommandError("Give either --scans or --duration, not both.", kExitUsage);
-  // Without a length the run goes on until Ctrl-C (or SIGTERM, SIGHUP): scans 0.
-  long long scans = 0;
-  if (args.has("--scans")) scans = integer_option(args, "--scans", 0, 1, 1000000000000LL);
   if (args.has("--duration")) {
-    scans = std::llround(duration_option(args, "--duration", 0) * hz);
+    scans = std::llround(duration_s * hz);
     if (scans < 1) throw CommandError("The acquisition needs at least one scan: --duration " + args.get("--duration") + " is shorter than one scan at " + format_number(hz) + " Hz.", kExitUsage);
+    if (pre > scans) throw CommandError("The pre-trigger (" + std::to_string(pre) + " scans) is longer than the acquisition.", kExitUsage);
   }
-
-  // Trigger.
-  const int32_t mode = args.has("--trigger") ? named(kTriggerModes, args.get("--trigger"), "--trigger") : kTriggerImmediate;
-  const int32_t pre = static_cast<int32_t>(integer_option(args, "--pretrigger", 0, 0, 200));
-  int32_t trig_channel = 0, condition = 6000;
-  float level = 0;
-  if (mode == kTriggerInternal) {
-    if (!args.has("--trigger-channel") || !args.has("--trigger-level")) {
-      throw CommandError("An internal trigger needs --trigger-channel (0 to 7) and --trigger-level.", kExitUsage);
-    }
-    trig_channel = static_cast<int32_t>(integer_option(args, "--trigger-channel", 0, 0, 7));
-    level = static_cast<float>(number_option(args, "--trigger-level", 0));
-    if (args.has("--trigger-condition")) condition = named(kTriggerConditions, args.get("--trigger-condition"), "--trigger-condition");
-  }
-  if (scans != 0 && pre > scans) throw CommandError("The pre-trigger (" + std::to_string(pre) + " scans) is longer than the acquisition.", kExitUsage);
 
   // Channels.
   std::vector<int32_t> channels;
@@ -246,7 +249,6 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   // temporary file, not in memory.
   ValueStore store(s.json() && !csv ? n : 0);
 
-  const double wait_s = duration_option(args, "--wait", kDefaultTriggerWaitS);
   const bool until_stopped = scans == 0;
   const int32_t start_scans = !until_stopped && scans <= kMaxStartScans ? static_cast<int32_t>(scans) : 0;
   catch_interrupt();

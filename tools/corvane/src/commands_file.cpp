@@ -28,6 +28,7 @@ void cmd_save(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("save", words, {}, {});
   if (args.positional.size() != 1) throw CommandError("Usage: save FILE (.txt: text report, else binary setup)", kExitUsage);
   const std::string& path = args.positional[0];
+  if (s.checking()) return;
   const bool text = is_text_name(path);
   s.check(s.driver().CV_WriteSettings(path.c_str(), text ? kFormText : kFormBinary), "Saving the setup to " + path + " failed",
           StatusContext::kFile);
@@ -38,7 +39,7 @@ void cmd_save(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_line(std::string("Saved the ") + (text ? "text report" : "binary setup") + " of " +
+  print_confirmation(s, std::string("Saved the ") + (text ? "text report" : "binary setup") + " of " +
              std::to_string(s.channel_count()) + " channels to " + path);
 }
 
@@ -46,6 +47,7 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("load", words, {}, {});
   if (args.positional.size() != 1) throw CommandError("Usage: load FILE (a binary setup)", kExitUsage);
   const std::string& path = args.positional[0];
+  if (s.checking()) return;
   const Driver& d = s.driver();
   if (is_text_name(path)) {
     throw CommandError("A text report (" + path + ") cannot be loaded; load a binary setup file (.cvs) instead.");
@@ -88,7 +90,7 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_line("Loaded " + path + ": " + std::to_string(s.channel_count()) + " channels" +
+  print_confirmation(s, "Loaded " + path + ": " + std::to_string(s.channel_count()) + " channels" +
              (s.offline() ? " (offline: kept in memory)" : ", " + std::to_string(sent) + " channels sent to the device"));
 }
 

@@ -80,7 +80,9 @@ std::string value_cell(const ChannelView& v, Reading reading) {
 }  // namespace
 
 void cmd_info(Session& s, const std::vector<std::string>& words) {
-  parse_command_args("info", words, {}, {});
+  CommandArgs args = parse_command_args("info", words, {}, {});
+  if (!args.positional.empty()) throw CommandError("The command info takes no arguments.", kExitUsage);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   char version[64] = {};
   d.CV_GetVersion(version);
@@ -136,6 +138,9 @@ void cmd_info(Session& s, const std::vector<std::string>& words) {
 
 void cmd_show(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("show", words, {"--channels"}, {});
+  if (!args.positional.empty()) throw CommandError("Usage: show [--channels LIST]", kExitUsage);
+  if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
+  if (s.checking()) return;
   const Driver& d = s.driver();
   const int32_t count = s.channel_count();
   std::vector<int32_t> list;

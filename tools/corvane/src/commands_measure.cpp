@@ -1,6 +1,7 @@
 // tare [CHANNELS], read (live single values) and shunt-cal CHANNELS.
 #include <chrono>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "channel_output.h"
@@ -27,26 +28,13 @@ std::vector<int32_t> to_vector_checked(const Session& s, const std::string& list
   return parse_channel_list(list, s.channel_count());
 }
 
-// Seconds from "0.5", "0.5s" or "200ms".
-double parse_seconds(const std::string& text) {
-  std::string t = text;
-  double factor = 1.0;
-  if (t.size() > 2 && t.compare(t.size() - 2, 2, "ms") == 0) {
-    factor = 0.001;
-    t.resize(t.size() - 2);
-  } else if (t.size() > 1 && t.back() == 's') {
-    t.pop_back();
-  }
-  auto v = parse_double(t);
-  if (!v || *v < 0) throw CommandError("\"" + text + "\" is not a time (examples: 0.5, 0.5s, 200ms).", kExitUsage);
-  return *v * factor;
-}
-
 }  // namespace
 
 void cmd_tare(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("tare", words, {}, {});
   if (args.positional.size() > 1) throw CommandError("Usage: tare [CHANNELS]", kExitUsage);
+  if (!args.positional.empty()) check_channel_list_syntax(args.positional[0]);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   std::vector<int32_t> list;
   if (!args.positional.empty()) {
@@ -88,18 +76,22 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  std::cout << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
-            << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
-            << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); }) << std::flush;
+  std::ostringstream text;
+  text << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
+       << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
+       << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); });
+  print_confirmation(s, text.str());
 }
 
 void cmd_read(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("read", words, {"--count", "--interval", "--channels"}, {});
   if (!args.positional.empty()) throw CommandError("Usage: read [--count N] [--interval S] [--channels LIST]", kExitUsage);
-  const Driver& d = s.driver();
   const bool live = is_terminal(stdout) && !s.json();
   const long long count = integer_option(args, "--count", live ? 0 : 1, 0, 1000000000);
-  const double interval = args.has("--interval") ? parse_seconds(args.get("--interval")) : 0.2;
+  const double interval = duration_option(args, "--interval", 0.2);
+  if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
+  if (s.checking()) return;
+  const Driver& d = s.driver();
   std::vector<int32_t> list;
   if (args.has("--channels")) {
     list = to_vector_checked(s, args.get("--channels"));
@@ -151,12 +143,15 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
     } else {
       std::cout << (i ? "\n" : "") << text << std::flush;
     }
+    check_stdout();
   }
 }
 
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("shunt-cal", words, {}, {});
   if (args.positional.size() != 1) throw CommandError("Usage: shunt-cal CHANNELS", kExitUsage);
+  check_channel_list_syntax(args.positional[0]);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   if (s.offline()) throw CommandError("A shunt calibration needs a device: offline nothing is measured.");
   std::vector<int32_t> list = to_vector_checked(s, args.positional[0]);
@@ -189,9 +184,9 @@ void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  std::cout << "Shunt calibration done:\n"
-            << channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) { return format_number(v.scale); })
-            << std::flush;
+  print_confirmation(s, "Shunt calibration done:\n" + channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) {
+                         return format_number(v.scale);
+                       }));
 }
 
 }  // namespace corvane_cli

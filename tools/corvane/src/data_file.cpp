@@ -45,7 +45,7 @@ DataFile::~DataFile() {
 }
 
 void DataFile::fail(const std::string& action, int error_number) const {
-  std::string name = file_ == stdout ? std::string("standard output") : "the " + what_ + " " + path_;
+  std::string name = file_ == stdout ? std::string("to standard output") : "the " + what_ + " " + path_;
   std::string kept = finished_ && !temp_.empty() ? "; what was written is in " + temp_ : "";
   throw CommandError(action + " " + name + " failed: " + std::strerror(error_number) + kept + ".");
 }

@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "json_writer.h"
 #include "session.h"
+#include "terminal.h"
 #include "text_codec.h"
 
 using namespace corvane_cli;
@@ -52,7 +53,11 @@ const char kUsage[] =
     "  shunt-cal CHANNELS           shunt calibration of the channels' scale factors\n"
     "\n"
     "CHANNELS and LIST are channel numbers from 0, such as 4, 0-7 or 0,2,5-6.\n"
-    "Exit status: 0 success, 1 failure, 2 wrong command line.\n"
+    "Data (tables, values, CSV, JSON) go to standard output; confirmations and summaries to\n"
+    "standard error, silenced by -q. A chain of commands is checked whole before anything is sent.\n"
+    "Exit status: 0 success, 1 a failure at run time (device, line, file, writing the output),\n"
+    "2 a wrong command line, 130 after Ctrl-C (SIGINT), 143 after SIGTERM, 129 after SIGHUP;\n"
+    "measured data are kept in every case.\n"
     "\n"
     "The built-in simulator (--port sim) has these slots on every device:\n";
 
@@ -183,15 +188,33 @@ int main(int argc, char** argv) {
   }
   if (inv.help) {
     print_usage();
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0) {
+      std::cerr << "corvane: Writing to standard output failed.\n";
+      return kExitFailure;
+    }
     return kExitOk;
   }
   const char* current = inv.commands.front().first->name;
   try {
     Session session(inv.global);
+    // The whole command line is checked before anything is sent: a wrong word in the last
+    // command of a chain changes nothing.
+    session.set_checking(true);
+    for (const auto& [cmd, words] : inv.commands) {
+      current = cmd->name;
+      cmd->run(session, words);
+    }
+    session.set_checking(false);
+    catch_interrupt();
     session.open();
     for (const auto& [cmd, words] : inv.commands) {
       current = cmd->name;
       cmd->run(session, words);
+      check_stdout();
+      if (interrupted()) {
+        throw CommandError(std::string("Interrupted by ") + interrupt_name() + ".", interrupt_status());
+      }
     }
     session.close();
   } catch (const CommandError& e) {

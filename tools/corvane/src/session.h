@@ -53,6 +53,11 @@ class Session {
   // Closes device, port and log (also done by the destructor).
   void close();
 
+  // While checking, commands only check their arguments and return: the whole command line is
+  // checked before anything is sent. No driver is loaded then.
+  bool checking() const { return checking_; }
+  void set_checking(bool checking) { checking_ = checking; }
+
   const Driver& driver() const { return driver_; }
   const GlobalOptions& options() const { return options_; }
   bool offline() const { return options_.port.kind == PortSpec::Kind::kOffline; }
@@ -84,6 +89,7 @@ class Session {
   bool device_open_ = false;
   bool log_on_ = false;
   bool stopped_stale_acquisition_ = false;
+  bool checking_ = false;
 };
 
 }  // namespace corvane_cli

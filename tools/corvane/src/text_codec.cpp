@@ -21,7 +21,9 @@ std::string latin1_to_utf8(std::string_view text) {
   return out;
 }
 
-std::string utf8_to_latin1(std::string_view text) {
+std::string utf8_to_latin1(std::string_view text) { return utf8_to_latin1(text, nullptr); }
+
+std::string utf8_to_latin1(std::string_view text, std::string* outside) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -41,6 +43,7 @@ std::string utf8_to_latin1(std::string_view text) {
     uint32_t cp = c & (0x7F >> len);
     for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+    if (cp > 0xFF && outside != nullptr && outside->empty()) *outside = std::string(text.substr(i, len));
     i += len - 1;
   }
   return out;

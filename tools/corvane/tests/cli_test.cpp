@@ -387,4 +387,64 @@ TEST(Ports, CommunicationLogRecordsTheExchange) {
   EXPECT_NE(r.err.find("cannot be opened for writing"), std::string::npos) << r.err;
 }
 
+// Scripting conventions: data on standard output, confirmations on standard error (silenced by
+// -q), write errors fail, and a command line is checked whole before anything is sent.
+TEST(Conventions, DataOnStdoutConfirmationsOnStderr) {
+  ToolResult r = run_tool({"set", "4", "name", "Probe", "+", "show", "--channels", "4"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "Channel 4 \"Probe\": KX4, full bridge, range 3 mV/V, measure/tare active, tare value 0.0000 mV/V\n");
+  EXPECT_EQ(r.out.rfind("Device Corvane", 0), 0u) << r.out;
+  r = run_tool({"-q", "set", "4", "name", "Probe", "+", "tare", "4", "+", "shunt-cal", "7", "+", "save",
+                testkit::TempDir().file("x.cvs")});
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "");
+  // "--output -" is standard output.
+  r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "1", "--output", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "time [s],Channel1 [mV/V]\n0.00000,1.2\n0.01000,1.2\n0.02000,1.2\n");
+  EXPECT_NE(r.err.find("Acquired 3 scans"), std::string::npos);
+}
+
+TEST(Conventions, WriteErrorsFail) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"show"}, {"info"}, {"--json", "read"}, {"acquire", "--rate", "100", "--scans", "300", "--channels", "1"}}) {
+    ToolResult r = run_tool(args, {}, "/dev/full");
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_NE(r.err.find("Writing to standard output failed"), std::string::npos) << r.err;
+  }
+  ToolResult r = run_tool({"--help"}, {}, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(Conventions, AChainIsCheckedWholeBeforeAnythingIsSent) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::PtyServer server(engine);
+  const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+  const std::vector<std::vector<std::string>> wrong = {
+      {"set", "0", "range", "12 mV/V", "+", "set", "1", "frobnicate", "1"},
+      {"set", "0", "range", "12 mV/V", "+", "acquire", "--scans", "ten"},
+      {"set", "0", "range", "12 mV/V", "+", "read", "--channels", "3-"},
+      {"set", "0", "range", "12 mV/V", "+", "set", "5", "name", "Kraft\xE2\x82\xAC"},
+      {"set", "0", "range", "12 mV/V", "+", "info", "extra"},
+  };
+  for (const auto& args : wrong) {
+    std::vector<std::string> full = {"--port", "COM1"};
+    full.insert(full.end(), args.begin(), args.end());
+    ToolResult r = run_tool(full, env);
+    EXPECT_EQ(r.status, 2) << args[5] << ": " << r.err;
+    EXPECT_TRUE(engine.lines().empty()) << args[5] << ": " << engine.lines().front();
+  }
+  ToolResult r = run_tool({"set", "5", "name", "Kraft\xE2\x82\xAC"});
+  EXPECT_NE(r.err.find("The name \"Kraft\xE2\x82\xAC\" holds \"\xE2\x82\xAC\", which the amplifier cannot store"),
+            std::string::npos)
+      << r.err;
+
+  // A value one channel cannot take changes no channel (channel 8 is the digital I/O channel).
+  r = run_tool({"--port", "COM1", "set", "0-3,8", "range", "12 mV/V"}, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("is not a possible range for channel 8"), std::string::npos) << r.err;
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(engine.channel(c).range, 700) << c;
+  for (const std::string& line : engine.lines()) EXPECT_NE(line.rfind("ASA", 0) == 0 && line[3] != '?', true) << line;
+}
+
 }  // namespace

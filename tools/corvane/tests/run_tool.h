@@ -19,12 +19,14 @@ struct ToolResult {
   std::string err;
 };
 
-inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) {
+// stdout_to: a file that takes standard output instead (such as /dev/full); out stays empty.
+inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
+                           const std::string& stdout_to = "") {
   testkit::TempDir dir;
-  const std::string out_path = dir.file("out"), err_path = dir.file("err");
+  const std::string out_path = stdout_to.empty() ? dir.file("out") : stdout_to, err_path = dir.file("err");
   pid_t pid = fork();
   if (pid == 0) {
-    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | (stdout_to.empty() ? O_TRUNC : 0), 0600);
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int null = open("/dev/null", O_RDONLY);
     dup2(null, 0);
@@ -44,7 +46,7 @@ inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<
   int st = 0;
   waitpid(pid, &st, 0);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  r.out = testkit::read_file(out_path);
+  if (stdout_to.empty()) r.out = testkit::read_file(out_path);
   r.err = testkit::read_file(err_path);
   return r;
 }
