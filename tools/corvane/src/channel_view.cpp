@@ -147,4 +147,16 @@ void check_channel_list_syntax(const std::string& text) {
   parse_channel_list(text, kMostChannels);
 }
 
+// "0-3,7" for a list of channels.
+std::string channel_ranges(const std::vector<int32_t>& channels) {
+  std::string out;
+  for (size_t i = 0; i < channels.size();) {
+    size_t j = i;
+    while (j + 1 < channels.size() && channels[j + 1] == channels[j] + 1) ++j;
+    out += (out.empty() ? "" : ",") + std::to_string(channels[i]) + (j > i ? "-" + std::to_string(channels[j]) : "");
+    i = j + 1;
+  }
+  return out;
+}
+
 }  // namespace corvane_cli

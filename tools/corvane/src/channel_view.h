@@ -67,6 +67,8 @@ std::vector<int32_t> zero_terminated(const int32_t* list, size_t capacity);
 
 // Channel lists such as "0-3,7,9": every channel must be below count. Throws CommandError.
 std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count);
+// "0-3,7" for a sorted list of channels.
+std::string channel_ranges(const std::vector<int32_t>& channels);
 // The form of a channel list alone (any channel up to 99); throws CommandError (usage).
 void check_channel_list_syntax(const std::string& text);
 

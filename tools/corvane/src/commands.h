@@ -35,6 +35,10 @@ double duration_option(const CommandArgs& args, const std::string& option, doubl
 long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
                          long long max);
 
+// Switches exactly these channels to measure (CV_ACQSetup) and says which others stopped
+// measuring: the states stay in the amplifier after the run. Throws CommandError on failure.
+void measure_only(const Session& s, const std::vector<int32_t>& channels);
+
 void cmd_info(Session& s, const std::vector<std::string>& words);
 void cmd_show(Session& s, const std::vector<std::string>& words);
 void cmd_set(Session& s, const std::vector<std::string>& words);

@@ -10,11 +10,13 @@
 #include <memory>
 #include <optional>
 
+#include "channel_output.h"
 #include "channel_view.h"
 #include "commands.h"
 #include "data_file.h"
 #include "json_writer.h"
 #include "plot_decimator.h"
+#include "run_metadata.h"
 #include "settings_names.h"
 #include "svg_plot.h"
 #include "terminal.h"
@@ -57,22 +59,7 @@ double rate_hz(const Driver& d, int32_t id) {
   return v ? *v : 1.0;
 }
 
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
 
-std::string csv_value(const ChannelView& v, float value) {
-  std::string word = overflow_word(value);
-  if (!word.empty()) return word;
-  if (v.digital_io()) return std::to_string(static_cast<long long>(value));
-  return format_number(value);
-}
 
 // Minimum, mean and maximum of a channel over the usable values; overflow values are counted
 // per kind (the driver's five overflow words) and kept out of the figures.
@@ -102,10 +89,6 @@ struct Stats {
   }
 };
 
-std::string label(const ChannelView& v) {
-  std::string u = v.display_unit();
-  return v.name + (u.empty() ? "" : " [" + u + "]");
-}
 
 
 // The values of a run for the JSON document, scan by scan in an unnamed temporary file, read
@@ -144,6 +127,24 @@ class ValueStore {
   std::FILE* file_ = nullptr;
 };
 
+// "internal: channel 0 rising through 1 mV/V", "immediate", ...
+std::string trigger_text(int32_t mode, int32_t channel, float level, int32_t condition,
+                         const std::vector<ChannelView>& views) {
+  std::string out;
+  for (const auto& m : kTriggerModes) {
+    if (m.id == mode) out = m.name;
+  }
+  if (mode != kTriggerInternal) return out;
+  std::string unit;
+  for (const auto& v : views) {
+    if (v.channel == channel) unit = " " + v.display_unit();
+  }
+  for (const auto& c : kTriggerConditions) {
+    if (c.id == condition) out += ": channel " + std::to_string(channel) + " " + c.name + " " + format_number(level) + unit;
+  }
+  return out;
+}
+
 // The first block of a triggered run: read in short slices so that a signal ends the wait at
 // once; kCvDataTimeout when no trigger came within wait_s. On a terminal a line says what is
 // awaited.
@@ -171,7 +172,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args(
       "acquire", words,
       {"--rate", "--scans", "--duration", "--channels", "--trigger", "--trigger-channel", "--trigger-level",
-       "--trigger-condition", "--pretrigger", "--output", "--plot", "--wait"},
+       "--trigger-condition", "--pretrigger", "--output", "--plot", "--wait", "--meta"},
       {});
   if (!args.positional.empty()) throw CommandError("The command acquire takes options only (see corvane --help).", kExitUsage);
   // Everything that needs no device is checked first (also in the check of a whole "+" chain).
@@ -224,7 +225,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   std::vector<int32_t> channels;
   if (args.has("--channels")) {
     channels = parse_channel_list(args.get("--channels"), s.channel_count());
-    s.check(d.CV_ACQSetup(static_cast<int32_t>(channels.size()), channels.data()), "Switching the channels to measure failed");
+    measure_only(s, channels);
   }
   // The device sends every channel in measure state, in ascending order.
   channels.clear();
@@ -245,6 +246,9 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   }
   std::unique_ptr<DataFile> svg;
   if (args.has("--plot")) svg = std::make_unique<DataFile>(args.get("--plot"), "plot file");
+  std::unique_ptr<DataFile> meta_file;
+  if (args.has("--meta")) meta_file = std::make_unique<DataFile>(args.get("--meta"), "metadata file");
+
   // With --json and no CSV the values go into the JSON document: they wait in an unnamed
   // temporary file, not in memory.
   ValueStore store(s.json() && !csv ? n : 0);
@@ -252,15 +256,22 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   const bool until_stopped = scans == 0;
   const int32_t start_scans = !until_stopped && scans <= kMaxStartScans ? static_cast<int32_t>(scans) : 0;
   catch_interrupt();
+  const auto start_time = std::chrono::system_clock::now();
   s.check(d.CV_ACQStart(start_scans, rate_id, mode, trig_channel, level, condition, pre), "Starting the acquisition failed");
+  if (rate_id != -1 && rate_id != current_rate) {
+    print_confirmation(s, "The measuring rate is now " + id_text(d, rate_id) + "; it stays set in the amplifier.");
+  }
+  // The metadata after the start, which stored the rate.
+  std::vector<MetaField> meta = run_metadata(s, views);
+  meta.push_back({"trigger", trigger_text(mode, trig_channel, level, condition, views) +
+                                 (pre ? ", " + std::to_string(pre) + " scans before it" : std::string())});
+  meta.push_back({"start time", iso8601_utc(start_time)});
   if (mode == kTriggerSoftware) s.check(d.CV_Trigger(), "Sending the trigger failed");
 
-  // CSV header.
-  if (csv) {
-    std::string header = "time [s]";
-    for (const auto& v : views) header += "," + csv_field(label(v));
-    csv->write(header + "\n");
-  }
+  // The CSV header follows the first block, which tells the trigger time.
+  std::string header = "time [s]";
+  for (const auto& v : views) header += "," + csv_field(csv_label(v));
+  header += "\n";
   // Decimals that keep the time of every scan within half a microsecond or better.
   const int time_decimals = std::clamp(static_cast<int>(std::ceil(std::log10(hz))) + 3, 4, 7);
   auto time_of = [&](long long i) { return static_cast<double>(i - pre) / hz; };
@@ -288,6 +299,16 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       break;
     }
     std::string rows;
+    if (done == 0) {
+      // The trigger scan is row `pre`: it came (want - pre) scans before this block was complete.
+      const auto trigger_time =
+          mode == kTriggerImmediate ? start_time
+                                    : std::chrono::system_clock::now() -
+                                          std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                              std::chrono::duration<double>((want - pre) / hz));
+      meta.push_back({"trigger time", iso8601_utc(trigger_time)});
+      rows = csv_comment_header(meta) + header;
+    }
     for (int32_t i = 0; i < want; ++i) {
       const float* scan = values.data() + static_cast<size_t>(i) * n;
       rows += format_fixed(time_of(done + i), time_decimals);
@@ -332,7 +353,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       if (mode != kTriggerImmediate) plot.trigger_time_s = 0.0;
       for (size_t k = 0; k < n; ++k) {
         PlotSeries series;
-        series.label = std::to_string(views[k].channel) + ": " + label(views[k]);
+        series.label = std::to_string(views[k].channel) + ": " + csv_label(views[k]);
         series.unit = views[k].display_unit();
         series.values = std::move(series_values[k]);
         plot.series.push_back(std::move(series));
@@ -340,6 +361,16 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       svg->write(render_svg(plot));
     }
     if (svg) svg->finish(kept);
+    if (meta_file && kept) {
+      JsonWriter j;
+      j.begin_object();
+      write_meta_fields(j, meta);
+      j.field("scans", done).field("pretrigger", pre).field("rate_hz", hz);
+      if (to_file) j.field("csv", args.get("--output"));
+      j.end_object();
+      meta_file->write(j.text() + "\n");
+    }
+    if (meta_file) meta_file->finish(kept);
   } catch (const CommandError& e) {
     if (!file_error) file_error = e;
   }
@@ -348,6 +379,9 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   if (kept && s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "acquire").field("rate_hz", hz).field("scans", done).field("pretrigger", pre);
+    j.key("meta").begin_object();
+    write_meta_fields(j, meta);
+    j.end_object();
     if (to_file) j.field("csv", args.get("--output"));
     if (svg) j.field("plot", args.get("--plot"));
     j.key("channels").begin_array();

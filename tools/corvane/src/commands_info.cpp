@@ -13,8 +13,6 @@ namespace corvane_cli {
 namespace {
 
 constexpr int32_t kChainRows = 11;
-// Texts of a chain row (CV_GetSystemSettings).
-constexpr int32_t kChainSerial = 64, kChainVersion = 32;
 // Grid header texts of the driver's string table: Chan. ... Meas. Value.
 constexpr int32_t kHeaderChan = 608, kHeaderName = 609, kHeaderTrans = 610, kHeaderRange = 611,
                   kHeaderFilter = 612, kHeaderTare = 613, kHeaderTareValue = 614, kHeaderValue = 615,
@@ -26,23 +24,11 @@ std::string res_text(const Driver& d, int32_t id, const char* fallback) {
   return latin1_to_utf8(text);
 }
 
-std::string dev_text(const Driver& d, int32_t selector) {
-  char text[256] = {};
-  d.CV_GetDevSettings(selector, text);
-  return latin1_to_utf8(text);
-}
-
 
 int32_t dev_int(const Driver& d, int32_t selector) {
   int32_t v = 0;
   d.CV_GetDevSettings(selector, &v);
   return v;
-}
-
-std::string chain_text(const Driver& d, int32_t row, int32_t selector) {
-  char text[256] = {};
-  d.CV_GetSystemSettings(row, selector, text);
-  return latin1_to_utf8(text);
 }
 
 std::string port_description(const Session& s) {

@@ -170,17 +170,6 @@ void apply_value(const Session& s, const SettingName& setting, PreparedValue p) 
                                                          std::to_string(channel) + " to the device failed");
 }
 
-// "0-3,7" for a list of channels.
-std::string channel_ranges(const std::vector<int32_t>& channels) {
-  std::string out;
-  for (size_t i = 0; i < channels.size();) {
-    size_t j = i;
-    while (j + 1 < channels.size() && channels[j + 1] == channels[j] + 1) ++j;
-    out += (out.empty() ? "" : ",") + std::to_string(channels[i]) + (j > i ? "-" + std::to_string(channels[j]) : "");
-    i = j + 1;
-  }
-  return out;
-}
 
 int32_t device_id_value(const Session& s, const SettingName& setting, const std::string& value) {
   const Driver& d = s.driver();

@@ -89,8 +89,21 @@ struct Invocation {
   bool help = false;
 };
 
+// A word as a shell would need it written.
+std::string shell_word(const std::string& word) {
+  if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.,:/=+@%") ==
+                           std::string::npos) {
+    return word;
+  }
+  std::string out = "'";
+  for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 Invocation parse(int argc, char** argv) {
   Invocation inv;
+  inv.global.command_line = "corvane";
+  for (int k = 1; k < argc; ++k) inv.global.command_line += " " + shell_word(argv[k]);
   // --json may also be written after the command; it always means the whole run.
   std::vector<char*> kept;
   for (int k = 0; k < argc; ++k) {

@@ -25,7 +25,8 @@ struct GlobalOptions {
   std::string log_file;
   std::string language = "en";
   bool json = false;
-  bool quiet = false;       // set, set-device, save and load print nothing on success
+  bool quiet = false;       // no confirmations or summaries on standard error
+  std::string command_line; // the words the tool was started with, for the metadata of data files
 };
 
 // A failure a command reports: the sentence for standard error and the exit status.

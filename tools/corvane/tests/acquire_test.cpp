@@ -4,11 +4,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <ctime>
 
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
 #include "json_mini.h"
-#include "run_tool.h"
+#include "run_async.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST(Acquire, CsvHoldsTheSimulatorSignalsScanByScan) {
   const std::string csv = dir.file("run.csv");
   ToolResult r = run_tool({"acquire", "--rate", "600 Hz", "--scans", "900", "--channels", "0,1,3,5,6,8", "--output", csv});
   ASSERT_EQ(r.status, 0) << r.err;
-  auto lines = lines_of(testkit::read_file(csv));
+  auto lines = data_lines(testkit::read_file(csv));
   ASSERT_EQ(lines.size(), 901u);
   EXPECT_EQ(lines[0], "time [s],Channel0 [mV/V],Channel1 [mV/V],Channel3 [mV/V],Channel5 [V],Channel6 [\xC2\xB0" "C],Channel8");
 
@@ -94,7 +95,7 @@ TEST(Acquire, CsvOnStandardOutputAndPretriggerShiftsTheTime) {
   ToolResult r = run_tool({"acquire", "--rate", "1200", "--scans", "60", "--channels", "1", "--trigger", "software",
                            "--pretrigger", "12"});
   ASSERT_EQ(r.status, 0) << r.err;
-  auto lines = lines_of(r.out);
+  auto lines = data_lines(r.out);
   ASSERT_EQ(lines.size(), 61u);
   EXPECT_EQ(lines[1].substr(0, lines[1].find(',')), "-0.0100000");
   EXPECT_EQ(lines[13].substr(0, lines[13].find(',')), "0.0000000");
@@ -237,7 +238,7 @@ TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
                   "--pretrigger", std::to_string(kPre), "--plot", dir.file("t.svg")},
                  env);
     ASSERT_EQ(r.status, 0) << r.err;
-    auto lines = lines_of(r.out);
+    auto lines = data_lines(r.out);
     ASSERT_EQ(lines.size(), static_cast<size_t>(kScans + 1));
     const double level = 8333 * 3.0 / 25000;  // 1.0 mV/V as the raw level the amplifier compares
     auto row = [&](int scan) { return split(lines[static_cast<size_t>(scan + 1)]); };
@@ -292,6 +293,100 @@ TEST(Acquire, FaultsOnTheLineAreNamed) {
   r = run_tool(run, env);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("failed after 0 scans: the amplifier's reply was malformed"), std::string::npos) << r.err;
+}
+
+// An ISO 8601 time "2026-12-09T06:15:03.342Z" as seconds since 1970.
+double iso_seconds(const std::string& t) {
+  std::tm tm{};
+  int ms = 0;
+  if (t.size() != 24 || std::sscanf(t.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3dZ", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &ms) != 7) {
+    ADD_FAILURE() << "not an ISO 8601 time: " << t;
+    return 0;
+  }
+  tm.tm_year -= 1900;
+  tm.tm_mon -= 1;
+  return static_cast<double>(timegm(&tm)) + ms / 1000.0;
+}
+
+double now_seconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// "# key: value" of a CSV text.
+std::string meta_value(const std::string& csv, const std::string& key) {
+  for (const std::string& line : lines_of(csv)) {
+    if (line.rfind("# " + key + ": ", 0) == 0) return line.substr(key.size() + 4);
+  }
+  ADD_FAILURE() << "no metadata line " << key;
+  return {};
+}
+
+TEST(SelfDescribingData, CsvAndJsonCarryTimesAndTheSetup) {
+  testkit::TempDir dir;
+  const double before = now_seconds();
+  ToolResult r = run_tool({"set", "1", "name", "Force, top", "+", "acquire", "--rate", "100", "--scans", "20",
+                           "--channels", "1,8", "--trigger", "software", "--pretrigger", "5", "--output",
+                           dir.file("a.csv"), "--meta", dir.file("a.json")});
+  const double after = now_seconds();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string csv = testkit::read_file(dir.file("a.csv"));
+  const double start = iso_seconds(meta_value(csv, "start time"));
+  const double trigger = iso_seconds(meta_value(csv, "trigger time"));
+  EXPECT_GE(start, std::floor(before));
+  EXPECT_LE(start, trigger);
+  EXPECT_LE(trigger, after + 0.001);
+  EXPECT_EQ(meta_value(csv, "port"), "sim");
+  EXPECT_EQ(meta_value(csv, "serial numbers"), "47110");
+  EXPECT_EQ(meta_value(csv, "rate"), "100 Hz");
+  EXPECT_EQ(meta_value(csv, "trigger"), "software, 5 scans before it");
+  EXPECT_EQ(meta_value(csv, "channel 1"), "Force, top; TF with f, full bridge; range 3 mV/V; unit mV/V; tare 0; scale 1");
+  EXPECT_EQ(meta_value(csv, "command").rfind("corvane set 1 name 'Force, top' + acquire --rate 100", 0), 0u);
+  EXPECT_EQ(meta_value(csv, "tool").rfind("corvane 2.", 0), 0u);
+  // The column header quotes the name with its comma, and follows the metadata.
+  auto lines = data_lines(csv);
+  EXPECT_EQ(lines.at(0), "time [s],\"Force, top [mV/V]\",Channel8");
+  EXPECT_EQ(lines.size(), 21u);
+  // The sidecar holds the same in JSON.
+  json_mini::Value side = json_mini::parse(testkit::read_file(dir.file("a.json")));
+  EXPECT_EQ(side["start_time"].string, meta_value(csv, "start time"));
+  EXPECT_EQ(side["scans"].number, 20);
+  EXPECT_EQ(side["channel_1"].string, meta_value(csv, "channel 1"));
+
+  r = run_tool({"--json", "acquire", "--rate", "100", "--scans", "5", "--channels", "1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  json_mini::Value doc = json_mini::parse(lines_of(r.out).at(0));
+  EXPECT_NEAR(iso_seconds(doc["meta"]["start_time"].string), now_seconds(), 60);
+  EXPECT_EQ(doc["meta"]["trigger_time"].string, doc["meta"]["start_time"].string);  // immediate
+}
+
+TEST(SelfDescribingData, ReadAsALoggerStampsEveryRowAndKeepsThemOnCtrlC) {
+  testkit::TempDir dir;
+  ToolResult r = run_tool({"read", "--csv", "--count", "4", "--interval", "50ms", "--channels", "1,8"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = data_lines(r.out);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "time,elapsed [s],Channel1 [mV/V],Channel8");
+  double last = 0;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    auto f = split(lines[i]);
+    ASSERT_EQ(f.size(), 4u);
+    const double t = iso_seconds(f[0]);
+    EXPECT_GE(t, last);
+    EXPECT_NEAR(t, now_seconds(), 60);
+    last = t;
+    EXPECT_GE(number(f[1]), 0.05 * static_cast<double>(i - 1) - 0.001);
+    EXPECT_EQ(f[2], "1.2");
+    EXPECT_EQ(f[3], "165");
+  }
+  // Without --count it logs until stopped; the rows are kept.
+  RunningTool tool({"read", "--csv", "--interval", "20ms", "--channels", "1", "--output", dir.file("log.csv")});
+  ASSERT_TRUE(wait_for_rows(dir.path(), "log.csv", 20));
+  tool.signal(SIGINT);
+  r = tool.finish();
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_GE(data_lines(testkit::read_file(dir.file("log.csv"))).size(), 10u);
+  EXPECT_TRUE(files_containing(dir.path(), ".part").empty());
 }
 
 }  // namespace

@@ -401,7 +401,7 @@ TEST(Conventions, DataOnStdoutConfirmationsOnStderr) {
   // "--output -" is standard output.
   r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "1", "--output", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "time [s],Channel1 [mV/V]\n0.00000,1.2\n0.01000,1.2\n0.02000,1.2\n");
+  EXPECT_EQ(data_lines(r.out), (std::vector<std::string>{"time [s],Channel1 [mV/V]", "0.00000,1.2", "0.01000,1.2", "0.02000,1.2"}));
   EXPECT_NE(r.err.find("Acquired 3 scans"), std::string::npos);
 }
 
@@ -445,6 +445,17 @@ TEST(Conventions, AChainIsCheckedWholeBeforeAnythingIsSent) {
   EXPECT_NE(r.err.find("is not a possible range for channel 8"), std::string::npos) << r.err;
   for (int c = 0; c < 4; ++c) EXPECT_EQ(engine.channel(c).range, 700) << c;
   for (const std::string& line : engine.lines()) EXPECT_NE(line.rfind("ASA", 0) == 0 && line[3] != '?', true) << line;
+}
+
+TEST(Conventions, SideEffectsAreSaid) {
+  ToolResult r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "0,2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Channels 1,3-8 no longer measure; the amplifier keeps this state after the run.\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("The measuring rate is now 100 Hz; it stays set in the amplifier.\n"), std::string::npos) << r.err;
+  r = run_tool({"-q", "acquire", "--rate", "100", "--scans", "3", "--channels", "0,2"});
+  EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

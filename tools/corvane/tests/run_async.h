@@ -79,11 +79,16 @@ inline std::vector<std::string> files_containing(const std::string& folder, cons
   return out;
 }
 
-// Lines in the file, or 0 when it does not exist.
+// Lines in the file other than "# key: value" metadata, or 0 when it does not exist.
 inline size_t line_count(const std::string& path) {
   std::string text = testkit::read_file(path);
   size_t n = 0;
-  for (char c : text) n += c == '\n';
+  bool comment = !text.empty() && text[0] == '#';
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') continue;
+    n += !comment;
+    comment = i + 1 < text.size() && text[i + 1] == '#';
+  }
   return n;
 }
 

@@ -64,6 +64,15 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   return out;
 }
 
+// The lines of a CSV text without its "# key: value" metadata lines.
+inline std::vector<std::string> data_lines(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::string& line : lines_of(text)) {
+    if (line.empty() || line[0] != '#') out.push_back(std::move(line));
+  }
+  return out;
+}
+
 #include "testkit/pty_pair.h"
 
 // Runs the program with standard output and error on a terminal (a pseudo-terminal), as a user
