@@ -49,6 +49,8 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words);
 void cmd_save(Session& s, const std::vector<std::string>& words);
 void cmd_load(Session& s, const std::vector<std::string>& words);
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words);
+// Runs without an open line.
+void cmd_ports(Session& s, const std::vector<std::string>& words);
 
 // Writes one line of data (a result, a JSON document) to standard output and flushes it.
 void print_line(const std::string& text);

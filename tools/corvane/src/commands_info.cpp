@@ -1,5 +1,11 @@
-// info (identity of the driver, the line and every device of the chain) and show (all channels
-// in the columns of the setup program's channel grid).
+// info (identity of the driver, the line and every device of the chain), show (all channels
+// in the columns of the setup program's channel grid) and ports (the lines a Corvane may be on).
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <iostream>
 
 #include "channel_output.h"
@@ -182,6 +188,82 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
             << id_text(d, rate) << ", filter " << id_text(d, ftype) << " " << id_text(d, ffreq)
             << (s.offline() ? " (offline)" : "") << "\n"
             << t.render() << std::flush;
+}
+
+namespace {
+
+struct SerialPort {
+  std::string path;
+  std::string by_id;  // /dev/serial/by-id/... naming it, "" when none
+};
+
+// Serial devices with hardware behind them: USB adapters, modems, and the on-board ports that a
+// driver other than the placeholder "platform" one claims.
+std::vector<SerialPort> serial_ports() {
+  std::vector<SerialPort> ports;
+  if (DIR* dir = opendir("/sys/class/tty")) {
+    while (dirent* e = readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name.rfind("tty", 0) != 0) continue;
+      const std::string device = "/sys/class/tty/" + name + "/device";
+      char subsystem[PATH_MAX] = {};
+      const ssize_t n = readlink((device + "/subsystem").c_str(), subsystem, sizeof subsystem - 1);
+      if (n <= 0) continue;
+      const std::string kind = std::string(subsystem, static_cast<size_t>(n));
+      if (name.rfind("ttyS", 0) == 0 && kind.size() >= 9 && kind.compare(kind.size() - 9, 9, "/platform") == 0) continue;
+      ports.push_back({"/dev/" + name, ""});
+    }
+    closedir(dir);
+  }
+  if (DIR* dir = opendir("/dev/serial/by-id")) {
+    while (dirent* e = readdir(dir)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string link = std::string("/dev/serial/by-id/") + e->d_name;
+      char target[PATH_MAX] = {};
+      if (realpath(link.c_str(), target) == nullptr) continue;
+      for (auto& p : ports) {
+        if (p.path == target) p.by_id = link;
+      }
+    }
+    closedir(dir);
+  }
+  std::sort(ports.begin(), ports.end(), [](const SerialPort& a, const SerialPort& b) { return a.path < b.path; });
+  return ports;
+}
+
+}  // namespace
+
+void cmd_ports(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("ports", words, {}, {});
+  if (!args.positional.empty()) throw CommandError("The command ports takes no arguments.", kExitUsage);
+  if (s.checking()) return;
+  const std::vector<SerialPort> serial = serial_ports();
+  std::vector<std::string> usb;
+  const int32_t usb_status = attached_usb_serials(&usb);
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "ports").key("serial").begin_array();
+    for (const auto& p : serial) {
+      j.begin_object().field("path", p.path);
+      if (!p.by_id.empty()) j.field("by_id", p.by_id);
+      j.end_object();
+    }
+    j.end_array().key("usb").begin_array();
+    for (const auto& u : usb) j.begin_object().field("serial_number", u).field("port", "usb:" + u).end_object();
+    j.end_array();
+    if (usb_status != 0) j.field("usb_error", s.describe(usb_status));
+    j.end_object();
+    print_line(j.text());
+    return;
+  }
+  std::string out = "Serial ports (--port PATH):\n";
+  if (serial.empty()) out += "  none found\n";
+  for (const auto& p : serial) out += "  " + p.path + (p.by_id.empty() ? "" : "  " + p.by_id) + "\n";
+  out += "USB Corvanes (--port usb:SERIAL):\n";
+  if (usb_status != 0) out += "  not available: " + s.describe(usb_status) + "\n";
+  if (usb_status == 0 && usb.empty()) out += "  none found\n";
+  for (const auto& u : usb) out += "  usb:" + u + "\n";
+  std::cout << out << std::flush;
 }
 
 }  // namespace corvane_cli

@@ -46,8 +46,9 @@ std::string resolve_ipv4(const std::string& host) {
   return text;
 }
 
-// Serial-number texts of the attached USB Corvanes; a status (-6003: no USB support) on failure.
 constexpr int32_t kUsbScanEntries = 32;
+
+}  // namespace
 
 int32_t attached_usb_serials(std::vector<std::string>* serials) {
   std::vector<char> list(size_t{kUsbScanEntries} * kQbxUsbScanEntryBytes, '\0');
@@ -59,8 +60,6 @@ int32_t attached_usb_serials(std::vector<std::string>* serials) {
   }
   return 0;
 }
-
-}  // namespace
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 
@@ -167,6 +166,8 @@ void Session::open_line() {
     }
     case PortSpec::Kind::kSerial:
       path = port_device_path(port);
+      // A device path is reached as COM1 of this process.
+      if (!port.device_path.empty()) setenv("LINKAR32_COM1", port.device_path.c_str(), 1);
       status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     case PortSpec::Kind::kParallel: {

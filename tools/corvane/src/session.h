@@ -17,6 +17,10 @@ namespace corvane_cli {
 
 class BuiltinSim;
 
+// Serial-number texts of the attached USB Corvanes; 0, or a status (kQbxUsbNoSetupApi: no USB
+// support) on failure.
+int32_t attached_usb_serials(std::vector<std::string>* serials);
+
 struct GlobalOptions {
   PortSpec port;
   int devices = 1;          // built-in simulator and offline mode: devices in the chain

@@ -458,4 +458,95 @@ TEST(Conventions, SideEffectsAreSaid) {
   EXPECT_EQ(r.err, "");
 }
 
+TEST(Conventions, VersionAndAHelpPageForEveryCommand) {
+  ToolResult r = run_tool({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("corvane 2.", 0), 0u) << r.out;
+  const std::string man = testkit::read_file(std::string(CORVANE_DOCS_DIR) + "/corvane.1");
+  for (const char* command : {"info", "show", "set", "set-device", "tare", "read", "acquire", "save", "load",
+                              "shunt-cal", "ports"}) {
+    r = run_tool({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.out.rfind(std::string("usage: corvane [global options] ") + command + " ...\n", 0), 0u) << r.out;
+    // The man page has a section for it, with "-" escaped as troff wants.
+    std::string escaped;
+    for (char c : std::string(command)) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(man.find(".SS " + escaped), std::string::npos) << command;
+  }
+  r = run_tool({"help", "acquire"});
+  EXPECT_NE(r.out.find("--wait T          how long to wait for the trigger (default 10s)"), std::string::npos);
+  // Every global option of the overview is in the man page.
+  r = run_tool({"--help"});
+  for (const std::string& line : lines_of(r.out)) {
+    if (line.rfind("  --", 0) != 0) continue;
+    std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option.back() == ',') option.pop_back();  // "--quiet, -q"
+    std::string escaped;
+    for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(man.find(escaped), std::string::npos) << option;
+  }
+}
+
+TEST(Conventions, BashCompletionOffersCommandsAndOptions) {
+  const std::string script = std::string(CORVANE_DOCS_DIR) + "/corvane.bash";
+  auto complete = [&](const std::string& words, int cword) {
+    testkit::TempDir dir;
+    const std::string run = dir.file("run.sh");
+    testkit::write_file(run, "source '" + script + "'\nCOMP_WORDS=(" + words + ")\nCOMP_CWORD=" +
+                                 std::to_string(cword) + "\n_corvane\necho \"${COMPREPLY[*]}\"\n");
+    const std::string out = dir.file("out");
+    std::system(("bash " + run + " > " + out + " 2>&1").c_str());
+    return testkit::read_file(out);
+  };
+  EXPECT_EQ(complete("corvane ac", 1), "acquire\n");
+  EXPECT_EQ(complete("corvane acquire --tri", 2), "--trigger --trigger-channel --trigger-level --trigger-condition\n");
+  EXPECT_EQ(complete("corvane acquire --trigger ext", 3), "external\n");
+  EXPECT_EQ(complete("corvane info + sho", 3), "show\n");
+  EXPECT_EQ(complete("corvane set 4 ra", 3), "range\n");
+  EXPECT_EQ(complete("corvane --po", 1), "--port\n");
+}
+
+TEST(Conventions, PortsByDevicePathAndFromTheEnvironment) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  engine.set_source(3, corvane_sim::SignalSource::constant(1.5));
+  corvane_sim::PtyServer server(engine);
+  const std::string path = server.start();
+  ToolResult r = run_tool({"--port", path, "--json", "show", "--channels", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out), 3)["value"].number, 1.5, 0.0002);
+  r = run_tool({"--json", "show", "--channels", "3"}, {{"CORVANE_PORT", path}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out), 3)["value"].number, 1.5, 0.0002);
+  // --port wins over the environment.
+  r = run_tool({"--port", "offline", "info"}, {{"CORVANE_PORT", path}});
+  EXPECT_NE(r.out.find("offline"), std::string::npos);
+  r = run_tool({"info"}, {{"CORVANE_PORT", "COM9"}});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("CORVANE_PORT=\"COM9\" is not a port"), std::string::npos) << r.err;
+  r = run_tool({"--port", "/dev/no-such-corvane", "info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the device /dev/no-such-corvane does not exist"), std::string::npos) << r.err;
+
+  // Durations take units; a wrong one is a usage error.
+  r = run_tool({"acquire", "--duration", "3 weeks"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--duration needs a duration such as 30, 500ms, 2s, 10min or 1h"), std::string::npos) << r.err;
+}
+
+TEST(Conventions, PortsListsUsbCorvanesWithoutOpeningALine) {
+  testkit::TempDir dir;
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::UsbServer server(engine, "CV0042");
+  const std::string socket = server.start(dir.file("usb.sock"));
+  ToolResult r = run_tool({"--json", "ports"}, {{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value ports = json_line(r.out);
+  ASSERT_EQ(ports["usb"].size(), 1u);
+  EXPECT_EQ(ports["usb"][0]["port"].string, "usb:CV0042");
+  EXPECT_TRUE(engine.lines().empty());
+  r = run_tool({"ports"}, {{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}});
+  EXPECT_NE(r.out.find("USB Corvanes (--port usb:SERIAL):\n  usb:CV0042\n"), std::string::npos) << r.out;
+  server.stop();
+}
+
 }  // namespace

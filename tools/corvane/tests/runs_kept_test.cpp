@@ -119,6 +119,12 @@ TEST(RunsKept, NoDataLeavesAnExistingFileAsItWas) {
   EXPECT_EQ(r.status, 130) << r.err;
   EXPECT_NE(r.err.find("Interrupted by SIGINT after 0 scans; nothing was measured"), std::string::npos) << r.err;
   EXPECT_EQ(testkit::read_file(csv), "67 KB of last week's data\n");
+
+  // On a terminal the wait is announced.
+  r = run_tool_on_terminal({"acquire", "--rate", "100", "--scans", "5", "--channels", "1", "--trigger", "external",
+                            "--wait", "300ms"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Waiting for the trigger (up to 0.3 s, --wait) ..."), std::string::npos) << r.out;
 }
 
 TEST(RunsKept, MemoryDoesNotGrowWithThePlannedLength) {
