@@ -34,7 +34,9 @@ struct ChannelView {
   float scale = 1;
   int32_t digital = 0;
 
-  bool inactive() const { return amplifier == kAmpNotConnected || amplifier == kAmpAux; }
+  // No amplifier in the slot. The aux channel (the device's internal temperature) is a
+  // measuring channel like the others: show, read, acquire and JSON all give its value.
+  bool inactive() const { return amplifier == kAmpNotConnected; }
   bool digital_io() const { return amplifier == kAmpDigitalIo; }
   bool measuring() const { return state == 6201 || state == 6203; }
   bool taring() const { return state == 6202 || state == 6203; }

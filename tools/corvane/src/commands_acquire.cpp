@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "channel_output.h"
 #include "channel_view.h"
@@ -282,6 +283,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   std::vector<Stats> stats(n);
   PlotDecimator plot_points(svg ? n : 0);
   long long done = 0;
+  auto block_due = std::chrono::steady_clock::now();
   int32_t failure = 0;
   std::optional<CommandError> write_error;
   while (until_stopped || done < scans) {
@@ -291,7 +293,9 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
     if (done == 0 && mode != kTriggerImmediate) {
       r = wait_for_trigger(d, want, wait_s, hz, values.data());
     } else {
-      // Later blocks wait for their own duration and a margin for the line.
+      // Sleep until the block is due rather than poll for it, then allow its own duration and a
+      // margin for the line.
+      std::this_thread::sleep_until(block_due - std::chrono::milliseconds(5));
       r = d.CV_ACQRead(want, static_cast<int32_t>((2.0 + want / hz) * 1000), values.data());
     }
     if (r != 0) {
@@ -321,6 +325,14 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
     }
     store.add(values.data(), want);
     done += want;
+    {
+      const auto now = std::chrono::steady_clock::now();
+      const auto next_block = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+          std::chrono::duration<double>(static_cast<double>(block) / hz));
+      // The next block is complete one block after this one (or at once, when the reader lags).
+      block_due = std::max(block_due + next_block, now);
+      if (block_due > now + next_block) block_due = now + next_block;
+    }
     try {
       if (csv) {
         csv->write(rows);

@@ -450,7 +450,7 @@ TEST(Conventions, AChainIsCheckedWholeBeforeAnythingIsSent) {
 TEST(Conventions, SideEffectsAreSaid) {
   ToolResult r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "0,2"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("Channels 1,3-8 no longer measure; the amplifier keeps this state after the run.\n"),
+  EXPECT_NE(r.err.find("Channels 1,3-9 no longer measure; the amplifier keeps this state after the run.\n"),
             std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("The measuring rate is now 100 Hz; it stays set in the amplifier.\n"), std::string::npos) << r.err;
@@ -547,6 +547,22 @@ TEST(Conventions, PortsListsUsbCorvanesWithoutOpeningALine) {
   r = run_tool({"ports"}, {{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}});
   EXPECT_NE(r.out.find("USB Corvanes (--port usb:SERIAL):\n  usb:CV0042\n"), std::string::npos) << r.out;
   server.stop();
+}
+
+// The aux channel (internal temperature, 25 degrees in the simulator) reads the same everywhere.
+TEST(Conventions, TheAuxChannelReadsTheSameEverywhere) {
+  ToolResult r = run_tool({"--json", "show", "--channels", "9", "+", "read", "--channels", "9"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out, 0), 9)["value"].number, 25.0, 0.01);
+  EXPECT_NEAR(json_line(r.out, 1)["channels"][0]["value"].number, 25.0, 0.01);
+  r = run_tool({"show", "--channels", "9", "+", "read", "--channels", "9"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(r.out);
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_NE(lines[3].find("Channel9"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[3].find("25.00"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[6].find("Channel9"), std::string::npos) << lines[6];
+  EXPECT_NE(lines[6].find("25.00"), std::string::npos) << lines[6];
 }
 
 }  // namespace

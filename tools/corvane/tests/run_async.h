@@ -50,12 +50,16 @@ class RunningTool {
     wait4(pid_, &st, 0, &usage);
     done_ = true;
     max_rss_kb_ = usage.ru_maxrss;
+    cpu_s_ = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     result_.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
     result_.out = testkit::read_file(out_);
     result_.err = testkit::read_file(err_);
     return result_;
   }
   long max_rss_kb() const { return max_rss_kb_; }
+  // Processor time (user and system) the program used.
+  double cpu_s() const { return cpu_s_; }
 
  private:
   testkit::TempDir dir_;
@@ -63,6 +67,7 @@ class RunningTool {
   pid_t pid_ = -1;
   bool done_ = false;
   long max_rss_kb_ = 0;
+  double cpu_s_ = 0;
   ToolResult result_;
 };
 

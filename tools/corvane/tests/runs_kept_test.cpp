@@ -181,4 +181,21 @@ TEST(RunsKept, ARunKilledOutrightLeavesTheAmplifierUsable) {
   EXPECT_EQ(engine.acquisition().state, corvane_sim::kStateIdle);
 }
 
+// Waiting for slow scans or a trigger sleeps: a run at 1 Hz (the built-in simulator included)
+// takes a small part of one processor.
+TEST(RunsKept, SlowRunsDoNotBusyWait) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-q", "acquire", "--rate", "1", "--scans", "3", "--channels", "1"},
+           {"-q", "acquire", "--rate", "1", "--scans", "3", "--channels", "1", "--trigger", "external", "--wait", "3s"},
+           {"-q", "read", "--count", "3", "--interval", "1s", "--channels", "1"}}) {
+    RunningTool tool(args);
+    const auto t0 = std::chrono::steady_clock::now();
+    tool.finish();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_GE(wall, 2.0) << args[2];
+    // 5 % of the run, plus the start (loading, opening the line; slower in a sanitizer build).
+    EXPECT_LT(tool.cpu_s(), 0.05 * wall + 0.3) << args[2] << ": " << tool.cpu_s() << " s of processor time in " << wall << " s";
+  }
+}
+
 }  // namespace
