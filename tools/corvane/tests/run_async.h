@@ -17,24 +17,7 @@ class RunningTool {
  public:
   RunningTool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {})
       : out_(dir_.file("out")), err_(dir_.file("err")) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      int out = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      int err = open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      int null = open("/dev/null", O_RDONLY);
-      dup2(null, 0);
-      dup2(out, 1);
-      dup2(err, 2);
-      for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
-      std::vector<char*> argv;
-      std::string tool = CORVANE_TOOL;
-      argv.push_back(tool.data());
-      std::vector<std::string> copy = args;
-      for (auto& a : copy) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(tool.c_str(), argv.data());
-      _exit(127);
-    }
+    pid_ = start_tool(args, env, out_, O_TRUNC, err_);
   }
   ~RunningTool() {
     if (pid_ > 0 && !done_) {

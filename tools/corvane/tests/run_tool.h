@@ -19,14 +19,13 @@ struct ToolResult {
   std::string err;
 };
 
-// stdout_to: a file that takes standard output instead (such as /dev/full); out stays empty.
-inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
-                           const std::string& stdout_to = "") {
-  testkit::TempDir dir;
-  const std::string out_path = stdout_to.empty() ? dir.file("out") : stdout_to, err_path = dir.file("err");
+// Starts the program with standard input from /dev/null and standard output and error into the
+// files named (out_flags: O_TRUNC to start it afresh, 0 for a device such as /dev/full).
+inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                        const std::string& out_path, int out_flags, const std::string& err_path) {
   pid_t pid = fork();
   if (pid == 0) {
-    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | (stdout_to.empty() ? O_TRUNC : 0), 0600);
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | out_flags, 0600);
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int null = open("/dev/null", O_RDONLY);
     dup2(null, 0);
@@ -42,6 +41,15 @@ inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<
     execv(tool.c_str(), argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// stdout_to: a file that takes standard output instead (such as /dev/full); out stays empty.
+inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
+                           const std::string& stdout_to = "") {
+  testkit::TempDir dir;
+  const std::string out_path = stdout_to.empty() ? dir.file("out") : stdout_to, err_path = dir.file("err");
+  const pid_t pid = start_tool(args, env, out_path, stdout_to.empty() ? O_TRUNC : 0, err_path);
   ToolResult r;
   int st = 0;
   waitpid(pid, &st, 0);
