@@ -81,10 +81,11 @@ class MultiScanTest : public ::testing::Test {
 
   // Registers both devices with FIFO 0 at `rate`, sets up and initialises the channels, gives the
   // simulator its ramps for scans at `device_rate`.
-  void set_up_host(float rate, double device_rate) {
-    const float rates[6] = {rate, 0, 0, 0, 0, 0};
+  // Device 1 may run at a rate of its own (device1_rate > 0).
+  void set_up_host(float rate, double device_rate, float device1_rate = 0) {
     const uint8_t widths[6] = {1, 1, 1, 1, 1, 1};
     for (int32_t d = 0; d < 2; ++d) {
+      const float rates[6] = {d == 1 && device1_rate > 0 ? device1_rate : rate, 0, 0, 0, 0, 0};
       ASSERT_EQ(QBX_ACQSetDeviceInfo(d, 8, kPorts[d], 0, 0, 0, 2, 0, rates, widths), 0);
       ASSERT_EQ(QBX_ACQInitDevice(d, 8, kPorts[d], 0), 0);
     }
@@ -99,9 +100,10 @@ class MultiScanTest : public ::testing::Test {
       ASSERT_EQ(QBX_ACQAllocIOBuf(ch, kCapacity, 0), 0);
       tallix::kernel().lin[ch].mode = 1;
       list_.push_back(ch);
+      const double scans_per_s = c.device == 1 && device1_rate > 0 ? device1_rate : device_rate;
       engines_[c.device]->set_source(
           c.hardware, corvane_sim::SignalSource::ramp(c.base * kRange / kFullScale,
-                                                      c.step * device_rate * kRange / kFullScale));
+                                                      c.step * scans_per_s * kRange / kFullScale));
     }
     ASSERT_EQ(QBX_ACQInitChan(list_size(), list_.data(), 0, 0), 0);
     ASSERT_EQ(QBX_ACQSetSampleRate(rate), 0);
@@ -284,6 +286,35 @@ TEST_F(MultiScanTest, A600HzRunReadsAllThatIsThereAndRepeatsIncompleteReads) {
   EXPECT_EQ(read(&n), 0);
   EXPECT_EQ(n, 0);
   expect_block(next, 60);
+}
+
+TEST_F(MultiScanTest, ASlowerDeviceReadsItsShareOfTheBlockWithTheFractionCarried) {
+  // Device 1 runs at 300 Hz beside 800 Hz: a block of 50 scans is 18.75 of its scans, read as
+  // 18, 19, 19, 19 (the fraction carried from read to read), every scan once.
+  set_up_host(800.0f, 800.0, 300.0f);
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(take_bytes(1).substr(0, 8), "ICR6311\n");
+  int64_t next[2] = {1, 1};
+  const int32_t expected_lengths[4] = {18, 19, 19, 19};
+  for (int r = 0; r < 8; ++r) {
+    advance_ms(62.5);
+    QBX_ACQResetDeviceStatus();
+    int32_t n = 50;
+    ASSERT_EQ(read(&n), 0) << "read " << r;
+    EXPECT_EQ(n, 50);
+    for (size_t i = 0; i < channels_.size(); ++i) {
+      const TestChannel& c = channels_[i];
+      const int32_t length = c.device == 0 ? 50 : expected_lengths[r % 4];
+      const auto ch = static_cast<int32_t>(i + 1);
+      ASSERT_EQ(+tallix::header(ch).read_block_count, length) << "read " << r << " channel " << ch;
+      std::vector<double> v(static_cast<size_t>(length));
+      ASSERT_EQ(QBX_ACQGetIOBuf(ch, 0, length, v.data()), 0);
+      for (int32_t k = 0; k < length; ++k)
+        ASSERT_NEAR(v[static_cast<size_t>(k)], expected(c, next[c.device] + k), 1e-9);
+    }
+    next[0] += 50;
+    next[1] += expected_lengths[r % 4];
+  }
 }
 
 TEST_F(MultiScanTest, RateQuantisation) {

@@ -66,8 +66,8 @@ int32_t read_fifo(ReadCycle& c, int32_t number, int32_t fifo) {
   r = family_for(d.device_type).read(number, c.count, c.channels, &length, c.mode);
   if (r == 0 && length != kNothingRead) {
     d.fifo_read_done[fifo] = 1;
-    float& acc = d.fifo_length_accumulator[fifo];
-    acc -= static_cast<float>(static_cast<int32_t>(acc));
+    const float acc = d.fifo_length_accumulator[fifo];  // packed record: no reference into it
+    d.fifo_length_accumulator[fifo] = acc - static_cast<float>(static_cast<int32_t>(acc));
   }
   if (r == kAcqBlockNotComplete) {
     c.incomplete = true;

@@ -112,7 +112,7 @@ int32_t prepare_device(int32_t number, int32_t count, const int32_t* channels, i
   for (int32_t f = 0; f < kAcqFifoCount; ++f)
     d.fifo_rate_matches[f] = f < kRateFifos && (d.fifo_rate[f] == rate || block_length == 1) ? 1 : 0;
   if (d.device_type == kTypeYalplus) {
-    for (int32_t& limit : d.fifo_buffer_limit) limit = kYalplusBufferLimit;
+    for (int32_t f = 0; f < 3; ++f) d.fifo_buffer_limit[f] = kYalplusBufferLimit;
   }
   note_config_signature(number, config_signature(number, count, channels));
   return kAcqOk;
