@@ -428,6 +428,68 @@ TEST_F(MultiScanTest, PretriggerLimitsAndTriggerRecords) {
   EXPECT_EQ(start(100), kAcqTriggerChannelBad);
 }
 
+TEST_F(MultiScanTest, StartOrderSignatureAndTheExportsAroundTheRead) {
+  set_up_host(800.0f, 800.0);
+  // Device 1 has start role 2: it is started in the first pass.
+  const float rates[6] = {800, 0, 0, 0, 0, 0};
+  const uint8_t widths[6] = {1, 1, 1, 1, 1, 1};
+  ASSERT_EQ(QBX_ACQSetDeviceInfo(1, 8, kPorts[1], 0, 0, 2, 2, 0, rates, widths), 0);
+  {
+    kernel_test::MessageRecorder recorder;
+    ASSERT_EQ(start(), 0);
+    EXPECT_EQ(recorder.messages, (std::vector<int32_t>{-2 * 100000 + 1, -2 * 100000 + 0}));
+  }
+  EXPECT_EQ(+tallix::device(0).config_unchanged, 0);  // first start: a new signature
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(+tallix::device(0).config_unchanged, 1);
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  AcqHdr h{};
+  QBX_ACQGetAcqHdr(2, &h);
+  h.sort_index = 3;
+  QBX_ACQSetAcqHdr(2, &h);
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(+tallix::device(0).config_unchanged, 0);
+  EXPECT_EQ(+tallix::device(1).config_unchanged, 1);
+  // A restart while running (option -1) is taken: the running device refuses the rate and the
+  // channels (10008) and starts measuring anew.
+  EXPECT_EQ(QBX_ACQStartMultiScan(list_size(), list_.data(), 0, 0, -1, nullptr), 0);
+  // A refused "MSV" is a failed start: the device's error is fetched.
+  corvane_sim::Fault refuse;
+  refuse.kind = corvane_sim::FaultKind::kRefuse;
+  refuse.match = "MSV";
+  engines_[0]->inject(refuse);
+  take_bytes(0);
+  EXPECT_EQ(QBX_ACQStartMultiScan(list_size(), list_.data(), 0, 0, -1, nullptr), kAcqDeviceRefused);
+  EXPECT_TRUE(ends_with(take_bytes(0), "MSV0,1,6100,-1\nEST?\n"));
+  EXPECT_EQ(tallix::acquisition().running, 0);
+  ASSERT_EQ(start(), 0);
+
+  advance_ms(100);
+  QBX_ACQResetDeviceStatus();
+  int32_t n = 80;
+  ASSERT_EQ(read(&n), 0);
+  EXPECT_EQ(QBX_ACQResetReadBlockCount(2, list_.data()), 0);
+  EXPECT_EQ(+tallix::header(1).read_block_count, 0);
+  EXPECT_EQ(QBX_ACQGetIOBufCurrLen(2), 0);
+  EXPECT_EQ(+tallix::header(3).read_block_count, 80);
+  EXPECT_EQ(QBX_ACQSetTimeBase(0, 500.0), 0);
+  EXPECT_EQ(tallix::acquisition().elapsed_ms, 500.0);
+  EXPECT_EQ(tallix::acquisition().device_time_base[63], 500.0);
+  EXPECT_EQ(QBX_ACQSetTimeBase(10001, 1.0), kAcqBadChannel);
+  EXPECT_EQ(QBX_ACQSetSkipFiFo(0, 4, 1), kAcqBadArgument);
+  EXPECT_EQ(QBX_ACQSetSkipFiFo(64, 0, 1), kAcqBadArgument);
+  EXPECT_EQ(QBX_ACQSetSkipFiFo(0, 2, 1), 0);
+  EXPECT_EQ(+tallix::device(0).skip_fifo[2], 1);
+  EXPECT_EQ(QBX_ACQSetPortCtrlStruct(1, "ABCDEFGHIJ", 1, 2, 3), 0);
+  EXPECT_STREQ(tallix::acquisition().port_ctrl_text, "ABCDEFG");
+  // Reset forgets the acquisition without a word to the devices.
+  take_bytes(0);
+  EXPECT_EQ(QBX_ACQResetMultiScan(), 0);
+  EXPECT_EQ(take_bytes(0), "");
+  EXPECT_EQ(read(&n), kAcqNotRunning);
+}
+
 TEST_F(MultiScanTest, StopAndReadWithoutStart) {
   EXPECT_EQ(QBX_ACQStopMultiScan(), kAcqNotRunning);
   int32_t n = 10;

@@ -58,14 +58,16 @@ int32_t first_fifo_in_use(const DeviceRecord& d) {
   return 0;
 }
 
-// A set command of the start: send, read its reply line; a refusal fetches the device's error.
-int32_t start_command(const Line& l, int32_t write_failure) {
+// A set command of the start: send, read its reply line. A refusal of the rate or a channel is
+// what a running device answers to a restart (option -1) and is let pass; a refused "MSV" means
+// nothing is measured: the device's error is fetched and -270 returned.
+int32_t start_command(const Line& l, int32_t write_failure, bool refusal_fails = false) {
   int32_t r = send(l);
   if (r < 0) return write_failure != 0 ? write_failure : r;
   Reply reply;
   r = receive_at_most(&reply, kStartReplyLimit);
   if (r < 0) return r;
-  if (reply.refused()) {
+  if (refusal_fails && reply.refused()) {
     int32_t error = 0;
     error_status(&error);
     return kAcqDeviceRefused;
@@ -208,15 +210,15 @@ int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t bl
   }
   (void)number;
   if (mode != kTriggerPretrigger && mode != kTriggerLevel)
-    return start_command(line("MSV%i,1,6100,%i\n", block_length, option), 0);
+    return start_command(line("MSV%i,1,6100,%i\n", block_length, option), 0, true);
   int32_t pre = static_cast<int32_t>(static_cast<double>(trigger[kTrigPretrigger]) * block_length * 0.01);
   if (pre > kMaxPretrigger) return kAcqPretriggerTooLong;
   if (pre < 1) pre = 1;
   if (mode == kTriggerLevel) {
     if ((r = send_trigger_condition(trigger)) < 0) return r;
-    return start_command(line("MSV%i,%i,6103,%i\n", block_length, pre, option), 0);
+    return start_command(line("MSV%i,%i,6103,%i\n", block_length, pre, option), 0, true);
   }
-  return start_command(line("MSV%i,%i,6102,%i\n", block_length, pre, option), 0);
+  return start_command(line("MSV%i,%i,6102,%i\n", block_length, pre, option), 0, true);
 }
 
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double mode) {
