@@ -76,7 +76,8 @@ int32_t read_fifo(ReadCycle& c, int32_t number, int32_t fifo) {
     c.error = r;
     d.last_error = r;
   }
-  if (length > c.block) c.block = length;
+  // Only a FIFO that answered counts: a failed one delivered nothing, whatever its length says.
+  if (r == 0 && length > c.block) c.block = length;
   return kAcqOk;
 }
 
