@@ -5,6 +5,7 @@
 // misscaled sample shows. Then the edge cases and the faults of the read.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -488,6 +489,31 @@ TEST_F(MultiScanTest, StartOrderSignatureAndTheExportsAroundTheRead) {
   EXPECT_EQ(QBX_ACQResetMultiScan(), 0);
   EXPECT_EQ(take_bytes(0), "");
   EXPECT_EQ(read(&n), kAcqNotRunning);
+}
+
+TEST_F(MultiScanTest, LevelTriggerSendsItsConditionInRawCounts) {
+  set_up_host(800.0f, 800.0);
+  int32_t* trigger = tallix::kernel().triggers[2];
+  trigger[1] = 0;    // device 0
+  trigger[2] = 2;    // level condition with pre-trigger
+  trigger[3] = 1;    // channel 1: hardware channel 3, 3 mV/V
+  trigger[4] = 2;    // rising edge
+  const float level = 1.5f;
+  std::memcpy(&trigger[5], &level, sizeof level);
+  trigger[12] = 10;  // percent
+  ASSERT_EQ(start(100), 0);
+  EXPECT_TRUE(ends_with(take_bytes(0), "ACT2,1\nEST?\nDTR3,6002,12500\nEST?\nMSV100,10,6103,0\n"));
+  EXPECT_EQ(engines_[0]->acquisition().trigger_mode, 6103);
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  // A condition the device refuses fails the start.
+  corvane_sim::Fault refuse;
+  refuse.kind = corvane_sim::FaultKind::kRefuse;
+  refuse.match = "DTR";
+  engines_[0]->inject(refuse);
+  EXPECT_EQ(start(100), kAcqTriggerRefused);
+  // A table linearisation cannot be inverted for the level here.
+  tallix::kernel().lin[1].mode = 2;
+  EXPECT_EQ(start(100), kAcqTriggerRefused);
 }
 
 TEST_F(MultiScanTest, StopAndReadWithoutStart) {
