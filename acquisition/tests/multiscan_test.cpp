@@ -17,6 +17,8 @@
 #include "kernel_fixture.h"
 #include "linkar32.h"
 #include "multiscan/acquisition_state.h"
+#include "storix32.h"
+#include "testkit/temp_dir.h"
 #include "testkit/pty_pair.h"
 
 using kernel_test::measured_header;
@@ -287,6 +289,39 @@ TEST_F(MultiScanTest, A600HzRunReadsAllThatIsThereAndRepeatsIncompleteReads) {
   EXPECT_EQ(read(&n), 0);
   EXPECT_EQ(n, 0);
   expect_block(next, 60);
+}
+
+// Channels whose header asks for the database get every block appended to the database channel of
+// the same number as it is read; the file holds exactly what the IO buffers held, block after block.
+// A channel asking for an online file while none can be written makes the read say so (-303).
+TEST_F(MultiScanTest, BlocksReachTheDatabaseAsTheyAreRead) {
+  testkit::TempDir dir;
+  const std::string file = dir.path() + "/run.db";
+  ASSERT_EQ(QBX_CreateDatabase(0, nullptr, 20), 0);
+  ASSERT_EQ(QBX_CreateDatabase(1, file.c_str(), 0), 0);
+  set_up_host(600.0f, 600.0);
+  for (const int32_t ch : {1, 5, 7}) tallix::header(ch).storage_mode = 1;
+  ASSERT_EQ(start(), 0);
+  const int64_t next = read_continuously(1, 5, 60, 600.0);
+  EXPECT_EQ(next, 301);
+  for (const int32_t ch : {1, 5, 7}) {
+    ASSERT_EQ(QBX_GetDatabaseChanCurrLen(ch), 300) << "channel " << ch;
+    std::vector<double> v(300);
+    ASSERT_EQ(QBX_ReadFromDatabase(ch, 1, 300, v.data()), 0);
+    for (int k = 0; k < 300; ++k)
+      ASSERT_NEAR(v[static_cast<size_t>(k)], expected(channels_[static_cast<size_t>(ch - 1)], 1 + k), 1e-9)
+          << "channel " << ch << " value " << k;
+  }
+  EXPECT_EQ(QBX_GetDatabaseChanCurrLen(2), 0);  // not asked for
+
+  tallix::header(3).storage_mode = 2;
+  advance_ms(100);
+  QBX_ACQResetDeviceStatus();
+  int32_t n = 60;
+  EXPECT_EQ(read(&n), -303);
+  EXPECT_EQ(QBX_GetDatabaseChanCurrLen(1), 360);  // the database part was stored all the same
+  tallix::header(3).storage_mode = 0;
+  QBX_RemoveDatabase(1);
 }
 
 TEST_F(MultiScanTest, ASlowerDeviceReadsItsShareOfTheBlockWithTheFractionCarried) {
