@@ -82,6 +82,12 @@ struct KernelState {
   float sample_rate;
   int32_t first_read_after_reset;
   int32_t formula_row;  // index of the value a formula channel is computing (block start relative)
+  // The acquisition's clock, read by time channels: the host's sample rate, milliseconds since the
+  // start, the start in days and the external time value of the current read.
+  float scaling_rate;
+  double elapsed_time;
+  double start_time;
+  double external_time;
   Items items;
 };
 
