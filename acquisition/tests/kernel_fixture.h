@@ -72,6 +72,10 @@ inline void reset_kernel() {
     tallix::release(f.parameters);
     f = tallix::FormulaRecord{};
   }
+  for (auto& lin : k.lin) lin = tallix::LinRecord{};  // the header defaults freed the tables
+  k.sample_rate = 0.0f;
+  k.scaling_rate = 0.0f;
+  k.elapsed_time = k.start_time = k.external_time = 0.0;
 }
 
 class KernelTest : public ::testing::Test {

@@ -30,10 +30,14 @@ double solve_segment(const ThermoTable& t, int32_t i, double temperature) {
   const double s = t.s[i], q = t.q[i], dt = temperature - t.t[i];
   const double root = std::sqrt(std::fmax(0.0, s * s + 4.0 * q * dt));
   double u = (s + root) != 0.0 ? 2.0 * dt / (s + root) : 0.0;
+  // A breakpoint's own temperature lands a rounding error past the segment's end: that must not
+  // switch to the far root, and neither may a far root that lies outside the segment.
   const int32_t next = i + 1 < t.n ? i + 1 : i;
-  if (t.x[i] + u > t.x[next] && q != 0.0) {
+  const double length = t.x[next] - t.x[i];
+  const double slack = 1e-9 * (std::fabs(length) + std::fabs(t.x[i])) + 1e-12;
+  if (u > length + slack && q != 0.0) {
     const double other = (-s - root) / (2.0 * q);
-    if (other >= 0.0) u = other;
+    if (other >= -slack && other <= length + slack) u = other;
   }
   return u;
 }
