@@ -39,7 +39,23 @@ double* block_of(int32_t channel, int32_t n) {
 int32_t scale_measured(int32_t channel, double* values, int32_t n, bool single) {
   const AcqHdr& h = header(channel);
   const LinRecord& lin = kernel().lin[channel];
-  if (h.device_type != kPhysicalValuesType) range_scale(h, values, n);
+  const bool raw = h.device_type != kPhysicalValuesType;
+  if (lin.mode == kLinThermo) {
+    // Range scaling, x 1000 and the table in one pass over the block.
+    double factor = kThermoInputScale, zero = 0.0;
+    if (raw) {
+      factor *= static_cast<double>(h.range) / (h.full_scale != 0 ? static_cast<double>(h.full_scale) : 1.0);
+      zero = kThermoInputScale * h.zero_offset;
+    }
+    const ThermoSensor* sensor = find_thermo_sensor(h.sensor_type);
+    if (sensor != nullptr) {
+      thermo_forward_block(*sensor, values, n, factor, zero);
+    } else {  // an unknown sensor type: the values stay in mV or milliohm
+      for (int32_t j = 0; j < n; ++j) values[j] = values[j] * factor + zero;
+    }
+    return kAcqOk;
+  }
+  if (raw) range_scale(h, values, n);
   if (lin.mode == kLinTable) {
     const double* reference = nullptr;
     if (!single && lin.input[0] == kCompensated && lin.type == kLinTypeBridge) {
@@ -48,11 +64,6 @@ int32_t scale_measured(int32_t channel, double* values, int32_t n, bool single) 
       if (reference == nullptr) return kAcqBadLinTable;  // no reference value at some index
     }
     return apply_lin_type(lin, values, n, reference);
-  }
-  if (lin.mode == kLinThermo) {
-    for (int32_t j = 0; j < n; ++j) values[j] *= kThermoInputScale;
-    const ThermoSensor* sensor = find_thermo_sensor(h.sensor_type);
-    if (sensor != nullptr) thermo_forward_block(*sensor, values, n);
   }
   return kAcqOk;
 }

@@ -80,14 +80,16 @@ int32_t thermo_inverse(const ThermoSensor& sensor, double* value) {
   return status;
 }
 
-int32_t thermo_forward_block(const ThermoSensor& sensor, double* values, int32_t n) {
+int32_t thermo_forward_block(const ThermoSensor& sensor, double* values, int32_t n, double scale, double shift) {
   const ThermoTable& t = *sensor.table;
   const double lo = t.x[0], hi = t.x[t.n - 1];
+  const double gain = scale * sensor.gain, offset = shift * sensor.gain + sensor.offset;
   int32_t clamped = 0;
   int32_t i = 0;  // segment of the previous value: a signal moves little from one value to the next
   for (int32_t j = 0; j < n; ++j) {
-    const double d = values[j] * sensor.gain + sensor.offset;
+    const double d = values[j] * gain + offset;
     if (!(d >= lo && d <= hi)) {
+      values[j] = values[j] * scale + shift;
       clamped += thermo_forward(sensor, &values[j]) != kAcqOk;
       continue;
     }

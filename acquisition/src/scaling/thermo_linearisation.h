@@ -33,8 +33,9 @@ int32_t thermo_forward(const ThermoSensor& sensor, double* value);
 // Degrees C -> signal in place. 0, or -219 with the value of the table's end breakpoint.
 int32_t thermo_inverse(const ThermoSensor& sensor, double* value);
 
-// Forward over n values in place (the hot path of the scaling pass): the segment of the previous
-// value is tried first. Returns the number of values that were clamped.
-int32_t thermo_forward_block(const ThermoSensor& sensor, double* values, int32_t n);
+// Forward over n values in place (the hot path of the scaling pass), each value v taken as the
+// signal v x scale + shift, so that range scaling folds into the same pass over the block. The
+// segment of the previous value is tried first. Returns the number of values that were clamped.
+int32_t thermo_forward_block(const ThermoSensor& sensor, double* values, int32_t n, double scale, double shift);
 
 }  // namespace tallix
