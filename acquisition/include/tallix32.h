@@ -251,9 +251,9 @@ TALLIX32_API int32_t QBX_ACQGetChanTitle(int32_t channel, char* text);
 /* Makes the channel a formula channel (acquisition class 1, device type and address -1, full-scale
  * count 1, range 1.0) of formula kind (0 text formula, 1..46 derived channels, see below) with a
  * copy of the parameters (parameter_count doubles; NULL with count 0) and of the text. An existing
- * formula is destroyed first. Kind 0 needs a text of at most 255 characters. QBX_ACQInitChan then
- * gives the channel its work area. 0; -221 no or too long text for kind 0, a negative count, NULL
- * parameters with a count, or memory; -450.
+ * formula is destroyed first. Kind 0 needs a text; no kind takes one of more than 255 characters.
+ * QBX_ACQInitChan then gives the channel its work area. 0; -221 no text for kind 0, a text of 256
+ * characters or more, a negative count, NULL parameters with a count, or memory; -450.
  * Kinds (A, B channels named by parameters; p parameters): 1 p0; 2 p0 + A(p1); 3 p0 x A(p1);
  * 4..7 p2 A(p0) +, -, x, / p3 B(p1) (7: p2 A / B, 1e20 for B = 0); 8, 9 sum, mean of channels
  * p0..p1; 10..12, 50..58 rosette of channels p0..p2, type p3 (45, 60, 90; 100 ring core and 200
