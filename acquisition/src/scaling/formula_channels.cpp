@@ -234,7 +234,7 @@ Result rosette(const Job& job) {
     if (!input_of(channel_of(job.p[g]), &grid[g])) return no_work_area();
   int32_t n = grid[0].read_count > 0 ? grid[0].read_count : 0;
   for (const Input& g : grid) n = fit(n, g);
-  const auto type = static_cast<int32_t>(job.p[3]);
+  const int32_t type = (job.p[3] >= 0.0 && job.p[3] < 1e6) ? static_cast<int32_t>(job.p[3]) : 0;  // 0: no type
   const double e = job.p[4], nu = job.p[5];
   const bool stepwise = type == kRosetteRingCore || type == kRosetteHoleDrilling;
   Input depth;
