@@ -40,6 +40,15 @@ enum {
   kAcqOk = 0,
   kAcqBadArgument = -1,          /* bad device count or number, null pointer, list count; unknown parameter id;
                                     nothing to fetch; no value at the current formula row */
+  kAcqBadLinTable = -213,        /* linearisation table missing, too short or not allocatable */
+  kAcqBufferTooSmall = -214,     /* a time or formula channel's IO buffer cannot hold its values */
+  kAcqUnknownSensor = -218,      /* thermo linearisation of an unknown sensor type */
+  kAcqOutsideTable = -219,       /* value outside the thermo table: the result is clamped to its end */
+  kAcqBadFormula = -221,         /* formula text missing, too long, or not allocatable */
+  kAcqFormulaFailed = -240,      /* a formula channel's formula failed (channel not available) */
+  kAcqNoWorkArea = -242,         /* derived channel without its work area, or with bad parameters */
+  kAcqBadSpectrumLength = -243,  /* spectrum of a block that is not a power of two from 4 to 8192 */
+  kAcqNoScratch = -244,          /* a derived channel's scratch array could not be allocated */
   kAcqChannelNotAvailable = -217, /* Corvane channel set-up: slot empty or missing, channel refused */
   kAcqFamilyNotSupported = -234, /* the family's code is not available */
   kAcqWorkAreaFailed = -241,     /* a channel work area could not be allocated */
@@ -252,17 +261,101 @@ TALLIX32_API int32_t QBX_ACQInitAcqHdr(void);
 TALLIX32_API int32_t QBX_ACQSetAcqHdr(int32_t channel, const AcqHdr* header);
 TALLIX32_API int32_t QBX_ACQGetAcqHdr(int32_t channel, AcqHdr* header);
 
-/* ---- Scaling ------------------------------------------------------------------------------- */
+/* ---- Scaling, linearisation, formula channels --------------------------------------------- */
 
 /* Scaling pass over a list of count 32-bit channel numbers after a read: every listed channel's IO
- * buffer current length becomes its read block count; then the channels whose acquisition class
- * equals pass (0 measured, 2 time channels) are scaled in place at their write offset. Measured
- * channels with lin mode above 0: value = zero offset + range x raw / full-scale count. With
- * block_length < 1 the single value behind value is scaled instead. The reserved argument is not
- * used. 0; -214 when a time channel's IO buffer cannot hold its values; -450 for a channel outside
- * 1..10000; -1 for a bad count or NULL list. */
+ * buffer current length becomes its read block count (cut to the capacity); then the channels whose
+ * acquisition class equals pass are treated.
+ * Pass 0 (measured channels with lin mode above 0): the read block count of values at the IO
+ * buffer's write offset (with block_length < 1: the single value behind value, uncompensated)
+ * become zero offset + range x raw / full-scale count (device type 2000 delivers physical values
+ * and skips this), then by lin mode: 1 nothing more; 2 the lin type (0 table, 1 polynomial
+ * c0 + c1 v + ..., 2 formula with v as argument x0, 3 bridge v x p2 x 4000 / (p1 x p0); lin input
+ * word 0 = 1 with type 3: compensated by the reference channel in lin input word 1) less the
+ * software tare; 3 v x 1000 through QBX_DoThermoLinCalc with the header's sensor type (a value
+ * outside the table is clamped to its end).
+ * Pass 2 (time channels) by the header's time kind, in ms (full-scale count 0) or days: 0 values
+ * every time interval, 1 one value of the elapsed time, 2 one value per scan at the host's sample
+ * rate, 3 + d the time of device d's block (block mode) or the read's external time.
+ * A block that does not fit its IO buffer is left alone. The reserved argument is not used.
+ * 0; -213 a compensated bridge whose reference channel has no value at an index; -214 a time
+ * channel's IO buffer cannot hold its values (channels treated before stay treated); -450 for a
+ * channel outside 1..10000; -1 for a bad count or NULL list. */
 TALLIX32_API int32_t QBX_ACQScaleMultiScan(int32_t count, const int32_t* channels, int32_t block_length,
                                            double* value, int32_t reserved, int32_t pass);
+
+/* Stores the channel's linearisation: lin mode (0 raw, 1 range only, 2 range then lin type, 3 range
+ * then thermo) and lin type (0 point table of count (x, y) pairs ascending in x: 2 x count
+ * doubles; 1 polynomial of count coefficients c0..; 2 formula text (at most 255 characters, the
+ * value is argument x0); 3 bridge of 10 parameters p0..p9). The old table is destroyed first; lin
+ * input word 0 becomes 0. Only lin mode 2 copies points or text. -213: mode 2 with type 0 or 1 and
+ * count < 2, a NULL points array, type 2 without text or with a longer one, or memory; -450. */
+TALLIX32_API int32_t QBX_ACQCreateLinTab(int32_t channel, int32_t lin_mode, int32_t lin_type, int32_t count,
+                                         const double* points, const char* text);
+/* Frees the table and its text; clears mode, type, count, text length and lin input word 0. 0; -450. */
+TALLIX32_API int32_t QBX_ACQDestroyLinTab(int32_t channel);
+/* Copies mode, type and count (each pointer may be NULL); for mode 2 into points (when not NULL):
+ * type 0 the 2 x count doubles, type 1 the count doubles, type 3 the first 7 bridge parameters; the
+ * formula text (empty when none) into text (when not NULL, 256 bytes). 0; -450. */
+TALLIX32_API int32_t QBX_ACQGetLinTab(int32_t channel, int32_t* lin_mode, int32_t* lin_type, int32_t* count,
+                                      double* points, char* text);
+/* Sets the lin mode only. 0; -450. */
+TALLIX32_API int32_t QBX_ACQSetLinMode(int32_t channel, int32_t lin_mode);
+/* The five lin input words: flag != 0 reads them into *word0 and words[0..3], flag 0 writes them.
+ * Word 0 = 1 compensates a bridge (type 3) by the channel in word 1; words 2..4 are the host's.
+ * 0; -450; -1 for NULL. */
+TALLIX32_API int32_t QBX_ACQLinInput(int32_t flag, int32_t channel, int16_t* word0, int16_t* words);
+/* flag != 0 reads the software tare (subtracted after lin mode 2) into *tare, flag 0 writes it.
+ * 0; -450; -1 for NULL. */
+TALLIX32_API int32_t QBX_ACQSoftwareTare(int32_t flag, int32_t channel, double* tare);
+/* Interpolates *value in the channel's point table: direction 0 x -> y, 1 y -> x; beyond the ends
+ * the first or last segment is extended. 0; -213 when the channel has no point table (lin mode 2,
+ * type 0); -450; -1 for NULL. */
+TALLIX32_API int32_t QBX_DoLinCalc(double* value, int32_t channel, int32_t direction);
+/* Thermo linearisation of sensor type 1..10 (1 J, 2 K, 3 S, 4 T, 8 B, 9 E, 10 R thermocouples in
+ * mV; 5 PT100, 6 PT500, 7 PT1000 in milliohm). Direction 0: signal -> degrees C; direction 1:
+ * degrees C -> signal (thermocouples in mV, resistance thermometers in Ohm). 0; -219 outside the
+ * table (the value becomes the table's end); -218 for another sensor type (value unchanged); -1
+ * for NULL. */
+TALLIX32_API int32_t QBX_DoThermoLinCalc(double* value, int32_t sensor_type, int32_t direction);
+/* Channel titles are not kept: no effect, 0. */
+TALLIX32_API int32_t QBX_ACQSetChanTitle(int32_t channel, const char* text);
+TALLIX32_API int32_t QBX_ACQGetChanTitle(int32_t channel, char* text);
+/* Makes the channel a formula channel (acquisition class 1, device type and address -1, full-scale
+ * count 1, range 1.0) of formula kind (0 text formula, 1..46 derived channels, see below) with a
+ * copy of the parameters (parameter_count doubles; NULL with count 0) and of the text. An existing
+ * formula is destroyed first. Kind 0 needs a text; no kind takes one of more than 255 characters.
+ * QBX_ACQInitChan then gives the channel its work area. 0; -221 no text for kind 0, a text of 256
+ * characters or more, a negative count, NULL parameters with a count, or memory; -450.
+ * Kinds (A, B channels named by parameters; p parameters): 1 p0; 2 p0 + A(p1); 3 p0 x A(p1);
+ * 4..7 p2 A(p0) +, -, x, / p3 B(p1) (7: p2 A / B, 1e20 for B = 0); 8, 9 sum, mean of channels
+ * p0..p1; 10..12, 50..58 rosette of channels p0..p2, type p3 (45, 60, 90; 100 ring core and 200
+ * hole drilling with the depth in channel p6), E p4, nu p5, transverse sensitivities p6..p8;
+ * 13, 14 moving mean of A(p0) over p1 values (14: + p2); 15, 16, 17 running minimum, maximum,
+ * range of A(p0); 18, 19, 20 real parts, imaginary parts, power of A(p0)'s spectrum; 21 running
+ * sum of p0; 22 j x p0; 23 sample rate x j / n; 24 bit p1 of A(p0); 25 dB(p0) / dA(p1);
+ * 26..28 A(p0) >, <, = B(p1); 29..31 A(p1) >, <, = p0; 32..38 p0 sin, cos, ln, log10, exp of
+ * (p2 A(p1)), p0 sqrt A(p1), p0 cube root A(p1); 39 DoThermoComp of A(p0) at temperature B(p1)
+ * with polynomial p2..p5, alpha1 p6, alpha2 p7, T0 p8; 40 running integral of A(p0) over B(p1);
+ * 41 p0 A(p1)^2; 42 p0 A(p2)^2 + p1 B(p3)^2; 43, 44 four / two cascaded recursive sections of
+ * A(p0) with p1..p12; 45 group statistic p1 of A(p0) over groups of p2 values; 46 p1 A(p0) + p2.
+ * Other kinds compute nothing. */
+TALLIX32_API int32_t QBX_ACQCreateFormula(int32_t channel, const char* text, int32_t kind, const double* parameters,
+                                          int32_t parameter_count);
+/* Frees text, parameters and work area; clears kind and counts; acquisition class 0. 0; -450. */
+TALLIX32_API int32_t QBX_ACQDestroyFormula(int32_t channel);
+/* Copies the text (empty when none; text at least 256 bytes), the kind, the parameters (parameters
+ * holds at least the count given at creation) and their count; each pointer may be NULL. -1 when
+ * the channel has neither text nor kind, else 0; -450. */
+TALLIX32_API int32_t QBX_ACQGetFormula(int32_t channel, char* text, int32_t* kind, double* parameters,
+                                       int32_t* parameter_count);
+/* The length of the formula text into *length. -1 without text (or NULL length), else 0; -450. */
+TALLIX32_API int32_t QBX_ACQGetFormulaLen(int32_t channel, int32_t* length);
+/* Gives channel `to` the linearisation and formula of channel `from`: destroys the target's, then
+ * recreates the source's table (mode, type, points, text) and formula (text, kind, parameters) on
+ * the target and copies lin input words 0 and 1 and the software tare. 0; -450; -213 or -221 when
+ * memory fails. */
+TALLIX32_API int32_t QBX_ACQSwapIOChan(int32_t from, int32_t to);
 
 /* ---- IO buffers (every call: -450 for a channel outside 1..10000; -412 where a buffer is needed
  *      and none is allocated; -1 for a NULL pointer) ------------------------------------------- */

@@ -61,7 +61,7 @@ void clear_scaling(int32_t channel) {
   release(lin.formula);
   lin.points = nullptr;
   lin.formula = nullptr;
-  lin.mode = lin.type = lin.count = 0;
+  lin.mode = lin.type = lin.count = lin.formula_length = 0;
   FormulaRecord& f = k.formulas[channel];
   release(f.text);
   f.text = nullptr;

@@ -7,6 +7,7 @@
 
 #include "kernel_state.h"
 #include "platform.h"
+#include "scaling/formula_kinds.h"
 
 namespace tallix {
 namespace {
@@ -14,7 +15,6 @@ namespace {
 constexpr int16_t kClassTime = 2;
 constexpr int32_t kTimeAreaBytes = 16;      // running time (f64) and a spare
 constexpr int32_t kElementBytes = 8;
-constexpr double kMostHistoryValues = 1e7;  // bound of the kinds 13 and 14 history (parameter 1)
 
 struct AreaSize {
   int32_t first_kind;
@@ -25,8 +25,10 @@ struct AreaSize {
 constexpr AreaSize kAreaSizes[] = {
     {21, 21, 1, 16}, {15, 17, 2, 24}, {25, 25, 2, 24}, {40, 40, 2, 24},
     {10, 12, 4, 64}, {43, 43, 8, 64}, {44, 44, 4, 32}, {45, 45, 4, 40},
+    // The rosette kinds 50..58 keep the previous reading of a ring-core or hole-drilling rosette
+    // as kinds 10..12 do.
+    {50, 58, 4, 64},
 };
-constexpr int32_t kHistoryKindFirst = 13, kHistoryKindLast = 14;
 
 // Elements and bytes the channel needs; false when its parameters ask for an impossible size.
 bool area_size(int32_t channel, int32_t* elements, int32_t* bytes) {
@@ -40,10 +42,12 @@ bool area_size(int32_t channel, int32_t* elements, int32_t* bytes) {
       return true;
     }
   }
-  if (f.kind >= kHistoryKindFirst && f.kind <= kHistoryKindLast) {
+  if (f.kind == kKindMovingMean || f.kind == kKindMovingMeanOffset) {
+    // The last w values and the mean, w being the width the moving mean uses (at least 2).
     const double p1 = (f.parameters != nullptr && f.parameter_count > 1) ? f.parameters[1] : 0.0;
-    if (!(p1 >= 0.0 && p1 <= kMostHistoryValues)) return false;
-    *elements = static_cast<int32_t>(p1) + 1;
+    const int32_t w = moving_mean_width(p1);
+    if (w < 0) return false;
+    *elements = w + 1;
     *bytes = *elements * kElementBytes;
     return true;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kernel_state.h"
+#include "multiscan/acquisition_state.h"
 #include "platform.h"
 #include "tallix32.h"
 
@@ -72,6 +73,11 @@ inline void reset_kernel() {
     tallix::release(f.parameters);
     f = tallix::FormulaRecord{};
   }
+  for (auto& lin : k.lin) lin = tallix::LinRecord{};  // the header defaults freed the tables
+  k.sample_rate = 0.0f;
+  tallix::AcquisitionState& a = tallix::acquisition();
+  a.scaling_rate = 0.0f;
+  a.elapsed_ms = a.start_time = a.external_time = 0.0;
 }
 
 class KernelTest : public ::testing::Test {
