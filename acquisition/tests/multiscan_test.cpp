@@ -291,6 +291,52 @@ TEST_F(MultiScanTest, A600HzRunReadsAllThatIsThereAndRepeatsIncompleteReads) {
   expect_block(next, 60);
 }
 
+// Measured, time and formula channels in one list: after every read the time channel continues the
+// scan clock of the host's rate without a gap, and the formula channels (a text formula over two
+// measured channels and a weighted sum of the same two) follow their inputs value for value.
+TEST_F(MultiScanTest, TimeAndFormulaChannelsFollowEveryRead) {
+  set_up_host(600.0f, 600.0);
+  constexpr int32_t kTime = 20, kText = 21, kSum = 22;
+  AcqHdr t{};
+  t.acq_class = 2;
+  t.time_kind = 2;  // one value per scan, in milliseconds (full-scale count 0)
+  t.range = 1.0f;
+  t.device_type = -1;
+  ASSERT_EQ(QBX_ACQSetAcqHdr(kTime, &t), 0);
+  ASSERT_EQ(QBX_ACQCreateFormula(kText, "c1+2*c2", 0, nullptr, 0), 0);
+  const double weights[] = {1, 2, 0.5, 3};  // 0.5 x channel 1 + 3 x channel 2
+  ASSERT_EQ(QBX_ACQCreateFormula(kSum, nullptr, 4, weights, 4), 0);
+  for (const int32_t ch : {kTime, kText, kSum}) {
+    ASSERT_EQ(QBX_ACQAllocIOBuf(ch, kCapacity, 0), 0);
+    list_.push_back(ch);
+  }
+  const int32_t derived[] = {kTime, kText, kSum};
+  ASSERT_EQ(QBX_ACQInitChan(3, derived, 0, 0), 0);
+  ASSERT_EQ(start(), 0);
+  int64_t first = 1;
+  for (int r = 0; r < 6; ++r) {
+    advance_ms(100);
+    ASSERT_EQ(QBX_ACQResetDeviceStatus(), 0);
+    int32_t n = 60;
+    ASSERT_EQ(read(&n), 0) << "read " << r;
+    ASSERT_EQ(n, 60);
+    expect_block(first, 60);
+    std::vector<double> time(60), text(60), sum(60);
+    ASSERT_EQ(QBX_ACQGetIOBuf(kTime, 0, 60, time.data()), 0);
+    ASSERT_EQ(QBX_ACQGetIOBuf(kText, 0, 60, text.data()), 0);
+    ASSERT_EQ(QBX_ACQGetIOBuf(kSum, 0, 60, sum.data()), 0);
+    for (int k = 0; k < 60; ++k) {
+      const double a = expected(channels_[0], first + k), b = expected(channels_[1], first + k);
+      ASSERT_NEAR(time[static_cast<size_t>(k)], (first - 1 + k) * 1000.0 / 600.0, 1e-9) << "scan " << first + k;
+      ASSERT_NEAR(text[static_cast<size_t>(k)], a + 2 * b, 1e-9) << "scan " << first + k;
+      ASSERT_NEAR(sum[static_cast<size_t>(k)], 0.5 * a + 3 * b, 1e-9) << "scan " << first + k;
+    }
+    first += 60;
+  }
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  for (const int32_t ch : {kText, kSum}) QBX_ACQDestroyFormula(ch);
+}
+
 // Channels whose header asks for the database get every block appended to the database channel of
 // the same number as it is read; the file holds exactly what the IO buffers held, block after block.
 // A channel asking for an online file while none can be written makes the read say so (-303).
