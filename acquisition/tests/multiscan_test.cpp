@@ -592,8 +592,29 @@ TEST_F(MultiScanTest, LevelTriggerSendsItsConditionInRawCounts) {
   refuse.match = "DTR";
   engines_[0]->inject(refuse);
   EXPECT_EQ(start(100), kAcqTriggerRefused);
-  // A table linearisation cannot be inverted for the level here.
-  tallix::kernel().lin[1].mode = 2;
+  engines_[0]->clear_faults();
+  take_bytes(0);
+  // A point table is inverted first: 150 on the table (0, 0)-(3, 300) is 1.5 mV/V.
+  const double table[] = {0, 0, 3, 300};
+  ASSERT_EQ(QBX_ACQCreateLinTab(1, 2, 0, 2, table, nullptr), 0);
+  const float at_table = 150.0f;
+  std::memcpy(&trigger[5], &at_table, sizeof at_table);
+  ASSERT_EQ(start(100), 0);
+  EXPECT_TRUE(ends_with(take_bytes(0), "EST?\nDTR3,6002,12500\nEST?\nMSV100,10,6103,0\n"));
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  // Thermo linearisation is inverted to its input (the range-scaled value x 1000): 200 degrees C
+  // on sensor type 1 lies on the node 2.1554 of the table, input 2.1554 / 0.2.
+  ASSERT_EQ(QBX_ACQSetLinMode(1, 3), 0);
+  tallix::header(1).sensor_type = 1;
+  const float at_thermo = 200.0f;
+  std::memcpy(&trigger[5], &at_thermo, sizeof at_thermo);
+  ASSERT_EQ(start(100), 0);
+  const auto raw = static_cast<int32_t>(2.1554 / 0.2 / 1000.0 / kRange * kFullScale);
+  EXPECT_TRUE(ends_with(take_bytes(0), "DTR3,6002," + std::to_string(raw) + "\nEST?\nMSV100,10,6103,0\n"));
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  // A polynomial has no inverse for the level.
+  const double poly[] = {0, 1};
+  ASSERT_EQ(QBX_ACQCreateLinTab(1, 2, 1, 2, poly, nullptr), 0);
   EXPECT_EQ(start(100), kAcqTriggerRefused);
 }
 

@@ -15,22 +15,33 @@ constexpr int32_t kConditionCodes[] = {6001, 6000, 6002, 6003};  // by the recor
 constexpr int32_t kLinRange = 1;
 constexpr int32_t kLinTable = 2;
 constexpr int32_t kLinThermo = 3;
+constexpr int32_t kLinTypeTable = 0;
 constexpr int32_t kLinTypeBridge = 3;
+constexpr int32_t kInverse = 1;            // QBX_DoLinCalc / QBX_DoThermoLinCalc: physical -> input
+constexpr double kThermoInputScale = 1000.0;  // the scaling pass feeds thermo with value x 1000
 constexpr double kBridgeFactor = 0.00025;
 
-// The raw count of a physical level of the channel; false when its linearisation cannot be
-// inverted here.
+// The raw count of a physical level of the channel, the scaling pass run backwards: the inverse
+// table (lin type 0) or the bridge factor (lin type 3), or the inverse thermo linearisation (whose
+// input is the range-scaled value x 1000), then range scaling undone. False when the channel's
+// linearisation has no inverse here or the count does not fit.
 bool raw_level(int32_t channel, double level, int32_t* raw) {
   const AcqHdr& h = header(channel);
   const LinRecord& lin = kernel().lin[channel];
   double value = level;
   if (lin.mode == kLinTable) {
-    if (lin.type != kLinTypeBridge || lin.points == nullptr || lin.count < 2) return false;
-    value = level * lin.points[1] * lin.points[0] * kBridgeFactor;
+    if (lin.type == kLinTypeTable) {
+      if (QBX_DoLinCalc(&value, channel, kInverse) != kAcqOk) return false;
+    } else if (lin.type == kLinTypeBridge && lin.points != nullptr && lin.count >= 2) {
+      value = level * lin.points[1] * lin.points[0] * kBridgeFactor;
+    } else {
+      return false;
+    }
   } else if (lin.mode == kLinThermo) {
-    return false;
+    if (QBX_DoThermoLinCalc(&value, h.sensor_type, kInverse) != kAcqOk) return false;
+    value /= kThermoInputScale;
   }
-  if (lin.mode == kLinRange || lin.mode == kLinTable) {
+  if (lin.mode == kLinRange || lin.mode == kLinTable || lin.mode == kLinThermo) {
     if (h.range == 0.0f) return false;
     value = value / h.range * h.full_scale;
   }
