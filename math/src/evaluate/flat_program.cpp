@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <utility>
 
 #include "evaluate/operands.h"
@@ -56,9 +57,9 @@ template <Form F>
   } else if constexpr (F == kConstant) {
     return ip->constant;
   } else if constexpr (F == kArgument) {
-    return g_formula_tables.arguments.entries[static_cast<std::size_t>(f.argument_offset + where)];
+    return f.arguments[where];
   } else {
-    return -g_formula_tables.arguments.entries[static_cast<std::size_t>(f.argument_offset + where)];
+    return -f.arguments[where];
   }
 }
 
@@ -69,9 +70,12 @@ template <Form F>
   if (!(op == kFormulaOpRemainder && status == kFormulaDivideByZero)) f.status = status;
 }
 
-// Keeps an operation's value and goes on with the next instruction (the last instruction returns
-// it); a failing compiled operation ends the evaluation.
-template <int Op, bool Text, bool Last>
+// How an instruction ends: keeps its value in its register for a later instruction and goes on,
+// goes on (the value is read only as the previous one), or returns the value (the last one).
+enum Tail : int { kKeep, kGoOn, kReturn, kTails };
+
+// Ends an operation as `T` says; a failing compiled operation ends the evaluation.
+template <int Op, bool Text, int T>
 [[gnu::always_inline]] inline double keep(const Instruction* ip, double* reg, Frame& f, OpResult r) {
   if (r.status != 0) [[unlikely]] {
     if constexpr (Text) {
@@ -81,29 +85,29 @@ template <int Op, bool Text, bool Last>
       return kFailedValue;
     }
   }
-  if constexpr (Last) {
+  if constexpr (T == kReturn) {
     return r.value;
   } else {
-    reg[ip->target] = r.value;
+    if constexpr (T == kKeep) reg[ip->target] = r.value;
     return ip[1].fn(ip + 1, reg, f, r.value);
   }
 }
 
-template <int Op, Form F, bool Text, bool Last>
+template <int Op, Form F, bool Text, int T>
 double single(const Instruction* ip, double* reg, Frame& f, double acc) {
-  return keep<Op, Text, Last>(ip, reg, f, apply(Op, operand<F>(ip, ip->first, reg, f, acc), 0.0));
+  return keep<Op, Text, T>(ip, reg, f, apply(Op, operand<F>(ip, ip->first, reg, f, acc), 0.0));
 }
 
-template <int Op, Form F1, Form F2, bool Text, bool Last>
+template <int Op, Form F1, Form F2, bool Text, int T>
 double pair(const Instruction* ip, double* reg, Frame& f, double acc) {
   const double x = operand<F1>(ip, ip->first, reg, f, acc);
   const double y = operand<F2>(ip, ip->second, reg, f, acc);
-  return keep<Op, Text, Last>(ip, reg, f, apply(Op, x, y));
+  return keep<Op, Text, T>(ip, reg, f, apply(Op, x, y));
 }
 
 // A table, channel or time operand read as the evaluators read it at the node; a failing read ends
 // the evaluation (a text evaluator returns the value at that point).
-template <bool Text, bool Last>
+template <bool Text, int T>
 double load(const Instruction* ip, double* reg, Frame& f, double) {
   double v = 0.0;
   const int32_t status = read_operand(ip->driver ? kDriverTables : kHostTables, ip->kind, ip->second, v);
@@ -116,10 +120,10 @@ double load(const Instruction* ip, double* reg, Frame& f, double) {
       return kFailedValue;
     }
   }
-  if constexpr (Last) {
+  if constexpr (T == kReturn) {
     return v;
   } else {
-    reg[ip->target] = v;
+    if constexpr (T == kKeep) reg[ip->target] = v;
     return ip[1].fn(ip + 1, reg, f, v);
   }
 }
@@ -130,7 +134,7 @@ double load(const Instruction* ip, double* reg, Frame& f, double) {
 using SingleRow = std::array<Handler, kForms>;
 using PairRow = std::array<Handler, kPairForms * kPairForms>;
 
-template <int Op, bool Text, bool Last>
+template <int Op, bool Text, int Last>
 constexpr SingleRow single_row() {
   if constexpr (!single_operand(Op)) {
     return {};
@@ -141,7 +145,7 @@ constexpr SingleRow single_row() {
   }
 }
 
-template <int Op, Form F1, Form F2, bool Text, bool Last>
+template <int Op, Form F1, Form F2, bool Text, int Last>
 constexpr Handler pair_handler() {
   // Two previous values or two constants never meet: the builder loads one of them first.
   if constexpr ((F1 == kPrevious && F2 == kPrevious) || (F1 == kConstant && F2 == kConstant)) {
@@ -151,7 +155,7 @@ constexpr Handler pair_handler() {
   }
 }
 
-template <int Op, bool Text, bool Last, std::size_t... I>
+template <int Op, bool Text, int Last, std::size_t... I>
 constexpr PairRow pair_row(std::index_sequence<I...>) {
   if constexpr (!two_operands(Op)) {
     return {};
@@ -161,30 +165,67 @@ constexpr PairRow pair_row(std::index_sequence<I...>) {
   }
 }
 
-template <bool Text, bool Last, std::size_t... Op>
+template <bool Text, int Last, std::size_t... Op>
 constexpr std::array<SingleRow, kOperations> single_table(std::index_sequence<Op...>) {
   return {single_row<static_cast<int>(Op), Text, Last>()...};
 }
 
-template <bool Text, bool Last, std::size_t... Op>
+template <bool Text, int Last, std::size_t... Op>
 constexpr std::array<PairRow, kOperations> pair_table(std::index_sequence<Op...>) {
   return {pair_row<static_cast<int>(Op), Text, Last>(std::make_index_sequence<kPairForms * kPairForms>{})...};
 }
 
-// Indexed [text][last].
-constexpr std::array<std::array<std::array<SingleRow, kOperations>, 2>, 2> kSingle = {{
-    {single_table<false, false>(std::make_index_sequence<kOperations>{}),
-     single_table<false, true>(std::make_index_sequence<kOperations>{})},
-    {single_table<true, false>(std::make_index_sequence<kOperations>{}),
-     single_table<true, true>(std::make_index_sequence<kOperations>{})},
-}};
-constexpr std::array<std::array<std::array<PairRow, kOperations>, 2>, 2> kPair = {{
-    {pair_table<false, false>(std::make_index_sequence<kOperations>{}),
-     pair_table<false, true>(std::make_index_sequence<kOperations>{})},
-    {pair_table<true, false>(std::make_index_sequence<kOperations>{}),
-     pair_table<true, true>(std::make_index_sequence<kOperations>{})},
-}};
-constexpr Handler kLoad[2][2] = {{&load<false, false>, &load<false, true>}, {&load<true, false>, &load<true, true>}};
+// Indexed [text][tail].
+template <bool Text, std::size_t... T>
+constexpr std::array<std::array<SingleRow, kOperations>, kTails> singles(std::index_sequence<T...>) {
+  return {single_table<Text, static_cast<int>(T)>(std::make_index_sequence<kOperations>{})...};
+}
+template <bool Text, std::size_t... T>
+constexpr std::array<std::array<PairRow, kOperations>, kTails> pairs(std::index_sequence<T...>) {
+  return {pair_table<Text, static_cast<int>(T)>(std::make_index_sequence<kOperations>{})...};
+}
+constexpr std::array<std::array<std::array<SingleRow, kOperations>, kTails>, 2> kSingle = {
+    singles<false>(std::make_index_sequence<kTails>{}), singles<true>(std::make_index_sequence<kTails>{})};
+constexpr std::array<std::array<std::array<PairRow, kOperations>, kTails>, 2> kPair = {
+    pairs<false>(std::make_index_sequence<kTails>{}), pairs<true>(std::make_index_sequence<kTails>{})};
+constexpr Handler kLoad[2][kTails] = {{&load<false, kKeep>, &load<false, kGoOn>, &load<false, kReturn>},
+                                      {&load<true, kKeep>, &load<true, kGoOn>, &load<true, kReturn>}};
+
+// What an instruction computes, apart from how it ends: its family, evaluator, operation and operand
+// forms, packed into Instruction::shape.
+enum Family : uint16_t { kSingleFamily, kPairFamily, kLoadFamily };
+
+constexpr uint16_t shape_of(Family family, bool text, int op, int forms) {
+  return static_cast<uint16_t>(family << 14 | (text ? 1 : 0) << 13 | op << 4 | forms);
+}
+
+Handler handler_for(uint16_t shape, Tail tail) {
+  const auto text = static_cast<std::size_t>((shape >> 13) & 1);
+  const auto op = static_cast<std::size_t>((shape >> 4) & 0x3f);
+  const auto forms = static_cast<std::size_t>(shape & 0xf);
+  switch (shape >> 14) {
+    case kSingleFamily: return kSingle[text][tail][op][forms];
+    case kPairFamily: return kPair[text][tail][op][forms];
+    default: return kLoad[text][tail];
+  }
+}
+
+// Calls `read` with each register the instruction reads as a register operand.
+template <typename Read>
+void registers_read(const Instruction& ins, Read read) {
+  const int forms = ins.shape & 0xf;
+  switch (ins.shape >> 14) {
+    case kSingleFamily:
+      if (forms == kRegister) read(ins.first);
+      break;
+    case kPairFamily:
+      if (forms / kPairForms == kRegister) read(ins.first);
+      if (forms % kPairForms == kRegister) read(ins.second);
+      break;
+    default:
+      break;
+  }
+}
 
 // An operand as the builder meets it, before it is in a register.
 struct Source {
@@ -213,7 +254,7 @@ class Builder {
   // Puts the value of `s` into register `target`.
   bool load(const Source& s, int target) {
     if (s.type == Source::kTableValue) {
-      Instruction* ins = next(kLoad[text_][0], kLoad[text_][1], target);
+      Instruction* ins = next(shape_of(kLoadFamily, text_, 0, 0), target);
       if (ins == nullptr) return false;
       ins->kind = s.kind;
       ins->second = s.number;
@@ -249,7 +290,7 @@ class Builder {
     if (fx == kPrevious && fy == kPrevious) fx = kRegister;
     const auto o = static_cast<std::size_t>(op);
     const auto i = static_cast<std::size_t>(fx * kPairForms + fy);
-    Instruction* ins = next(kPair[text_][0][o][i], kPair[text_][1][o][i], target);
+    Instruction* ins = next(shape_of(kPairFamily, text_, static_cast<int>(o), static_cast<int>(i)), target);
     if (ins == nullptr) return false;
     place(x, ins->first, *ins);
     place(second, ins->second, *ins);
@@ -257,10 +298,19 @@ class Builder {
   }
 
   // Closes the program: its last instruction, whose value must be the result (register
-  // `result_register`), returns that value.
+  // `result_register`), returns that value; an instruction keeps its value in its register only
+  // when a later instruction reads that register before another one writes it.
   bool finish(int result_register) {
     if (size_ == 0 || previous_ != result_register) return false;
-    code_[size_ - 1].fn = last_fn_;
+    std::bitset<kTextRegisters> read_later;
+    for (std::size_t i = size_; i-- > 0;) {
+      Instruction& ins = code_[i];
+      const auto target = static_cast<std::size_t>(ins.target);
+      const Tail tail = i + 1 == size_ ? kReturn : read_later[target] ? kKeep : kGoOn;
+      ins.fn = handler_for(ins.shape, tail);
+      read_later[target] = false;
+      registers_read(ins, [&](int32_t reg) { read_later[static_cast<std::size_t>(reg)] = true; });
+    }
     return true;
   }
 
@@ -294,7 +344,7 @@ class Builder {
 
   bool single(int op, const Source& x, int target) {
     const auto o = static_cast<std::size_t>(op);
-    Instruction* ins = next(kSingle[text_][0][o][form(x)], kSingle[text_][1][o][form(x)], target);
+    Instruction* ins = next(shape_of(kSingleFamily, text_, static_cast<int>(o), form(x)), target);
     if (ins == nullptr) return false;
     place(x, ins->first, *ins);
     return true;
@@ -314,15 +364,16 @@ class Builder {
     }
   }
 
-  // Appends an instruction with handler `fn`, or `last_fn` should it stay the last one.
-  Instruction* next(Handler fn, Handler last_fn, int target) {
-    if (fn == nullptr || size_ >= capacity_ || target < 0 || target >= scratch_ + 2) return nullptr;
+  // Appends an instruction of `shape` (its handler is chosen by finish()).
+  Instruction* next(uint16_t shape, int target) {
+    if (handler_for(shape, kKeep) == nullptr || size_ >= capacity_ || target < 0 || target >= scratch_ + 2) {
+      return nullptr;
+    }
     Instruction& ins = code_[size_++];
     ins = Instruction{};
-    ins.fn = fn;
+    ins.shape = shape;
     ins.target = static_cast<uint16_t>(target);
     previous_ = target;
-    last_fn_ = last_fn;
     return &ins;
   }
 
@@ -332,8 +383,7 @@ class Builder {
   bool text_;
   bool driver_;
   int scratch_;
-  int previous_ = -1;           // the register the previous instruction wrote
-  Handler last_fn_ = nullptr;  // the previous instruction's handler as the last one
+  int previous_ = -1;  // the register the previous instruction wrote
   bool reads_arguments_ = false;
   int32_t lowest_ = 0;
   int32_t highest_ = 0;

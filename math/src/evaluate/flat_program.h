@@ -28,7 +28,10 @@ struct Instruction;
 
 // What one evaluation passes to every instruction besides its registers.
 struct Frame {
-  int64_t argument_offset = 0;  // checked against the program's argument range before the run
+  // The argument table shifted by the argument offset: argument number n is arguments[n]. Formed
+  // as an integer, since it may point outside the table; only numbers the program was checked
+  // for (FlatInfo::runs_with) are read through it.
+  const double* arguments = nullptr;
   int32_t status = 0;           // compiled: the failing status; text: the newest status RunCalcExp reports
   const FormulaNode* record = nullptr;  // compiled: the nodes evaluated
   const FormulaNode* kept = nullptr;    // and the copy the program was built from
@@ -48,6 +51,7 @@ struct Instruction {
   int32_t first = 0;      // first operand: register or argument number (by the handler's form)
   int32_t second = 0;     // second operand the same way; loads from the tables: the table number
   uint16_t target = 0;    // the register that keeps the value
+  uint16_t shape = 0;     // what the handler computes (the builder's record)
   uint8_t kind = 0;       // loads from the tables: the operand kind
   bool driver = false;    // loads from the tables: the driver programs' tables
 };
@@ -83,12 +87,18 @@ void build_compiled_program(const CompiledFormula& formula, int last, Instructio
 // Translates a parsed text over the host's (driver false) or the driver programs' tables.
 void build_text_program(const TextProgram& program, bool driver, std::vector<Instruction>& code, FlatInfo& info);
 
+// Frame::arguments for an argument offset.
+inline const double* shifted_arguments(int64_t argument_offset) {
+  const auto base = reinterpret_cast<uintptr_t>(g_formula_tables.arguments.entries.data());
+  return reinterpret_cast<const double*>(base + static_cast<uintptr_t>(argument_offset) * sizeof(double));
+}
+
 // Runs a text's program: the value (at a failing read the value at that point), status as
 // RunCalcExp reports it; errors also go to the formula error flag.
 inline double run_text_program(const Instruction* code, int64_t argument_offset, int32_t& status) {
   double reg[kTextRegisters];
   Frame frame;
-  frame.argument_offset = argument_offset;
+  frame.arguments = shifted_arguments(argument_offset);
   const double value = code->fn(code, reg, frame, 0.0);
   status = frame.status;
   return value;

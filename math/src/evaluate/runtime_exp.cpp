@@ -186,7 +186,7 @@ KeptFormula& kept_formula(const CompiledFormula& formula, int last) {
                                             int64_t argument_offset, int32_t& status, double& value) {
   double reg[kCompiledRegisters];
   Frame frame;
-  frame.argument_offset = argument_offset;
+  frame.arguments = shifted_arguments(argument_offset);
   frame.record = formula.node;
   frame.kept = k.nodes;
   value = k.code[0].fn(k.code, reg, frame, 0.0);
