@@ -450,7 +450,7 @@ void build_text_program(const TextProgram& program, bool driver, std::vector<Ins
         }
         case Step::kOperation: {
           const int target = top - step.count;
-          if (step.count < 1 || step.count > 2 || target < 0) return false;
+          if (step.count < 1 || step.count > 2 || target < 0 || target >= kTextStack) return false;
           const Source x = stack[static_cast<std::size_t>(target)];
           const Source y = stack.back();
           stack.resize(static_cast<std::size_t>(target));
