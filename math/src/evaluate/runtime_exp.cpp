@@ -7,9 +7,10 @@
 #include <cstring>
 
 #include "arrays/array_table.h"
-#include "evaluate/expr_tree.h"
+#include "evaluate/flat_program.h"
 #include "evaluate/operands.h"
 #include "evaluate/operations.h"
+#include "evaluate/same_nodes.h"
 #include "numera32_arrays.h"
 #include "numera32_evaluate.h"
 
@@ -126,59 +127,105 @@ double run_nodes(const CompiledFormula& formula, int last_node, bool write_mode,
   return stack.values[stack.size - 1];
 }
 
-// Trees of recently evaluated compiled formulas, by the record's address; an entry is used only while
-// the record still holds the nodes the tree was built from.
+// Programs of recently evaluated compiled formulas, by the record's address and last node: two ways
+// in each of kSets sets, the tags apart from the programs so that finding an entry reads one cache
+// line. An entry is used only while the record still holds, byte for byte, the nodes its program was
+// built from (the nodes last..0, the only ones an evaluation reads).
 struct KeptFormula {
-  const CompiledFormula* address = nullptr;
-  int last = -1;
+  SameNodes same = nullptr;  // compares last + 1 nodes
+  FlatInfo info;
   FormulaNode nodes[NUMERA32_FORMULA_NODES];
-  ExprTree tree;
+  Instruction code[kCompiledCode];
 };
 
-constexpr std::size_t kKept = 64;  // a power of two
-std::array<KeptFormula, kKept> g_kept;
+struct KeptTags {
+  const CompiledFormula* address[2] = {nullptr, nullptr};
+  int32_t last[2] = {-1, -1};
+  uint32_t newer = 0;  // the way filled last
+};
 
-// True when the first `bytes` bytes at a and b are equal; compared eight bytes at a time without a
-// library call (records are short: 30 bytes a node).
-inline bool same_bytes(const void* a, const void* b, std::size_t bytes) {
-  const auto* p = static_cast<const unsigned char*>(a);
-  const auto* q = static_cast<const unsigned char*>(b);
-  uint64_t difference = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= bytes; i += 8) {
-    uint64_t x;
-    uint64_t y;
-    std::memcpy(&x, p + i, 8);
-    std::memcpy(&y, q + i, 8);
-    difference |= x ^ y;
-  }
-  for (; i < bytes; ++i) difference |= static_cast<uint64_t>(p[i] ^ q[i]);
-  return difference == 0;
+constexpr std::size_t kSets = 64;  // a power of two
+std::array<KeptTags, kSets> g_tags;
+std::array<std::array<KeptFormula, 2>, kSets> g_kept;
+
+// Builds the program of nodes last..0 of `formula` into `k`.
+KeptFormula& rebuild(KeptFormula& k, const CompiledFormula& formula, int last) {
+  k.same = same_nodes(last + 1);
+  std::memcpy(k.nodes, formula.node, sizeof(FormulaNode) * static_cast<std::size_t>(last + 1));
+  build_compiled_program(formula, last, k.code, k.info);
+  return k;
 }
 
-const ExprTree& kept_tree(const CompiledFormula& formula, int last) {
-  const auto address = reinterpret_cast<uintptr_t>(&formula);
-  KeptFormula& k = g_kept[((address >> 4) ^ (address >> 12) ^ static_cast<uintptr_t>(last)) & (kKept - 1)];
-  const std::size_t bytes = sizeof(FormulaNode) * static_cast<std::size_t>(last + 1);
-  if (k.address != &formula || k.last != last || !same_bytes(k.nodes, formula.node, bytes)) {
-    k.address = nullptr;
-    std::memcpy(k.nodes, formula.node, bytes);
-    k.tree.build(formula, last);
-    k.address = &formula;
-    k.last = last;
+// Keeps the program of nodes last..0 of `formula` in way `w` of set `s`.
+KeptFormula& keep(std::size_t s, uint32_t w, const CompiledFormula& formula, int last) {
+  KeptTags& tags = g_tags[s];
+  tags.newer = w;
+  tags.address[w] = &formula;
+  tags.last[w] = last;
+  return rebuild(g_kept[s][w], formula, last);
+}
+
+std::size_t set_of(const CompiledFormula& formula) {
+  // Records of one array (960 bytes apart) fall into different sets.
+  return (reinterpret_cast<uintptr_t>(&formula) >> 6) & (kSets - 1);
+}
+
+// The kept entry of `formula` from node `last`, or a new one.
+KeptFormula& kept_formula(const CompiledFormula& formula, int last) {
+  const std::size_t s = set_of(formula);
+  const KeptTags& tags = g_tags[s];
+  for (uint32_t w = 0; w < 2; ++w) {
+    if (tags.address[w] == &formula && tags.last[w] == last) return g_kept[s][w];
   }
-  return k.tree;
+  return keep(s, tags.newer ^ 1, formula, last);  // the way not filled last
+}
+
+// Runs a kept program: true with the value and status, false when the record has changed since the
+// program was built (nothing was computed).
+[[gnu::always_inline]] inline bool run_kept(const KeptFormula& k, const CompiledFormula& formula,
+                                            int64_t argument_offset, int32_t& status, double& value) {
+  double reg[kCompiledRegisters];
+  Frame frame;
+  frame.arguments = shifted_arguments(argument_offset);
+  frame.record = formula.node;
+  frame.kept = k.nodes;
+  value = k.code[0].fn(k.code, reg, frame, 0.0);
+  if (frame.status == kStaleProgram) [[unlikely]] return false;
+  status = frame.status;
+  return true;
+}
+
+// Every evaluation that the kept program of the record does not finish: a record met for the first
+// time or changed, an argument offset the program cannot run with, a formula for the general
+// evaluator.
+[[gnu::noinline]] double run_other(const CompiledFormula& formula, int last, bool write_mode, int32_t& status) {
+  KeptFormula* k = &kept_formula(formula, last);
+  const int64_t argument_offset = g_formula_tables.argument_offset;
+  double value = 0.0;
+  if (k->info.runs_with(argument_offset) && run_kept(*k, formula, argument_offset, status, value)) return value;
+  if (!k->same(k->nodes, formula.node)) {
+    k = &rebuild(*k, formula, last);
+    if (k->info.runs_with(argument_offset) && run_kept(*k, formula, argument_offset, status, value)) return value;
+  }
+  return run_nodes(formula, last, write_mode, status);
 }
 
 }  // namespace
 
 double run_compiled(const CompiledFormula& formula, int last_node, bool write_mode, int32_t& status) {
-  const ExprTree& tree = kept_tree(formula, last_node);
-  if (!tree.usable()) return run_nodes(formula, last_node, write_mode, status);
-  ExprContext context;
-  const double value = tree.run(context);
-  status = context.status;
-  return context.stop ? NUMERA32_FORMULA_FAILED_VALUE : value;
+  // The kept program of a record met before; anything else is run_other's.
+  const std::size_t s = set_of(formula);
+  const KeptTags& tags = g_tags[s];
+  const uint32_t w = tags.address[1] == &formula ? 1 : 0;
+  if (tags.address[w] == &formula && tags.last[w] == last_node) [[likely]] {
+    const KeptFormula& k = g_kept[s][w];
+    const int64_t argument_offset = g_formula_tables.argument_offset;
+    double value;
+    if (k.info.runs_with(argument_offset) && run_kept(k, formula, argument_offset, status, value)) [[likely]] {
+      return value;
+    }
+  }
+  return run_other(formula, last_node, write_mode, status);
 }
 
 }  // namespace numera32::evaluate

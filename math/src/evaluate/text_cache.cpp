@@ -38,8 +38,15 @@ uint64_t hash(std::string_view text, TextEvaluator evaluator, bool logic) {
     h = (h ^ word) * kMultiplier;
     h ^= h >> 29;
   }
+  // The last bytes: from a text of eight or more, the last eight in one read (overlapping the words
+  // before); a shorter text byte by byte (a copy of a few bytes into a word read at once would stall
+  // the read).
   uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + i, text.size() - i);
+  if (text.size() >= 8) {
+    std::memcpy(&tail, text.data() + text.size() - 8, sizeof tail);
+  } else {
+    for (std::size_t j = 0; j < text.size(); ++j) tail |= uint64_t{static_cast<unsigned char>(text[j])} << (8 * j);
+  }
   h = (h ^ tail) * kMultiplier;
   return h ^ (h >> 32);
 }

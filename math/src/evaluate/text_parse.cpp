@@ -158,7 +158,7 @@ TextProgram parse_text(std::string_view text, TextEvaluator evaluator, bool logi
     parser.parse(text);
   }
   TextProgram program = parser.take();
-  program.tree.build(program, evaluator == TextEvaluator::kDriver ? kDriverTables : kHostTables);
+  build_text_program(program, evaluator == TextEvaluator::kDriver, program.flat, program.flat_info);
   return program;
 }
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "evaluate/expr_tree.h"
+#include "evaluate/flat_program.h"
 
 namespace numera32::evaluate {
 
@@ -41,7 +41,8 @@ struct TextStep {
 struct TextProgram {
   std::vector<TextStep> steps;
   int max_depth = 0;  // most values the program holds on its stack at once
-  ExprTree tree;      // the same as a tree, when the program only reads operands and computes
+  std::vector<Instruction> flat;  // the same as a flat program, when it only reads operands and computes
+  FlatInfo flat_info;
 };
 
 // Parses `text` (at most NUMERA32_FORMULA_TEXT_MAX characters) for `evaluator`; `logic` false skips

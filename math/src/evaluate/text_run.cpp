@@ -122,11 +122,9 @@ double evaluate_text(const char* text, int32_t length, TextRun& run) {
   const bool logic = tables().logic_mode == 0;
   const TextProgram& program = cached_program(std::string_view(text, static_cast<std::size_t>(length)),
                                               run.evaluator, logic);
-  if (program.tree.usable()) {
-    ExprContext context;
-    const double value = program.tree.run(context);
-    run.status = context.status;
-    return context.stop ? context.stop_value : value;
+  const int64_t argument_offset = g_formula_tables.argument_offset;
+  if (program.flat_info.runs_with(argument_offset)) {
+    return run_text_program(program.flat.data(), argument_offset, run.status);
   }
   if (program.max_depth > kMaxStack) {  // cannot happen for a text of NUMERA32_FORMULA_TEXT_MAX characters
     record(run, kFormulaSyntax);

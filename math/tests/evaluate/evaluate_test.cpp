@@ -327,6 +327,88 @@ TEST_F(Evaluate, ReusedRecordsAndChangedOffsetsGiveFreshResults) {
   EXPECT_EQ(calc("x1*3"), 15.0);
 }
 
+// A compiled record is evaluated from what it holds at each call, whatever was evaluated before at
+// its address: a change in any node read, another start node, many records in turn, an argument
+// offset that moves a read outside the table, and node shapes the compiler never writes.
+TEST_F(Evaluate, CompiledRecordsAreEvaluatedAsTheyAreNow) {
+  for (int i = 1; i <= 5; ++i) SetArgument(i, i * 1.5);
+  int16_t counter = 0;
+  int32_t error = 0;
+  int32_t st = 0;
+  CompiledFormula f = CompileExp("(x1-x2)/(x3+1)", 14, &counter, kFormulaSlotLeft, &error);
+  ASSERT_EQ(error, 0);
+  ASSERT_EQ(counter, 4);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), (1.5 - 3.0) / (4.5 + 1.0));
+  f.node[4].right_constant = 3.0;  // the deepest node: x3+3
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), (1.5 - 3.0) / (4.5 + 3.0));
+  f.node[2].operation = kFormulaOpAdd;  // x1+x2
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), (1.5 + 3.0) / (4.5 + 3.0));
+  f.node[4].left_kind = kFormulaKindConstant;  // 5+3
+  f.node[4].left_constant = 5.0;
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), (1.5 + 3.0) / 8.0);
+  f.node[4].right_constant = -5.0;  // division by 0
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), kFailed);
+  EXPECT_EQ(st, kFormulaDivideByZero);
+
+  // Another start node of the same record: node 0 alone lacks its intermediate operands.
+  counter = 0;
+  f = CompileExp("x1+x2*x3", 8, &counter, kFormulaSlotLeft, &error);
+  ASSERT_EQ(counter, 1);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, 1, 0, &st), 1.5 + 3.0 * 4.5);
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(RunTimeExp(&f, 0, 0, &st), kFailed);
+  EXPECT_EQ(st, kFormulaSyntax);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, 1, 0, &st), 1.5 + 3.0 * 4.5);
+
+  // More records than are kept, evaluated in turn.
+  std::vector<CompiledFormula> many(300);
+  std::vector<int16_t> last(many.size());
+  for (std::size_t i = 0; i < many.size(); ++i) {
+    const std::string text = "x2*" + std::to_string(i) + "+x1";
+    many[i] = CompileExp(text.data(), len(text), &last[i], kFormulaSlotLeft, &error);
+    ASSERT_EQ(error, 0);
+  }
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t i = 0; i < many.size(); i += round + 1) {
+      EXPECT_DOUBLE_EQ(RunTimeExp(&many[i], last[i], 0, &st), 3.0 * static_cast<double>(i) + 1.5) << i;
+    }
+  }
+
+  // An offset that moves one read beyond the arguments fails there, in both evaluators.
+  counter = 0;
+  f = CompileExp("x1+x5", 5, &counter, kFormulaSlotLeft, &error);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), 9.0);
+  SetGlobalVarOffset(kFormulaArguments - 3);
+  EXPECT_EQ(RunTimeExp(&f, counter, 0, &st), kFailed);
+  EXPECT_EQ(st, kFormulaSyntax);
+  GetFormulaErrFlag();
+  EXPECT_EQ(calc("x1+x5"), 0.0);
+  EXPECT_EQ(GetFormulaErrFlag(), kFormulaSyntax);
+  SetArgument(0, 0.25);
+  SetGlobalVarOffset(-1);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), 0.25 + 6.0);
+  EXPECT_DOUBLE_EQ(calc("x1+x5"), 0.25 + 6.0);
+  SetGlobalVarOffset(0);
+  EXPECT_DOUBLE_EQ(RunTimeExp(&f, counter, 0, &st), 9.0);
+
+  // Shapes CompileExp never writes: an addition without a right operand adds 0; a function with a
+  // right operand reads it and ignores it.
+  f = CompiledFormula{};
+  f.node[0].operation = kFormulaOpAdd;
+  f.node[0].left_kind = kFormulaKindConstant;
+  f.node[0].left_constant = 2.0;
+  EXPECT_EQ(RunTimeExp(&f, 0, 0, &st), 2.0);
+  EXPECT_EQ(st, 0);
+  f.node[0].operation = kFormulaOpAbs;
+  f.node[0].left_constant = -2.0;
+  f.node[0].right_kind = kFormulaKindArgument;
+  f.node[0].right_number = 5;
+  EXPECT_EQ(RunTimeExp(&f, 0, 0, &st), 2.0);
+  f.node[0].right_number = kFormulaArguments;  // beyond the table
+  EXPECT_EQ(RunTimeExp(&f, 0, 0, &st), kFailed);
+  EXPECT_EQ(st, kFormulaSyntax);
+}
+
 TEST_F(Evaluate, EventStack) {
   for (int code = 1; code <= 5; ++code) ASSERT_EQ(SetSysArgument(1, code), 0);
   EXPECT_EQ(GetEventCount(), 5);
