@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "numera32.h"
+#include "qbx_bench/ratio_reporter.h"
 
 namespace {
 
@@ -127,41 +128,14 @@ bool same_results() {
   return ok;
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) {
-      if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-        times_[run.run_name.str()] = run.GetAdjustedCPUTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    auto ratio = [&](const char* ours, const char* theirs) {
-      const auto a = times_.find(ours);
-      const auto b = times_.find(theirs);
-      return a == times_.end() || b == times_.end() ? std::nan("") : b->second / a->second;
-    };
-    std::printf("\nrate ratio (ours / muparser, higher is better; CPU time, ten formulas per iteration)\n");
-    std::printf("  RunTimeExp / muparser Eval          %6.2f\n", ratio("BM_RunTimeExp", "BM_MuparserEval"));
-    std::printf("  CalcExp    / muparser SetExpr+Eval  %6.2f\n", ratio("BM_CalcExp", "BM_MuparserSetEval"));
-    std::printf("  CalcExp    / muparser Eval          %6.2f\n", ratio("BM_CalcExp", "BM_MuparserEval"));
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   if (!same_results()) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
-  return 0;
+  return qbx_bench::run_with_ratios(argc, argv, [](const qbx_bench::RatioReporter& r) {
+    std::printf("\nrate ratio (ours / muparser, higher is better; CPU time, ten formulas per iteration)\n");
+    std::printf("  RunTimeExp / muparser Eval          %6.2f\n", r.ratio("BM_RunTimeExp", "BM_MuparserEval"));
+    std::printf("  CalcExp    / muparser SetExpr+Eval  %6.2f\n", r.ratio("BM_CalcExp", "BM_MuparserSetEval"));
+    std::printf("  CalcExp    / muparser Eval          %6.2f\n", r.ratio("BM_CalcExp", "BM_MuparserEval"));
+  });
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "numera32.h"
+#include "qbx_bench/ratio_reporter.h"
 
 namespace {
 
@@ -144,39 +145,15 @@ BENCHMARK(BM_FFTW_c2c)->RangeMultiplier(2)->Range(1 << 10, 1 << 16);
 BENCHMARK(BM_RealFFT)->RangeMultiplier(2)->Range(1 << 10, 1 << 16);
 BENCHMARK(BM_FFTW_r2c)->RangeMultiplier(2)->Range(1 << 10, 1 << 16);
 
-// Console output as usual, and the time per transform kept for the closing ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-        times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    std::printf("\nrate ratio (ours / FFTW, higher is better)\n%8s %10s %10s\n", "N", "Four1", "RealFFT");
-    for (int lg = 10; lg <= 16; ++lg) {
-      const std::string n = std::to_string(1 << lg);
-      auto ratio = [&](const char* ours, const char* theirs) {
-        const auto a = times_.find(std::string(ours) + "/" + n), b = times_.find(std::string(theirs) + "/" + n);
-        return a == times_.end() || b == times_.end() ? std::nan("") : b->second / a->second;
-      };
-      std::printf("%8s %10.3f %10.3f\n", n.c_str(), ratio("BM_Four1", "BM_FFTW_c2c"), ratio("BM_RealFFT", "BM_FFTW_r2c"));
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
-  return 0;
+  return qbx_bench::run_with_ratios(argc, argv, [](const qbx_bench::RatioReporter& r) {
+    std::printf("\nrate ratio (ours / FFTW, higher is better)\n%8s %10s %10s\n", "N", "Four1", "RealFFT");
+    for (int lg = 10; lg <= 16; ++lg) {
+      const std::string n = "/" + std::to_string(1 << lg);
+      std::printf("%8s %10.3f %10.3f\n", n.c_str() + 1, r.ratio("BM_Four1" + n, "BM_FFTW_c2c" + n),
+                  r.ratio("BM_RealFFT" + n, "BM_FFTW_r2c" + n));
+    }
+  });
 }
