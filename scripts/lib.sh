@@ -4,7 +4,7 @@
 QBX_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   libfftw3-dev libsqlite3-dev locales pkg-config libusb-1.0-0 python3 ccache
   libmuparser-dev
-  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core xvfb xauth)
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core xvfb xauth poppler-utils)
 
 # Installs the Debian packages that are missing and the de_DE.UTF-8 locale the locale tests use.
 qbx_install_deps() {

@@ -167,6 +167,79 @@ TALLIX32_API int32_t QBX_ACQTranslateParID(int32_t id, char* text, int32_t statu
  * its terminator), 3 a 16-byte record; other types nothing. 0 (NULL output: -1). */
 TALLIX32_API int32_t QBX_ACQGetItem(int32_t type, void* output);
 
+/* ---- Multi-scan acquisition ---------------------------------------------------------------- */
+
+/* Status codes of a multi-scan. */
+enum {
+  kAcqDeviceStatusRefused = -198, /* a device refused the status query during a read (its error was fetched) */
+  kAcqBlockNotComplete = -199,    /* the block is not complete yet: repeat the read (without a reset) */
+  kAcqRateNotSet = -204,          /* the rate command could not be written */
+  kAcqTriggerChannelBad = -208,   /* trigger on a level of a channel the device cannot trigger on */
+  kAcqRunning = -210,             /* start while running */
+  kAcqTriggerNeedsLength = -211,  /* trigger requested with block length 0 */
+  kAcqNotRunning = -212,          /* read or stop while not running */
+  kAcqBlockTooLarge = -214,       /* block larger than the receive area or a channel's IO buffer */
+  kAcqTriggerBusy = -224,         /* the trigger record is busy */
+  kAcqTriggerRefused = -225,      /* the device refused the trigger condition */
+  kAcqFormulaError = -240,        /* a formula failed during the read */
+  kAcqMeasuredOverflow = -400,    /* measured-value status: the first raw sample of the block overflowed */
+  kAcqPretriggerTooLong = -401,   /* more than 500 pre-trigger scans */
+  kAcqDeviceBufferOverflow = -405 /* the device's buffer overflowed (it stopped measuring) */
+};
+
+/* The host's sample rate in Hz: the kernel rate and the scaling rate of time channels. 0. */
+TALLIX32_API int32_t QBX_ACQSetSampleRate(float rate);
+/* The kernel sample rate (after a start: the rate the devices actually run at). NULL: -1. */
+TALLIX32_API int32_t QBX_ACQGetSampleRate(float* rate);
+/* Elapsed time (ms) = time_base; every time channel's running time (channel 0) or that channel's
+ * (1..10000, when it has a work area) = time_base; all 64 device time bases = time_base. 0; -450. */
+TALLIX32_API int32_t QBX_ACQSetTimeBase(int32_t channel, double time_base);
+/* Keeps a port's control values (text: at most 7 characters are kept); not used by the kernel. 0. */
+TALLIX32_API int32_t QBX_ACQSetPortCtrlStruct(int32_t port, const char* text, int32_t value1, int32_t value2,
+                                              int32_t value3);
+/* Stores the skip value of a device's FIFO (skipped FIFOs leave the rate comparison of a read).
+ * Device outside 0..63 or FIFO outside 0..3: -1. */
+TALLIX32_API int32_t QBX_ACQSetSkipFiFo(int32_t device, int32_t fifo, int32_t value);
+/* Starts a multi-scan of count channels (32-bit numbers, 1..10000 else -450): builds each device's
+ * FIFO lists (ascending sort key hardware channel x 10000 + sub-channel x 10 + sort index; FIFO 4
+ * stands in FIFO 0 and FIFO 1; more than 256 channels in one FIFO: -1), tells the math library the
+ * list positions, and starts the devices with channels (start role 2 first). block_length 0 runs
+ * until the stop; n > 0 asks the device for one block of n scans (triggered starts). A Corvane runs
+ * at the fastest rate of its table not above the kernel rate (1000 Hz runs at 800 Hz; below 1 Hz at
+ * 1200 Hz); QBX_ACQGetSampleRate then gives that rate. option -1 restarts while running. Results:
+ * 0; -210 running; -204 rate not written; -208, -211, -224, -225, -401 trigger set-up; a family's or
+ * the interface's negative status. The text is for device type 2000 and may be NULL. */
+TALLIX32_API int32_t QBX_ACQStartMultiScan(int32_t count, const int32_t* channels, int32_t block_length,
+                                           int32_t reserved, int32_t option, const char* text);
+/* Reads one block of every device's FIFOs that has not delivered since QBX_ACQResetDeviceStatus,
+ * device by device: each channel's values at its IO buffer's write offset, scaled, then time and
+ * formula channels computed, the block stored and the rings fed. read_mode -1.0 takes what the
+ * devices hold (at most 1023 scans per device) and returns the number of scans through
+ * *block_length; any other mode asks for exactly *block_length scans. The external time is a
+ * double in two 32-bit halves. Results: 0; -212 not running; -199 not complete yet (repeat without
+ * a reset: only the missing FIFOs are fetched); -198 a device refused the status query (the others
+ * were served); -214 block too large for the receive area or an IO buffer; -405 device buffer
+ * overflow; -240 formula error; interface statuses (-10 time-out, ...). A device's failure is also
+ * its last error (QBX_ACQGetDeviceStatus item 0). NULL block_length: -1. */
+TALLIX32_API int32_t QBX_ACQReadMultiScan(int32_t count, const int32_t* channels, int32_t* block_length,
+                                          double read_mode, int32_t reserved, uint32_t time_low, uint32_t time_high);
+/* The same FIFO by FIFO; read mode -1.0 without data sets *block_length to -1 before -199. */
+TALLIX32_API int32_t QBX_ACQReadMultiScanAsynch(int32_t count, const int32_t* channels, int32_t* block_length,
+                                                double read_mode, int32_t reserved, uint32_t time_low,
+                                                uint32_t time_high);
+/* Stops every device with channels (Corvane: "STP", "EST?"). 0; -212 not running; a negative
+ * selection or family status (the acquisition then still counts as running). */
+TALLIX32_API int32_t QBX_ACQStopMultiScan(void);
+/* Forgets a running acquisition without talking to the devices (after a device of type 60 or 100:
+ * resets the interface). 0. */
+TALLIX32_API int32_t QBX_ACQResetMultiScan(void);
+/* Read block count and IO buffer current length of each listed channel = 0. 0; -450; -1. */
+TALLIX32_API int32_t QBX_ACQResetReadBlockCount(int32_t count, const int32_t* channels);
+/* -400 after a block whose first raw sample was an overflow code, else 0. */
+TALLIX32_API int32_t QBX_ACQGetMVStatus(void);
+/* Read mode of device type 2000 (kept for that family). 0. */
+TALLIX32_API int32_t QBX_ACQSetReadMode(int32_t mode);
+
 /* ---- Channel headers ------------------------------------------------------------------------- */
 
 /* Fills headers 1..10000 with the defaults: device type -1, address -1, interface 1, hardware

@@ -2,9 +2,11 @@
 // measuring channel; "PRG?9,0", "DTR", "MSV" to start; "MSV?" polling and "OMB?n" to read a block;
 // "STP" and "TRG". The driver keeps no acquisition state besides its block buffer: the device
 // holds it.
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "acquisition.h"
 #include "connection.h"
@@ -33,6 +35,7 @@ constexpr int32_t kTriggerChannelLast = 7;  // the internal trigger watches one 
 // "MSV?" device state that ends waiting for data.
 constexpr int32_t kDeviceStateFailed = 5;
 constexpr int32_t kStopSettleMs = 50;
+constexpr int32_t kPollPauseMs = 10;
 
 // Puts back the driver's standard interface time-out on every way out of a read.
 class StandardTimeoutOnExit {
@@ -137,6 +140,9 @@ int32_t acq_read(int32_t scans, int32_t timeout_ms, float* values) {
     if (device_state == kDeviceStateFailed) return note_device(kCvDeviceState5);
     if (available >= scans) break;
     if (QBX_GetSysTime() - start > static_cast<uint32_t>(timeout_ms)) return note_device(kCvDataTimeout);
+    // A short pause between polls, sleeping (QBX_Delay waits busily): the scans come at the
+    // measuring rate, and polling without one keeps the computer and the line busy for nothing.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollPauseMs));
   }
 
   const size_t bytes = static_cast<size_t>(scans) * static_cast<size_t>(n) * 2;

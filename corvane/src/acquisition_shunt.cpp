@@ -1,6 +1,6 @@
 // Shunt calibration of the channels of amplifier 5058: a reading with the shunt switched in (b),
-// then one with the measuring signal (c, taken with b in the scale-factor slot), and the channel
-// scale factor 1 / (b - c).
+// then one with the measuring signal (c), both with the scale factor 1, and the channel scale
+// factor 1 / (b - c).
 #include <cmath>
 
 #include "acquisition.h"
@@ -30,12 +30,19 @@ int32_t shunt_calibration(int32_t count, const int32_t* channels) {
       CV_SaveChanSettings(channels[i], kCvChanSignal);
     }
   };
-  // Results of the single steps are not checked: every listed channel ends with a scale factor.
+  // Both readings are taken with the scale factor 1, so that the result does not depend on an
+  // earlier calibration (scaling the second reading by the first, as the slot would, made
+  // repeated calibrations alternate between two factors). Results of the single steps are not
+  // checked: every listed channel ends with a scale factor.
+  float shunt_reading[kMaxChannels] = {};
+  for (int32_t i = 0; i < count; ++i) {
+    if (takes_part(channels[i])) s.scale_factor[channels[i]] = 1.0f;
+  }
   switch_signal(id::kSignalShunt);
   QBX_Delay(kShuntSettleMs);
   measure_once();
   for (int32_t i = 0; i < count; ++i) {
-    if (takes_part(channels[i])) s.scale_factor[channels[i]] = record(channels[i]).measured;
+    if (takes_part(channels[i])) shunt_reading[channels[i]] = record(channels[i]).measured;
   }
   switch_signal(id::kSignalMeasuring);
   QBX_Delay(kShuntSettleMs);
@@ -43,7 +50,7 @@ int32_t shunt_calibration(int32_t count, const int32_t* channels) {
   for (int32_t i = 0; i < count; ++i) {
     const int32_t ch = channels[i];
     if (!takes_part(ch)) continue;
-    const float b = s.scale_factor[ch];
+    const float b = shunt_reading[ch];
     const float c = record(ch).measured;
     const float scale = 1.0f / (b - c);
     // Equal readings (no shunt step seen) would give an infinite factor: keep 1 instead.

@@ -86,7 +86,12 @@ int32_t read_line() {
   if (bytes > kReplyLimit) bytes = kReplyLimit;
   s.line_length = bytes;
   s.line[bytes] = '\0';
-  if (r != 0) return note_interface(r);
+  if (r != 0) {
+    note_interface(r);
+    // Bytes came but no line end within the time-out: a malformed reply (garbage, a line cut
+    // off), not a silent device.
+    return r == kQbxReadFailed && bytes > 0 ? kCvBadReply : r;
+  }
   note_interface(0);
   if (bytes == 0 || s.line[bytes - 1] != '\n') return kCvBadReply;
   return kCvOk;
@@ -196,15 +201,33 @@ static int32_t read_exact(char* buffer, int32_t count) {
   return note_interface(r);
 }
 
+// A block whose framing is wrong leaves the line out of step: whatever else arrives belongs to it.
+static int32_t malformed_block() {
+  QBX_Delay(kResyncMs);
+  note_interface(QBX_FlushInQueue());
+  return note_device(kCvBadReply);
+}
+
 int32_t read_binary(unsigned char* payload, int32_t bytes) {
   char frame[4];
   int32_t r = read_exact(frame, 2);
   if (r != 0) return r;
+  // A refusal comes as the line "?" CR LF in place of the block: its last byte is still on the
+  // line; then the device's reason.
+  if (frame[0] == '?') {
+    if (frame[1] != '\n') read_exact(frame + 2, 1);
+    return refusal_reason();
+  }
+  if (frame[0] != kBlockLeadIn) return malformed_block();
   if (bytes > 0) {
     r = read_exact(reinterpret_cast<char*>(payload), bytes);
     if (r != 0) return r;
   }
-  return read_exact(frame, 2);
+  r = read_exact(frame, 2);
+  if (r != 0) return r;
+  // The block ends like every reply, with CR LF; anything else means bytes were lost or added.
+  if (frame[0] != '\r' || frame[1] != '\n') return malformed_block();
+  return kCvOk;
 }
 
 }  // namespace corvan

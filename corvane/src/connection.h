@@ -20,6 +20,8 @@ inline constexpr int32_t kStandardTimeoutMs = 3000;  // the driver's standard re
 inline constexpr int32_t kReplyLimit = 1024;         // longest reply line read, LF included
 inline constexpr int32_t kLineFeed = 10;
 inline constexpr const char* kLibraryVersion = "2.00";
+inline constexpr char kBlockLeadIn = '#';            // first byte of a binary block
+inline constexpr int32_t kResyncMs = 50;             // wait for the rest of a malformed block
 
 // One device of the chain as the chain identity query reports it.
 struct ChainRow {
@@ -79,7 +81,7 @@ Command command(std::string_view name, std::initializer_list<int64_t> args = {})
 int32_t write_command(const Command& cmd);
 // Reads one reply line (terminator LF, at most 1024 bytes) into the command buffer and resets the
 // parse position. Returns 0, the interface status of a failed read, or kCvBadReply when 1024 bytes
-// came without LF.
+// came without LF or the time-out ended a line that had begun.
 int32_t read_line();
 // True when the reply line read last is a refusal (first byte "?").
 bool reply_refused();
@@ -112,8 +114,11 @@ bool parse_int(std::string_view text, int32_t* value);
 // ---- Binary reply ("OMB?", "TAR?") ----
 
 // Reads the 2-byte lead-in, `bytes` payload bytes into payload (which must hold bytes + 1) and the
-// 2-byte trailer, each as one exact-length read. Returns 0 or the interface status of the failed
-// read (a short block times out within the current time-out).
+// 2-byte trailer, each as one exact-length read. The framing is checked where the protocol fixes
+// it: a lead-in starting with "?" is a refusal (the device's reason is returned, as for a query),
+// a lead-in not starting with "#" or a trailer other than CR LF gives kCvBadReply after the rest
+// of the line is discarded. Otherwise 0 or the interface status of the failed read (a short
+// block times out within the current time-out).
 int32_t read_binary(unsigned char* payload, int32_t bytes);
 // The i-th little-endian 16-bit signed value of a payload.
 inline int16_t raw_value(const unsigned char* payload, size_t i) {

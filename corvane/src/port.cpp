@@ -23,11 +23,22 @@ int32_t clear_error_states() {
   return error_status();
 }
 
+// Opens the port and discards whatever waits in its receive queue: bytes a program that was
+// killed mid-exchange left on the line (the rest of a measured-data block, a late reply) would
+// otherwise be read as the reply to the next command. The flush result is kept as last interface
+// status only; the open's status is returned.
+int32_t open_clean(int32_t port, int32_t baud, const char* parity, int32_t data_bits, int32_t stop_bits,
+                   int32_t receive_buffer) {
+  const int32_t r = note_interface(QBX_OpenPort(port, baud, parity, data_bits, stop_bits, receive_buffer));
+  if (r == 0) note_interface(QBX_FlushInQueue());
+  return r;
+}
+
 // Switches the amplifier to `baud` over the line opened at 9600 Baud. Returns 0 or the failure; the
 // port is closed on every path after it was opened.
 int32_t switch_line_speed(int32_t port, int32_t baud, const char* parity, int32_t data_bits, int32_t stop_bits,
                           int32_t receive_buffer) {
-  int32_t r = note_interface(QBX_OpenPort(port, kConnectBaud, parity, data_bits, stop_bits, receive_buffer));
+  int32_t r = open_clean(port, kConnectBaud, parity, data_bits, stop_bits, receive_buffer);
   if (r != 0) return r;
   r = clear_error_states();
   if (r == 0) {
@@ -53,7 +64,7 @@ CORVAN32_API int32_t CV_OpenPort(int32_t port, int32_t baud, const char* parity,
       // A rate without a code was sent as 9600 Baud: continue at 9600.
       if (baud_code(baud) == 0) baud = kConnectBaud;
     }
-    return note_interface(QBX_OpenPort(port, baud, parity, data_bits, stop_bits, receive_buffer));
+    return open_clean(port, baud, parity, data_bits, stop_bits, receive_buffer);
   });
 }
 

@@ -2,7 +2,9 @@
 // library (liblinkar32.so) as the setup program sees them: bound by name at run time, each
 // function at its first call. A library or function that cannot be found is reported once through
 // the missing handler (the window shows it in a message box) and every call of it returns
-// kSetupFunctionMissing, so the program goes on instead of crashing.
+// kSetupFunctionMissing, so the program goes on instead of crashing. The outside parallel-port
+// driver PORTIX32 (libportix32.so, or the file $LINKAR32_PORTIX32 names) is bound the same way for
+// its one call, CV_SetPrinterName; it is optional, so its absence is not reported.
 #pragma once
 
 #include <cstdint>
@@ -14,22 +16,27 @@
 #include "corvan32_measure.h"
 #include "linkar32.h"
 
+// PORTIX32's printer-name export (its header is not included: its other exports share names with
+// the driver's).
+extern "C" int32_t CV_SetPrinterName(const char* name);
+
 namespace setup {
 
 // Status of a call whose library or function is missing.
 inline constexpr int32_t kSetupFunctionMissing = -9000;
 
-// Every export the program calls: X(library, name); library 0 the driver, 1 the interface library.
+// Every export the program calls: X(library, name); library 0 the driver, 1 the interface library,
+// 2 PORTIX32.
 #define SETUP_BOUND_FUNCTIONS(X)                                                                    \
   X(0, CV_OpenPort) X(0, CV_ClosePort) X(0, CV_OpenDevice) X(0, CV_CloseDevice)                     \
   X(0, CV_GetErrorStatus) X(0, CV_GetChanSettings) X(0, CV_SetChanSettings) X(0, CV_GetDevSettings) \
   X(0, CV_SetDevSettings) X(0, CV_GetPsbleChanSettings) X(0, CV_GetPsbleDevSettings)                \
   X(0, CV_GetResString) X(0, GetIDString) X(0, CV_LoadDevSettings) X(0, CV_SaveDevSettings)         \
   X(0, CV_LoadChanSettings) X(0, CV_SaveChanSettings) X(0, CV_DoTara) X(0, CV_MeasOneVal)           \
-  X(0, CV_WriteSettings) X(0, CV_ReadSettings)                                                      \
+  X(0, CV_WriteSettings) X(0, CV_ReadSettings) X(0, CV_GetVersion) X(0, CV_GetSystemSettings)      \
   X(1, QBX_SetTimeout) X(1, QBX_OpenPort) X(1, QBX_WritePort) X(1, QBX_ReadPort)                    \
   X(1, QBX_FlushInQueue) X(1, QBX_FlushOutQueue) X(1, QBX_Delay) X(1, QBX_EnableComLog)             \
-  X(1, QBX_DisableComLog) X(1, QBX_SetLogFile)
+  X(1, QBX_DisableComLog) X(1, QBX_SetLogFile) X(2, CV_SetPrinterName)
 
 class DriverApi {
  public:
@@ -71,10 +78,12 @@ class DriverApi {
   // Opens the library at its first use and looks the function up; null (reported) when missing.
   void* resolve(int lib, const char* name);
 
-  std::string files_[2];
+  static constexpr int kLibraries = 3;
+  static constexpr int kOptionalLibrary = 2;
+  std::string files_[kLibraries];
   std::vector<std::string> folders_;
-  void* handles_[2] = {nullptr, nullptr};
-  bool opened_[2] = {false, false};
+  void* handles_[kLibraries] = {nullptr, nullptr, nullptr};
+  bool opened_[kLibraries] = {false, false, false};
   std::function<void(const std::string&)> missing_;
 
 #define SETUP_DECLARE_SLOT(lib, name) Slot<decltype(&::name)> name##_;

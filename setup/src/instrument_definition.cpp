@@ -1,43 +1,41 @@
 // Reading and writing the hand-off file layout (see instrument_definition.h).
 #include "instrument_definition.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
+
+#include "byte_cursor.h"
+#include "cell_texts.h"
 
 namespace setup {
 namespace {
 
-// A cursor over the file that refuses to read past its end.
+// The hand-off file's fields in order, naming the field where a damaged file ends.
 class Reader {
  public:
-  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+  explicit Reader(std::string_view bytes) : cursor_(bytes) {}
 
   template <typename T>
   bool number(T* out, const char* field) {
-    if (bytes_.size() - pos_ < sizeof(T)) return fail(field);
-    std::memcpy(out, bytes_.data() + pos_, sizeof(T));  // little-endian host, as the file
-    pos_ += sizeof(T);
-    return true;
+    return cursor_.take(out) || fail(field);
   }
 
   bool text(std::string* out, const char* field) {
     uint16_t length = 0;
-    if (!number(&length, field)) return false;
-    if (bytes_.size() - pos_ < length) return fail(field);
-    out->assign(bytes_.data() + pos_, length);
-    pos_ += length;
-    return true;
+    return (cursor_.take(&length) && cursor_.take_text(length, out)) || fail(field);
   }
 
   const std::string& problem() const { return problem_; }
 
  private:
   bool fail(const char* field) {
-    problem_ = std::string("the file ends inside the field \"") + field + "\" at byte " + std::to_string(pos_);
+    problem_ = std::string("the file ends inside the field \"") + field + "\" at byte " + std::to_string(cursor_.pos());
     return false;
   }
 
-  std::string_view bytes_;
-  size_t pos_ = 0;
+  ByteCursor cursor_;
   std::string problem_;
 };
 
@@ -54,6 +52,56 @@ void put_text(std::string* out, const std::string& text) {
 }
 
 }  // namespace
+
+const std::vector<std::string>& interface_names() {
+  static const std::vector<std::string> names = {"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "USB", "OFFLINE"};
+  return names;
+}
+
+int16_t port_for_interface(const std::string& text) {
+  struct Entry {
+    const char* text;
+    int16_t port;
+  };
+  static const Entry kPorts[] = {{"COM1", 1},          {"COM2", 2},          {"COM3", 3},         {"COM4", 4},
+                                 {"LPT1", kPortLpt1}, {"LPT2", kPortLpt2}, {"USB", kPortUsb}, {"GPIB", kPortGpib}};
+  for (const Entry& e : kPorts) {
+    if (text == e.text) return e.port;
+  }
+  return kPortOffline;
+}
+
+std::string name_without_blanks(std::string name) {
+  for (char& ch : name) {
+    if (ch == ' ') ch = '_';
+  }
+  return name;
+}
+
+bool is_parallel_port(int16_t port) { return port == kPortLpt1 || port == kPortLpt2; }
+bool is_serial_port(int16_t port) { return port >= 1 && port <= 4; }
+
+void fit_parallel_mode(InstrumentDefinition* d) {
+  constexpr int32_t kFirstBaudValue = 5;  // parallel modes are 1..4
+  if (is_parallel_port(d->port) && d->baud >= kFirstBaudValue) d->baud = 1;
+}
+
+void store_serial_entries(const SerialEntries& e, InstrumentDefinition* d) {
+  // Typed numbers are clamped into their fields instead of wrapping around.
+  auto whole = [](double v, double low, double high) {
+    if (!std::isfinite(v)) return low;
+    return std::clamp(std::round(v), low, high);
+  };
+  constexpr double kInt32Max = std::numeric_limits<int32_t>::max();
+  constexpr double kInt16Max = std::numeric_limits<int16_t>::max();
+  d->baud = static_cast<int32_t>(whole(leading_number(e.baud), 0, kInt32Max));
+  d->parity = static_cast<int16_t>(std::clamp(e.parity_index, 0, 2));
+  d->stop_bits = static_cast<int16_t>(whole(leading_number(e.stop_bits), 0, kInt16Max));
+  d->data_bits = static_cast<int16_t>(whole(leading_number(e.data_bits), 0, kInt16Max));
+  d->timeout_ms = static_cast<int32_t>(whole(leading_number(e.timeout_seconds) * 1000.0, 0, kInt32Max));
+  d->receive_buffer = static_cast<int32_t>(whole(leading_number(e.receive_buffer), kMinReceiveBuffer, kInt32Max));
+  d->hardware_handshake = e.hardware_handshake ? 1 : 0;
+}
 
 std::optional<InstrumentDefinition> parse_hand_off(std::string_view bytes, std::string* problem) {
   InstrumentDefinition d;

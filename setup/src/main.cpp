@@ -14,6 +14,7 @@
 #include "main_window.h"
 #include "platform.h"
 #include "program.h"
+#include "start_flow.h"
 
 namespace {
 
@@ -52,9 +53,10 @@ int main(int argc, char** argv) {
     std::fprintf(line.help ? stdout : stderr,
                  "%susage: corvane-setup [--lang de|en] [SETUPFILE]\n"
                  "Channel setup of a Corvane instrument. The instrument comes from the hand-off file\n"
-                 "INP_SWP.$$$ in the program folder, else COM1 at 9600 Baud (LINKAR32_COM1 names its\n"
-                 "device). The program folder is $CORVANE_SETUP_DIR, else the program's own folder when\n"
-                 "it is writable, else $XDG_STATE_HOME/corvane-setup.\n",
+                 "INP_SWP.$$$ in the program folder, else from the define-instrument dialog (LINKAR32_COM1\n"
+                 "names the device of COM1, LINKAR32_LPT1 that of LPT1). The program folder is\n"
+                 "$CORVANE_SETUP_DIR, else the program's own folder when it is writable, else\n"
+                 "$XDG_STATE_HOME/corvane-setup. CORVANE_PRINT_TO=<file.pdf> prints into that file.\n",
                  line.error.empty() ? "" : ("unknown option " + line.error + "\n").c_str());
     return line.help ? 0 : 2;
   }
@@ -81,32 +83,26 @@ int main(int argc, char** argv) {
   }
 
   std::string problem;
-  std::optional<setup::InstrumentDefinition> hand_off = setup::read_hand_off_file(folder, &problem);
+  const std::optional<setup::InstrumentDefinition> hand_off = setup::read_hand_off_file(folder, &problem);
   if (!problem.empty()) {
-    message(QStringLiteral("The hand-off file %1 is damaged (%2); the default instrument is used.")
+    message(QStringLiteral("The hand-off file %1 is damaged (%2); define the instrument in the dialog.")
                 .arg(QString::fromStdString(folder + "/" + setup::kHandOffFileName), QString::fromStdString(problem)));
   }
+  setup::StartFlow flow(api, folder);
+  flow.library_missing = [&] { return library_missing; };
+  if (messages_to_stderr()) flow.prepare_window = [](setup::MainWindow& window) { window.message_hook = print_message; };
 
-  setup::MainWindow window(api, folder);
-  if (messages_to_stderr()) window.message_hook = print_message;
-  window.session().start(line.setup_file, hand_off);
-  if (library_missing) return 1;
-  window.load();
-
-  // SIGTERM and SIGINT close the window as Quit does.
+  // SIGTERM and SIGINT close the window as Quit does (and a dialog as Cancel does).
   const int signal_fd = setup::termination_signal_fd();
   std::unique_ptr<QSocketNotifier> notifier;
   if (signal_fd >= 0) {
     notifier = std::make_unique<QSocketNotifier>(signal_fd, QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, &window, [&] {
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&] {
       setup::drain_termination_signals(signal_fd);
-      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-      window.close();
+      flow.terminate();
       QApplication::quit();
     });
   }
-
-  window.show();
-  if (!window.activate()) return window.session().last_error() == 0 && !library_missing ? 0 : 1;
+  if (!flow.run(line.setup_file, hand_off)) return flow.exit_status();
   return QApplication::exec();
 }

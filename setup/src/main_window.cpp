@@ -29,7 +29,18 @@
 #include <QVBoxLayout>
 
 #include "cell_texts.h"
+#include "device_test_dialog.h"
 #include "pictures.h"
+#include "platform.h"
+#include "print_notice.h"
+#include "setup_printer.h"
+
+#ifndef SETUP_SOURCE_DOCS_DIR
+#define SETUP_SOURCE_DOCS_DIR ""
+#endif
+#ifndef SETUP_INSTALL_DOCDIR
+#define SETUP_INSTALL_DOCDIR "share/doc/corvane-setup"
+#endif
 
 namespace setup {
 namespace {
@@ -82,9 +93,13 @@ enum ControlText : int {
   kTextRate = 604,
   kTextFilterType = 605,
   kTextFilterFrequency = 606,
+  kTextCancel = 707,
   kTextLoadTitle = 2008,
   kTextSaveTitle = 2009,
+  kTextPrinting = 2011,
 };
+
+constexpr const char* kManualFile = "manual.html";
 
 // Draws a cell's picture in the middle of the cell when the cell has no text (marks, transducers,
 // tare and shunt states).
@@ -186,10 +201,12 @@ void MainWindow::build_menus() {
     action("M_ComLog")->setChecked(false);
     session_.delete_com_log();
   });
-  // Printing and the help viewer come with the program's dialogs; until then they are shown
-  // but cannot be chosen.
-  action("M_Print")->setEnabled(false);
-  action("M_Inhalt")->setEnabled(false);
+  connect(action("M_Print"), &QAction::triggered, this, [this] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    session_.print_setup();
+    QApplication::restoreOverrideCursor();
+  });
+  connect(action("M_Inhalt"), &QAction::triggered, this, &MainWindow::open_help);
 }
 
 void MainWindow::build_toolbar() {
@@ -236,10 +253,9 @@ void MainWindow::build_controls() {
   tare_button_->setObjectName("ChanZeroButton");
   test_button_ = new QPushButton(frame_);
   test_button_->setObjectName("TestButton");
-  // The device test dialog comes with the program's dialogs.
-  test_button_->setEnabled(false);
   row->addWidget(tare_button_, 0, Qt::AlignBottom);
   row->addWidget(test_button_, 0, Qt::AlignBottom);
+  connect(test_button_, &QPushButton::clicked, this, &MainWindow::open_device_test);
   connect(tare_button_, &QPushButton::clicked, this, [this] {
     session_.tare();
     repaint_grid();
@@ -611,7 +627,7 @@ void MainWindow::after_device_count_change() {
 void MainWindow::load_setup_dialog() {
   timer_->stop();
   const QString path = QFileDialog::getOpenFileName(this, qtext(session_.text(kTextLoadTitle)), QString(),
-                                                    QStringLiteral("Bin1 (*.CVS *.cvs)"));
+                                                    QStringLiteral("Bin1 (*.CVS *.cvs);;Bin2 (*.CV *.cv)"));
   if (path.isEmpty()) {
     timer_->start();
     return;
@@ -639,7 +655,60 @@ void MainWindow::save_setup_dialog(bool ask) {
 void MainWindow::show_log() {
   action("M_ComLog")->setChecked(false);
   session_.set_com_log(false);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(session_.com_log_path())));
+  open_url(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(session_.com_log_path()))));
+}
+
+void MainWindow::open_url(const QUrl& url) {
+  if (open_url_hook) {
+    open_url_hook(url);
+  } else {
+    QDesktopServices::openUrl(url);
+  }
+}
+
+QString MainWindow::manual_path() {
+  std::vector<std::string> candidates;
+  const std::string exe = executable_folder();
+  if (!exe.empty()) candidates.push_back(exe + "/../" SETUP_INSTALL_DOCDIR "/" + kManualFile);
+  if (SETUP_SOURCE_DOCS_DIR[0] != '\0') candidates.push_back(std::string(SETUP_SOURCE_DOCS_DIR "/") + kManualFile);
+  for (const std::string& path : candidates) {
+    if (QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(path)))) {
+      return QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).canonicalFilePath();
+    }
+  }
+  return {};
+}
+
+void MainWindow::open_help() {
+  const QString path = manual_path();
+  if (path.isEmpty()) {
+    show_message("The manual " + std::string(kManualFile) + " is not installed with the program.");
+    return;
+  }
+  open_url(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::open_device_test() {
+  if (session_.closed() || !session_.device_open()) return;
+  timer_->stop();
+  {
+    DeviceTestDialog dialog(session_, [this] { open_help(); }, this);
+    dialog.exec();
+  }
+  set_timer_enabled(true);
+}
+
+std::string MainWindow::default_printer_name() { return setup::default_printer_name(); }
+
+bool MainWindow::print_lines(const std::vector<std::string>& lines) {
+  return print_text_lines(lines, qtext(session_.title()));
+}
+
+void MainWindow::wait_for_port(const std::function<int32_t()>& reopen) {
+  PrintNotice notice(reopen, qtext(session_.text(kTextPrinting)), qtext(session_.text(kTextCancel)), this);
+  QApplication::restoreOverrideCursor();
+  notice.exec();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 }  // namespace setup

@@ -19,6 +19,7 @@ class QPushButton;
 class QTableWidget;
 class QTimer;
 class QToolBar;
+class QUrl;
 
 namespace setup {
 
@@ -41,12 +42,24 @@ class MainWindow : public QMainWindow, public SessionView {
   std::function<bool(const QString& text, bool question)> message_hook;
   // popup(items) returns the index chosen, or -1.
   std::function<int(const std::vector<Choice>& items)> popup_hook;
+  // open_url(url): the log file and the manual go to the user's viewer through this when set.
+  std::function<void(const QUrl& url)> open_url_hook;
+
+  // The program's manual (docs/manual.html): installed beside the program, else in the source tree.
+  static QString manual_path();
+  // Opens the manual (Help, the toolbar's help button, the device test's Help button).
+  void open_help();
+  // Opens the device test dialog with the refresh timer paused (the Test Device button).
+  void open_device_test();
 
   // SessionView
   void show_message(const std::string& text) override;
   bool ask_yes_no(const std::string& text) override;
   void beep() override;
   void set_timer_enabled(bool on) override;
+  std::string default_printer_name() override;
+  bool print_lines(const std::vector<std::string>& lines) override;
+  void wait_for_port(const std::function<int32_t()>& reopen) override;
 
   // Latin-1 driver text to a Qt string.
   static QString qtext(const std::string& text);
@@ -59,6 +72,7 @@ class MainWindow : public QMainWindow, public SessionView {
   QAction* action(const char* name) const;
   QMenu* menu(const char* name) const;
   QGroupBox* device_frame() const { return frame_; }
+  QPushButton* test_button() const { return test_button_; }
 
   // Repaints every row (or the Meas. Value column only) from the session's cell texts.
   void repaint_grid();
@@ -89,6 +103,7 @@ class MainWindow : public QMainWindow, public SessionView {
   void load_setup_dialog();
   void save_setup_dialog(bool ask);
   void show_log();
+  void open_url(const QUrl& url);
   void after_device_count_change();
 
   SetupSession session_;

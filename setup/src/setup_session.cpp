@@ -2,10 +2,15 @@
 #include "setup_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
 
 #include "cell_texts.h"
+#include "old_setup_file.h"
 
 namespace setup {
 namespace {
@@ -45,7 +50,7 @@ constexpr int32_t kSlotAmplifierChoices[] = {kAmpNotConnected, 5053, 5054, kAmpL
 constexpr int kFirstChoosableSlot = 4;
 constexpr int kLastChoosableSlot = 7;
 
-constexpr int kPortErrorBusy = -5009;
+constexpr int kPortErrorBusy = kPortBusy;
 constexpr int kDeviceNameLength = 9;
 constexpr int kPopupItems = 20;
 constexpr int kRateItems = 30;
@@ -56,6 +61,20 @@ constexpr int kTextRoom = 256;  // always enough for a driver text
 constexpr const char* kVersionText = "V2.2";
 constexpr const char* kLastStateFile = "Corvane.$$$";
 constexpr const char* kComLogFile = "COMLOG.LOG";
+constexpr const char* kPrintFile = "temp.$$$";
+constexpr int32_t kTextForm = 1;
+constexpr int32_t kBinaryForm = 0;
+constexpr int kSlotsShown = 8;
+constexpr int kIdentityRoom = 20;
+// Drivers whose version text compares above this report serial number and program version of
+// every device of a chain; older ones of the first device only.
+constexpr const char* kChainReportingVersion = "1.31";
+// CV_GetSystemSettings names its texts with other selectors than the device settings.
+constexpr int32_t kSystemSerial = 64;
+constexpr int32_t kSystemVersion = 32;
+constexpr int32_t kFilterTypes[] = {140, 141, 142};
+constexpr int32_t kFirstImportedFrequencyId = 914;
+constexpr int32_t kLastImportedFrequencyId = 1199;
 constexpr const char* kPrgQuery = "PRG?9,0\n";
 constexpr int kPrgReplyRoom = 10;
 constexpr int kStartTimeoutMs = 3000;
@@ -102,7 +121,19 @@ class TimerPause {
   SessionView& view_;
 };
 
+// The parity letter of the open call.
+const char* parity_text(int16_t parity) {
+  static const char* const kParity[] = {"n", "e", "o"};
+  return parity >= 0 && parity <= 2 ? kParity[parity] : "n";
+}
+
 }  // namespace
+
+bool port_busy(int32_t status) { return status == kPortBusy || status == kParallelPortClaimed; }
+
+bool reports_every_device(const std::string& driver_version) {
+  return driver_version.compare(kChainReportingVersion) > 0;
+}
 
 SetupSession::SetupSession(DriverApi& api, SessionView& view, std::string program_folder)
     : api_(api), view_(view), folder_(std::move(program_folder)) {
@@ -196,16 +227,16 @@ void SetupSession::open_interface() {
   offline_mode_ = 1;
   start_message_shown_ = false;
   if (definition_.port == kPortOffline) return;
+  // PORTIX32 learns the printer that may share a parallel port with the instrument.
+  const std::string printer = view_.default_printer_name();
+  if (!printer.empty()) api_.CV_SetPrinterName(printer.c_str());
   int32_t result = 0;
   if (definition_.port == kPortUsb) {
     result = api_.QBX_OpenPort(kPortUsb, 1, definition_.usb_address.c_str(), definition_.data_bits,
                                definition_.stop_bits, definition_.receive_buffer);
     if (result < 0) result = -1;
   } else {
-    static const char* const kParity[] = {"n", "e", "o"};
-    const char* parity = definition_.parity >= 0 && definition_.parity <= 2 ? kParity[definition_.parity] : "n";
-    result = api_.CV_OpenPort(definition_.port, definition_.baud, parity, definition_.data_bits,
-                              definition_.stop_bits, definition_.receive_buffer);
+    result = reopen_port();
   }
   if (result < 0) {
     note(result);
@@ -228,6 +259,11 @@ void SetupSession::open_interface() {
   } else {
     offline_mode_ = 0;
   }
+}
+
+int32_t SetupSession::reopen_port() {
+  return api_.CV_OpenPort(definition_.port, definition_.baud, parity_text(definition_.parity), definition_.data_bits,
+                          definition_.stop_bits, definition_.receive_buffer);
 }
 
 void SetupSession::open_device() {
@@ -754,9 +790,69 @@ void SetupSession::load_setup(const std::string& path) {
   if (closed_ || !device_open_) return;
   TimerPause pause(view_);
   setup_file_name_ = file_title(path);
-  note(api_.CV_ReadSettings(path.c_str(), 0));
+  if (ends_with_lower(path, ".cv")) {
+    import_old_setup(path);
+  } else {
+    note(api_.CV_ReadSettings(path.c_str(), kBinaryForm));
+  }
   send_all_settings();
   fill_all_columns();
+}
+
+void SetupSession::import_old_setup(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    note(kCvFileOpenFailed);
+    return;
+  }
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  int32_t status = 0;
+  std::string problem;
+  const std::optional<OldSetup> setup = parse_old_setup(bytes, &status, &problem);
+  if (!setup) {
+    // An unknown version is reported by the timer like every driver status; a damaged file gets
+    // its reason at once.
+    if (status == kOldSetupUnknownVersion) {
+      note(status);
+    } else {
+      view_.show_message("The setup file " + path + " is damaged and was not imported: " + problem + ".");
+    }
+    return;
+  }
+  const int32_t filter_type = setup->filter_type;
+  if (std::find(std::begin(kFilterTypes), std::end(kFilterTypes), filter_type) != std::end(kFilterTypes)) {
+    note(api_.CV_SetDevSettings(kCvDevFilterType, &filter_type));
+    note(api_.CV_SaveDevSettings(kCvDevFilterType));
+  }
+  const int32_t frequency = old_filter_frequency_id(setup->filter_frequency);
+  if (frequency >= kFirstImportedFrequencyId && frequency <= kLastImportedFrequencyId) {
+    note(api_.CV_SetDevSettings(kCvDevFilterFrequency, &frequency));
+    note(api_.CV_SaveDevSettings(kCvDevFilterFrequency));
+  }
+  const int channels = std::min(channel_count_, static_cast<int>(setup->channels.size()));
+  for (int c = 0; c < channels; ++c) {
+    const OldChannel& old = setup->channels[static_cast<size_t>(c)];
+    const int32_t a = amplifier(c);
+    if (a == kAmpAux || a != old.amplifier) continue;
+    // Only what the channel's amplifier has goes to it (an unconnected slot has no transducer).
+    const int32_t sent = settings_sent_for(a);
+    if ((sent & kCvChanTransducer) != 0) write_setting(c, kCvChanTransducer, &old.transducer);
+    if ((sent & kCvChanRange) != 0 && std::isfinite(old.range) && std::fabs(old.range) < 1e9) {
+      const int32_t range = static_cast<int32_t>(std::lround(old.range));
+      write_setting(c, kCvChanRange, &range);
+    }
+    if ((sent & kCvChanFilterMode) != 0) write_setting(c, kCvChanFilterMode, &old.filter);
+    if (no_tare_type(a)) continue;
+    int32_t state = chan_int(c, kCvChanState);
+    if (!old.tare && state > kStateMeasure) state -= 2;
+    if (old.tare && state < kStateTare) state += 2;
+    write_setting(c, kCvChanState, &state);
+    const float tare = static_cast<float>(old.tare_value);
+    const int32_t result = api_.CV_SetChanSettings(c, kCvChanTare, &tare);
+    note(result);
+    const int32_t saved = api_.CV_SaveChanSettings(c, kCvChanTare);
+    if (saved != kCvWarnTareState) note(saved);
+  }
 }
 
 void SetupSession::save_setup(const std::string& path) {
@@ -767,8 +863,71 @@ void SetupSession::save_setup(const std::string& path) {
     const std::string& name = cell_text_[c][kColName];
     write_setting(c, kCvChanName, name.empty() ? " " : name.c_str());
   }
-  note(api_.CV_WriteSettings(path.c_str(), ends_with_lower(path, "txt") ? 1 : 0));
+  note(api_.CV_WriteSettings(path.c_str(), ends_with_lower(path, "txt") ? kTextForm : kBinaryForm));
   setup_file_name_ = file_title(path);
+}
+
+std::string SetupSession::print_file_path() const { return folder_ + "/" + kPrintFile; }
+
+void SetupSession::print_setup() {
+  if (closed_ || !device_open_) return;
+  TimerPause pause(view_);
+  const bool shares_port = is_parallel_port(definition_.port) && port_open_;
+  if (shares_port) {
+    api_.QBX_Delay(kClosePortDelayMs);
+    api_.CV_ClosePort();
+    port_open_ = false;
+  }
+  const std::string path = print_file_path();
+  if (note(api_.CV_WriteSettings(path.c_str(), kTextForm)) == 0) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+    in.close();
+    view_.print_lines(lines);  // printing errors end the command quietly
+  }
+  std::remove(path.c_str());
+  if (shares_port) {
+    int32_t last = 0;
+    view_.wait_for_port([this, &last] { return last = reopen_port(); });
+    port_open_ = last >= 0;
+  }
+}
+
+int SetupSession::device_test_count() {
+  int32_t count = 0;
+  api_.CV_GetDevSettings(kCvDevChannelCount, &count);
+  return std::clamp(count, 0, kMaxChannels) / kChannelsPerDevice;
+}
+
+DeviceTestInfo SetupSession::device_test_info(int n) {
+  DeviceTestInfo info;
+  if (closed_ || !device_open_ || n < 1) return info;
+  char version[kTextRoom] = {};
+  api_.CV_GetVersion(version);
+  const bool reports_chain = reports_every_device(version);
+  auto identity = [&](int32_t device_selector, int32_t system_selector) {
+    char text[kTextRoom] = {};
+    if (reports_chain) {
+      api_.CV_GetSystemSettings(n - 1, system_selector, text);
+    } else if (n == 1) {
+      api_.CV_GetDevSettings(device_selector, text);
+    }
+    text[kIdentityRoom - 1] = '\0';
+    return std::string(text);
+  };
+  info.serial = identity(kCvDevSerial, kSystemSerial);
+  info.version = identity(kCvDevVersion, kSystemVersion);
+  const int first = (n - 1) * kChannelsPerDevice;
+  if (first < channel_count_) {
+    info.first_amplifier = amplifier(first);
+    for (int slot = 0; slot < kSlotsShown; ++slot) info.slot_types[static_cast<size_t>(slot)] = amplifier(first + slot);
+  }
+  return info;
 }
 
 void SetupSession::set_com_log(bool on) {

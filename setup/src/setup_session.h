@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,31 @@ class SessionView {
   virtual void beep() = 0;
   // Starts or stops the 200 ms refresh timer.
   virtual void set_timer_enabled(bool on) = 0;
+  // Device name of the default printer; empty when no printer is installed.
+  virtual std::string default_printer_name() { return {}; }
+  // Prints the lines (8-bit texts), one printed line each; false when nothing could be printed.
+  virtual bool print_lines(const std::vector<std::string>&) { return false; }
+  // Shows the print notice until `reopen` gives a result other than "port busy" (or the user
+  // cancels it); the program's events go on meanwhile.
+  virtual void wait_for_port(const std::function<int32_t()>& reopen) { reopen(); }
 };
+
+// What the device test dialog shows of one device of the chain.
+struct DeviceTestInfo {
+  std::string serial;             // empty when the driver cannot report this device
+  std::string version;
+  int32_t first_amplifier = 0;    // amplifier type of the device's first channel
+  std::array<int32_t, 8> slot_types{}; // amplifier types of its eight measuring slots
+};
+
+// Statuses of a port re-open that mean "busy, try again": the port-busy status, and the claim
+// failure PORTIX32 reports while another user (the printer) holds the parallel port.
+inline constexpr int32_t kPortBusy = -5009;
+inline constexpr int32_t kParallelPortClaimed = -2;
+bool port_busy(int32_t status);
+// True when a driver of this version text reports serial number and program version of every
+// device of a chain: its version compares above "1.31" as text. Older drivers report device 1 only.
+bool reports_every_device(const std::string& driver_version);
 
 // Columns of the channel grid.
 enum Column : int {
@@ -124,8 +149,21 @@ class SetupSession {
   bool undo_all();
   // Loads a binary setup file and sends it to the device; saves the settings to a file (".txt"
   // the text form, else binary).
+  // Loads a setup and sends it to the device: a name ending in ".cv" (any case) is imported as an
+  // older setup file, any other is read as a binary setup by the driver.
   void load_setup(const std::string& path);
+  // Saves the settings to a file: a name ending in "txt" (any case) gets the text form, any other
+  // the binary form.
   void save_setup(const std::string& path);
+  // Prints the text form of the settings. An instrument on LPT1 or LPT2 shares its port with the
+  // printer: the port is closed before and re-opened after printing (view.wait_for_port).
+  void print_setup();
+  // Re-opens the instrument's port with its definition; the open's status.
+  int32_t reopen_port();
+  std::string print_file_path() const;
+  // The device test: number of devices of the chain, and what it shows of device n (1-based).
+  int device_test_count();
+  DeviceTestInfo device_test_info(int n);
   // Switches the communication log (file COMLOG.LOG in the program folder) on or off; deletes it.
   void set_com_log(bool on);
   void delete_com_log();
@@ -142,6 +180,8 @@ class SetupSession {
 
   // ---- Program state ----
   const InstrumentDefinition& definition() const { return definition_; }
+  // The instrument as the define-instrument dialog left it (before the window loads).
+  void set_definition(const InstrumentDefinition& definition) { definition_ = definition; }
   bool offline() const { return offline_mode_ != 0; }
   int channel_count() const { return channel_count_; }
   int16_t last_error() const { return last_error_; }
@@ -170,6 +210,8 @@ class SetupSession {
   // After a setup file was read: its device settings and every channel to the device.
   void send_all_settings();
   void refresh_values();
+  // The older setup file's settings into the driver and the device; a refused file changes nothing.
+  void import_old_setup(const std::string& path);
 
   int32_t amplifier(int c) const;
   int32_t chan_int(int c, int32_t selector) const;

@@ -1,10 +1,15 @@
-// Cell texts against the rules they follow, and the hand-off file's layout and length checks.
+// Cell texts against the rules they follow, the hand-off file's layout and length checks, the
+// older setup files' frequency table, the instrument definition's naming rules and the driver
+// version rule of the device test.
 #include <QTest>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "cell_texts.h"
 #include "instrument_definition.h"
+#include "old_setup_file.h"
+#include "setup_session.h"
 
 using namespace setup;
 
@@ -112,6 +117,97 @@ class LogicTest : public QObject {
     QCOMPARE(parsed->reserved3[4], int16_t(1));
     // Trailing bytes are ignored.
     QVERIFY(parse_hand_off(bytes + "xyz", &problem).has_value());
+  }
+
+  void olderFilterFrequenciesByExactValue() {
+    QCOMPARE(old_filter_frequency_id(0.01), 901);
+    QCOMPARE(old_filter_frequency_id(0.012), 902);
+    QCOMPARE(old_filter_frequency_id(0.015), 903);
+    QCOMPARE(old_filter_frequency_id(0.02), 904);
+    QCOMPARE(old_filter_frequency_id(0.1), 914);
+    QCOMPARE(old_filter_frequency_id(0.25), 918);
+    QCOMPARE(old_filter_frequency_id(1.0), 927);
+    QCOMPARE(old_filter_frequency_id(2.5), 932);
+    QCOMPARE(old_filter_frequency_id(double(2.5f)), 932);  // as the 16560 layout stores it
+    QCOMPARE(old_filter_frequency_id(75), 952);
+    QCOMPARE(old_filter_frequency_id(1200), 971);
+    QCOMPARE(old_filter_frequency_id(12000), 983);
+    QCOMPARE(old_filter_frequency_id(15000), 1100);
+    QCOMPARE(old_filter_frequency_id(25000), 1150);
+    QCOMPARE(old_filter_frequency_id(0.011), 0);
+    QCOMPARE(old_filter_frequency_id(1.01), 0);
+    QCOMPARE(old_filter_frequency_id(-1), 0);
+    // Every id of the driver's filter-frequency index strings has its frequency in the table.
+    const std::pair<double, int32_t> driver[] = {{0.5, 921}, {5, 935}, {10, 941}, {20, 945}, {40, 948},
+                                                 {150, 957}, {300, 960}, {600, 964}};
+    for (const auto& [hertz, id] : driver) QCOMPARE(old_filter_frequency_id(hertz), id);
+  }
+
+  void olderFilesRefusedWithTheirReason() {
+    int32_t status = 0;
+    std::string problem;
+    QVERIFY(!parse_old_setup("", &status, &problem));
+    QCOMPARE(status, kOldSetupTooShort);
+    std::string bytes("\xB1\x40", 2);  // 16561
+    QVERIFY(!parse_old_setup(bytes, &status, &problem));
+    QCOMPARE(status, int32_t(-114));
+    QVERIFY(problem.find("16561") != std::string::npos);
+    // A 16560 file with one channel: 2 + 12 + 24 bytes; every shorter cut is refused.
+    std::string one("\xB0\x40\x01\x00", 4);
+    one.resize(2 + 12 + 24, '\0');
+    QVERIFY(parse_old_setup(one, &status, &problem).has_value());
+    QCOMPARE(parse_old_setup(one, &status, &problem)->channels.size(), size_t(1));
+    for (size_t n = 0; n < one.size(); ++n) {
+      QVERIFY(!parse_old_setup(one.substr(0, n), &status, &problem).has_value());
+      QCOMPARE(status, kOldSetupTooShort);
+    }
+    // A negative channel count.
+    std::string negative = one;
+    negative[2] = '\xff';
+    negative[3] = '\xff';
+    QVERIFY(!parse_old_setup(negative, &status, &problem).has_value());
+  }
+
+  void definitionRules() {
+    QCOMPARE(name_without_blanks("   "), std::string("___"));
+    QCOMPARE(name_without_blanks("A B  C"), std::string("A_B__C"));
+    QCOMPARE(port_for_interface("COM4"), int16_t(4));
+    QCOMPARE(port_for_interface("LPT2"), kPortLpt2);
+    QCOMPARE(port_for_interface("GPIB"), kPortGpib);
+    QCOMPARE(port_for_interface("OFFLINE"), kPortOffline);
+    QCOMPARE(port_for_interface("COM5"), kPortOffline);
+    InstrumentDefinition d;
+    d.port = kPortLpt1;
+    d.baud = 4;  // EPP mode stays
+    fit_parallel_mode(&d);
+    QCOMPARE(d.baud, 4);
+    d.baud = 5;
+    fit_parallel_mode(&d);
+    QCOMPARE(d.baud, 1);
+    d.port = kPortCom1;
+    d.baud = 9600;
+    fit_parallel_mode(&d);
+    QCOMPARE(d.baud, 9600);
+    // Typed numbers: leading numbers, clamped into their fields.
+    SerialEntries e{"19200 Baud", 7, "2", "8", "1e12", "0.0004", true};
+    store_serial_entries(e, &d);
+    QCOMPARE(d.baud, 19200);
+    QCOMPARE(d.parity, int16_t(2));
+    QCOMPARE(d.receive_buffer, std::numeric_limits<int32_t>::max());
+    QCOMPARE(d.timeout_ms, 0);
+  }
+
+  void driverVersionRule() {
+    QVERIFY(reports_every_device("2.00"));
+    QVERIFY(reports_every_device("1.32"));
+    QVERIFY(reports_every_device("1.31a"));
+    QVERIFY(!reports_every_device("1.31"));
+    QVERIFY(!reports_every_device("1.30"));
+    QVERIFY(!reports_every_device("1.3"));
+    QVERIFY(!reports_every_device(""));
+    QVERIFY(setup::port_busy(-5009));
+    QVERIFY(!setup::port_busy(0));
+    QVERIFY(!setup::port_busy(-1));
   }
 
   void damagedHandOffFilesAreRefused() {

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <cstring>
 
+#include "define_instrument_dialog.h"
+#include "interface_dialog.h"
 #include "testkit/temp_dir.h"
 #include "window_fixture.h"
 
@@ -247,6 +249,12 @@ class OfflineTest : public QObject {
     QCOMPARE(w.window->device_frame()->title(), QString::fromUtf8("Ger\u00e4t: Pruefstan"));
     for (int i = 0; i < 10; ++i) w.window->action("M_DevAdd")->trigger();
     QCOMPARE(w.messages.back(), QString::fromUtf8("Sie k\u00f6nnen keine weiteren Ger\u00e4te hinzuf\u00fcgen!"));
+    // The dialogs too.
+    setup::InstrumentDefinition d;
+    setup::DefineInstrumentDialog define(d, [&](int id) { return w.session().text(id); });
+    QCOMPARE(define.windowTitle(), QString::fromUtf8("Ger\u00e4t definieren"));
+    setup::InterfaceDialog ifc(d, [&](int id) { return w.session().text(id); });
+    QCOMPARE(ifc.windowTitle(), QString("Hardware-Schnittstellen einrichten: ") + QString::fromStdString(d.name));
     // Qt's own buttons speak German too.
     QTranslator translator;
     QVERIFY(setup::install_qt_translation("de", &translator));

@@ -1,5 +1,6 @@
-// The program as a user starts it: one instance per program folder, and SIGTERM closing it the
-// way Quit does (shunt off, last-state file written, port closed, lock released).
+// The program as a user starts it: from the hand-off file another program left, one instance per
+// program folder, SIGTERM closing it the way Quit does (shunt off, last-state file written, port
+// closed, lock released), and the define-instrument dialog when there is no usable hand-off file.
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
@@ -28,6 +29,14 @@ QProcessEnvironment program_environment(const std::string& folder, const std::st
   return env;
 }
 
+// The hand-off file of an instrument on COM1 at 9600 Baud, as another program leaves it.
+void hand_off_com1(const testkit::TempDir& dir, const std::string& name = "Rig_1") {
+  setup::InstrumentDefinition d;
+  d.name = name;
+  d.port = setup::kPortCom1;
+  testkit::write_file(dir.file(setup::kHandOffFileName), setup::hand_off_bytes(d));
+}
+
 // True once the running program has asked the device for a reading (its timer runs).
 bool measuring(const sim::Engine& engine) {
   for (const std::string& line : engine.lines()) {
@@ -52,6 +61,7 @@ class ProcessTest : public QObject {
     sim::PtyServer server(engine);
     const std::string pty = server.start();
     testkit::TempDir dir;
+    hand_off_com1(dir);
 
     QProcess first;
     first.setProcessEnvironment(program_environment(dir.path(), pty));
@@ -78,7 +88,10 @@ class ProcessTest : public QObject {
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
     QCOMPARE(engine.channel(kShuntChannel).signal_selector, 42);
-    QCOMPARE(testkit::read_file(dir.file("Corvane.$$$")).size(), size_t(91 + 10 * 72));
+    const std::string last_state = testkit::read_file(dir.file("Corvane.$$$"));
+    QCOMPARE(last_state.size(), size_t(91 + 10 * 72));
+    // The hand-off file's instrument name became the device name (device block offset 50).
+    QCOMPARE(std::string(last_state.c_str() + 27 + 50), std::string("Rig_1"));
     const QByteArray errors = first.readAllStandardError();
     QVERIFY2(!errors.contains("corvane-setup:"), errors.constData());
     // The lock went with the process.
@@ -86,7 +99,7 @@ class ProcessTest : public QObject {
     QVERIFY(lock.held());
   }
 
-  void damagedHandOffFileIsToldAndTheDefaultInstrumentUsed() {
+  void damagedHandOffFileIsToldAndTheDialogAsks() {
     sim::Engine engine;
     sim::PtyServer server(engine);
     const std::string pty = server.start();
@@ -100,12 +113,14 @@ class ProcessTest : public QObject {
     program.setProcessEnvironment(program_environment(dir.path(), pty));
     program.start(CORVANE_SETUP_PROGRAM, QStringList());
     QVERIFY(program.waitForStarted(kWaitMs));
-    // Not offline: the default instrument on COM1 measures.
-    QTRY_VERIFY_WITH_TIMEOUT(measuring(engine), kWaitMs);
+    // The damage is told, then the define-instrument dialog waits for the user; SIGTERM cancels
+    // it and nothing has reached the device.
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += program.readAllStandardError()).contains("The hand-off file"), kWaitMs);
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(kWaitMs));
     QCOMPARE(program.exitCode(), 0);
-    QVERIFY(program.readAllStandardError().contains("The hand-off file"));
+    QCOMPARE(engine.line_count(), size_t(0));
   }
 
   void commandLineSetupIsSentAndTheProgramEnds() {
@@ -113,7 +128,8 @@ class ProcessTest : public QObject {
     sim::PtyServer server(engine);
     const std::string pty = server.start();
     testkit::TempDir dir;
-    // A first run (COM1, the default instrument) leaves the chain's setup in the last-state file
+    hand_off_com1(dir);
+    // A first run (COM1 from the hand-off file) leaves the chain's setup in the last-state file
     // when Ctrl-C ends it.
     QProcess first;
     QProcessEnvironment env = program_environment(dir.path(), pty);

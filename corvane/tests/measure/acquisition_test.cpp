@@ -102,6 +102,36 @@ TEST_F(OnlineDriver, ScansThatAreThereAreReadWhateverTheTimeOut) {
   ASSERT_EQ(CV_ACQStop(), 0);
 }
 
+// The framing of a binary block is checked where the protocol fixes it: a refusal in place of
+// the block is the device's error number at once, a broken lead-in or trailer a malformed reply,
+// and the line is clean for the next exchange either way.
+TEST_F(OnlineDriver, BlockFramingAndRefusalsAreReportedAsSuch) {
+  const int32_t chans[] = {4, 8};
+  ASSERT_EQ(CV_ACQSetup(2, chans), 0);
+  engine().set_source(4, SignalSource::raw(12500));
+  Fault refuse;
+  refuse.kind = FaultKind::kRefuse;
+  refuse.match = "OMB?";
+  refuse.error = 10009;
+  engine().inject(refuse);
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(CV_MeasOneVal(), 10009);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(kStandardTimeout / 2));
+
+  Fault corrupt;
+  corrupt.kind = FaultKind::kCorruptBlock;
+  corrupt.match = "OMB?";
+  for (size_t offset : {size_t{0}, size_t{2 + 2 * 2}, size_t{2 + 2 * 2 + 1}}) {  // lead-in, CR, LF
+    SCOPED_TRACE(offset);
+    corrupt.offset = offset;
+    engine().inject(corrupt);
+    EXPECT_EQ(CV_MeasOneVal(), kCvBadReply);
+    engine().clear_faults();
+    ASSERT_EQ(CV_MeasOneVal(), 0);
+    EXPECT_EQ(chan_float(4, kCvChanMeasured), 1.5f);
+  }
+}
+
 TEST_F(OnlineDriver, OverflowCodesGiveTheirFloatsAndAreNotLinearised) {
   set_sensor(5, 451, 710);  // thermocouple K on the 100 mV range
   const int32_t chans[] = {4, 5};
@@ -357,11 +387,19 @@ TEST_F(OnlineDriver, ShuntCalibrationSetsReciprocalOfTheDifference) {
   ASSERT_EQ(raws.size(), 4u);  // two readings of channels 4 and 6
   EXPECT_NEAR(raws[1], 12500, 2);  // 1.5 mV/V of 3
   EXPECT_NEAR(raws[3], 4167, 2);   // 0.5 mV/V of 3
+  // Both readings unscaled by any earlier factor.
   const float b = static_cast<float>(raws[1] * 1.0 * 3.0 * 0.00004);
-  const float c = static_cast<float>(raws[3] * static_cast<double>(b) * 3.0 * 0.00004);
-  EXPECT_FLOAT_EQ(chan_float(6, kCvChanScale), 1.0f / (b - c));
+  const float c = static_cast<float>(raws[3] * 1.0 * 3.0 * 0.00004);
+  const float factor = chan_float(6, kCvChanScale);
+  EXPECT_FLOAT_EQ(factor, 1.0f / (b - c));
+  EXPECT_NEAR(factor, 1.0f, 0.001f);  // the shunt step is 1 mV/V
   EXPECT_EQ(chan_float(4, kCvChanScale), 1.0f);
   EXPECT_EQ(chan_int(6, kCvChanSignal), 42);
+  // A calibration does not depend on the one before it.
+  for (int again = 0; again < 2; ++again) {
+    ASSERT_EQ(CV_ACQShuntCal(2, chans), 0);
+    EXPECT_EQ(chan_float(6, kCvChanScale), factor);
+  }
 }
 
 // ---- Settings file online ------------------------------------------------------------------

@@ -218,8 +218,8 @@ TEST_F(Simulated, InjectedFaultsEndInAStatusWithinTheTimeOut) {
       {"delay", delay, [] { return CV_GetErrorStatus(); }, {kQbxReadFailed}},
       {"refusal", refuse, [] { return CV_LoadChanSettings(3, kCvChanState); }, {10010}},
       {"garbage", fault(sim::FaultKind::kGarbage, "IDN?"), [] { return CV_LoadDevSettings(kCvDevSerial); },
-       {kQbxReadFailed, kCvBadReply}},
-      {"cut line", cut, [] { return CV_LoadDevSettings(kCvDevRate); }, {kQbxReadFailed}},
+       {kCvBadReply}},
+      {"cut line", cut, [] { return CV_LoadDevSettings(kCvDevRate); }, {kCvBadReply}},
       {"corrupted line", corrupt, [] { return CV_LoadDevSettings(kCvDevFilterType); }, {kCvBadReply}},
       {"set command unanswered", hang_asa, [] { return CV_SaveChanSettings(0, kCvChanRange); }, {kQbxReadFailed}},
   };

@@ -73,7 +73,15 @@ bool Device::trigger_fires(int64_t t_ns) {
 void Device::take_scan(int64_t t_ns) {
   const size_t k = acq_.channels.size();
   if (acq_.state == kStateWaitTrigger) {
-    bool fire = trigger_fires(t_ns);
+    // The trigger is armed once the pre-trigger scans exist (the block's first scans), so that
+    // the trigger scan always follows exactly that many: a reader places it at time 0 by the
+    // count alone. Until then an internal condition still follows the signal (an edge needs a
+    // scan before it), and a TRG or external trigger stays pending.
+    size_t wanted = static_cast<size_t>(acq_.pretrigger);
+    if (acq_.requested > 0) wanted = std::min(wanted, static_cast<size_t>(acq_.requested - 1));
+    const bool armed = acq_.pre.size() >= wanted * k;
+    bool fire = false;
+    if (armed || acq_.mode == kTriggerInternal) fire = trigger_fires(t_ns) && armed;
     if (!fire) {
       if (acq_.pretrigger > 0) {
         for (int c : acq_.channels) acq_.pre.push_back(reading(c, t_ns));

@@ -142,4 +142,21 @@ std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count) 
   return out;
 }
 
+void check_channel_list_syntax(const std::string& text) {
+  constexpr int32_t kMostChannels = 100;  // a chain of ten devices
+  parse_channel_list(text, kMostChannels);
+}
+
+// "0-3,7" for a list of channels.
+std::string channel_ranges(const std::vector<int32_t>& channels) {
+  std::string out;
+  for (size_t i = 0; i < channels.size();) {
+    size_t j = i;
+    while (j + 1 < channels.size() && channels[j + 1] == channels[j] + 1) ++j;
+    out += (out.empty() ? "" : ",") + std::to_string(channels[i]) + (j > i ? "-" + std::to_string(channels[j]) : "");
+    i = j + 1;
+  }
+  return out;
+}
+
 }  // namespace corvane_cli

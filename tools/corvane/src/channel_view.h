@@ -34,7 +34,9 @@ struct ChannelView {
   float scale = 1;
   int32_t digital = 0;
 
-  bool inactive() const { return amplifier == kAmpNotConnected || amplifier == kAmpAux; }
+  // No amplifier in the slot. The aux channel (the device's internal temperature) is a
+  // measuring channel like the others: show, read, acquire and JSON all give its value.
+  bool inactive() const { return amplifier == kAmpNotConnected; }
   bool digital_io() const { return amplifier == kAmpDigitalIo; }
   bool measuring() const { return state == 6201 || state == 6203; }
   bool taring() const { return state == 6202 || state == 6203; }
@@ -55,6 +57,10 @@ std::string id_text(const Driver& driver, int32_t id);
 // The device name (device setting 64); online no query fills it, so an empty one reads as the
 // product's name "Corvane".
 std::string device_name(const Driver& driver);
+// Whether a measured value is one of the driver's overflow floats (or not a number). The floats
+// stand for +-1e36, +-1e37 and -1e38 in single precision; the smallest, 9.9999996e35, lies below
+// 1e36, so the test is against 1e35, far beyond any measuring range.
+inline bool is_overflow(double value) { return !(value > -1e35 && value < 1e35); }
 // One of "+overflow", "+OVERFLOW", "OVERFLOW", "-OVERFLOW", "-overflow" for the five overflow
 // floats, else "".
 std::string overflow_word(float value);
@@ -63,5 +69,9 @@ std::vector<int32_t> zero_terminated(const int32_t* list, size_t capacity);
 
 // Channel lists such as "0-3,7,9": every channel must be below count. Throws CommandError.
 std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count);
+// "0-3,7" for a sorted list of channels.
+std::string channel_ranges(const std::vector<int32_t>& channels);
+// The form of a channel list alone (any channel up to 99); throws CommandError (usage).
+void check_channel_list_syntax(const std::string& text);
 
 }  // namespace corvane_cli

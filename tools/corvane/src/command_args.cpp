@@ -1,6 +1,10 @@
 // Option parsing shared by every command.
 #include "commands.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "text_codec.h"
@@ -49,6 +53,17 @@ double number_option(const CommandArgs& args, const std::string& option, double 
   return *v;
 }
 
+double duration_option(const CommandArgs& args, const std::string& option, double fallback) {
+  if (!args.has(option)) return fallback;
+  auto v = parse_duration(args.get(option));
+  if (!v || !std::isfinite(*v) || *v < 0) {
+    throw CommandError("The option " + option + " needs a duration such as 30, 500ms, 2s, 10min or 1h, not \"" +
+                           args.get(option) + "\".",
+                       kExitUsage);
+  }
+  return *v;
+}
+
 long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
                          long long max) {
   if (!args.has(option)) return fallback;
@@ -62,5 +77,23 @@ long long integer_option(const CommandArgs& args, const std::string& option, lon
 }
 
 void print_line(const std::string& text) { std::cout << text << '\n' << std::flush; }
+
+void check_stdout() {
+  errno = 0;
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  const int e = errno;
+  if (!std::cout || !flushed || std::ferror(stdout)) {
+    std::clearerr(stdout);
+    std::cout.clear();
+    // The reason is known when this flush met it; an earlier write may have failed unseen.
+    throw CommandError(std::string("Writing to standard output failed") + (e != 0 ? std::string(": ") + std::strerror(e) : "") + ".");
+  }
+}
+
+void print_confirmation(const Session& s, const std::string& text) {
+  if (s.options().quiet) return;
+  std::cerr << text << (text.empty() || text.back() != '\n' ? "\n" : "") << std::flush;
+}
 
 }  // namespace corvane_cli

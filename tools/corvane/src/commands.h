@@ -29,8 +29,15 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
 
 // Number option helpers; throw CommandError (usage) with the option's name.
 double number_option(const CommandArgs& args, const std::string& option, double fallback);
+// A duration in seconds: a plain number of seconds or a number with a unit ("500ms", "2s",
+// "1.5min", "1h"); throws CommandError (usage) naming the option.
+double duration_option(const CommandArgs& args, const std::string& option, double fallback);
 long long integer_option(const CommandArgs& args, const std::string& option, long long fallback, long long min,
                          long long max);
+
+// Switches exactly these channels to measure (CV_ACQSetup) and says which others stopped
+// measuring: the states stay in the amplifier after the run. Throws CommandError on failure.
+void measure_only(const Session& s, const std::vector<int32_t>& channels);
 
 void cmd_info(Session& s, const std::vector<std::string>& words);
 void cmd_show(Session& s, const std::vector<std::string>& words);
@@ -42,8 +49,14 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words);
 void cmd_save(Session& s, const std::vector<std::string>& words);
 void cmd_load(Session& s, const std::vector<std::string>& words);
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words);
+// Runs without an open line.
+void cmd_ports(Session& s, const std::vector<std::string>& words);
 
-// Writes one line to standard output and flushes it.
+// Writes one line of data (a result, a JSON document) to standard output and flushes it.
 void print_line(const std::string& text);
+// Throws CommandError when writing to standard output has failed (a full disk, a closed pipe).
+void check_stdout();
+// Writes a confirmation or summary (text that is not the data) to standard error, unless -q.
+void print_confirmation(const Session& s, const std::string& text);
 
 }  // namespace corvane_cli

@@ -1,11 +1,13 @@
 // save FILE and load FILE: the driver's settings file, binary or the labelled text report by the
 // file name's extension (".txt" in any case is text, anything else binary), as the setup
 // program does. A loaded setup is sent to the device at once.
+#include <algorithm>
 #include <iostream>
 
 #include "channel_view.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "setup_file.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -22,12 +24,48 @@ bool is_text_name(const std::string& path) {
   return fold(ext) == ".txt";
 }
 
+// The differences between a setup file and the attached chain, one "\n  ..." line each.
+std::string chain_differences(const Session& s, const SetupFileContents& file) {
+  const Driver& d = s.driver();
+  std::string out;
+  if (file.channel_count != s.channel_count()) {
+    out += "\n  the file has " + std::to_string(file.channel_count) + " channels, the chain " +
+           std::to_string(s.channel_count());
+  }
+  const int32_t common = std::min(file.channel_count, s.channel_count());
+  for (int32_t c = 0; c < common; ++c) {
+    const int32_t attached = read_channel(d, c).amplifier;
+    const int32_t saved = file.channels[static_cast<size_t>(c)].amplifier;
+    if (saved != attached) {
+      out += "\n  channel " + std::to_string(c) + ": " + id_text(d, saved) + " (" + std::to_string(saved) +
+             ") in the file, " + id_text(d, attached) + " (" + std::to_string(attached) + ") attached";
+    }
+  }
+  return out;
+}
+
+// What the driver's reader leaves out: the device name, and the channel names and digital output
+// words of the channels whose amplifier type matches the file's.
+void apply_names(const Session& s, const SetupFileContents& file) {
+  const Driver& d = s.driver();
+  d.CV_SetDevSettings(kCvDevType, file.device_name.c_str());
+  const int32_t common = std::min(file.channel_count, s.channel_count());
+  for (int32_t c = 0; c < common; ++c) {
+    const SetupFileChannel& saved = file.channels[static_cast<size_t>(c)];
+    ChannelView v = read_channel(d, c);
+    if (v.amplifier != saved.amplifier) continue;
+    d.CV_SetChanSettings(c, kCvChanName, saved.name.c_str());
+    if (v.digital_io()) d.CV_SetChanSettings(c, kCvChanDigital, &saved.digital);
+  }
+}
+
 }  // namespace
 
 void cmd_save(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("save", words, {}, {});
   if (args.positional.size() != 1) throw CommandError("Usage: save FILE (.txt: text report, else binary setup)", kExitUsage);
   const std::string& path = args.positional[0];
+  if (s.checking()) return;
   const bool text = is_text_name(path);
   s.check(s.driver().CV_WriteSettings(path.c_str(), text ? kFormText : kFormBinary), "Saving the setup to " + path + " failed",
           StatusContext::kFile);
@@ -38,19 +76,30 @@ void cmd_save(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_line(std::string("Saved the ") + (text ? "text report" : "binary setup") + " of " +
+  print_confirmation(s, std::string("Saved the ") + (text ? "text report" : "binary setup") + " of " +
              std::to_string(s.channel_count()) + " channels to " + path);
 }
 
 void cmd_load(Session& s, const std::vector<std::string>& words) {
-  CommandArgs args = parse_command_args("load", words, {}, {});
-  if (args.positional.size() != 1) throw CommandError("Usage: load FILE (a binary setup)", kExitUsage);
+  CommandArgs args = parse_command_args("load", words, {}, {"--force"});
+  if (args.positional.size() != 1) throw CommandError("Usage: load [--force] FILE (a binary setup)", kExitUsage);
   const std::string& path = args.positional[0];
+  if (s.checking()) return;
   const Driver& d = s.driver();
   if (is_text_name(path)) {
     throw CommandError("A text report (" + path + ") cannot be loaded; load a binary setup file (.cvs) instead.");
   }
+  // The file must fit the attached chain; offline the file defines the chain.
+  const std::optional<SetupFileContents> file = read_setup_file(path);
+  if (file && !s.offline() && !args.flags.count("--force")) {
+    const std::string differences = chain_differences(s, *file);
+    if (!differences.empty()) {
+      throw CommandError("The setup " + path + " does not fit the attached chain (load --force loads what fits):" +
+                         differences);
+    }
+  }
   s.check(d.CV_ReadSettings(path.c_str(), kFormBinary), "Loading the setup " + path + " failed", StatusContext::kFile);
+  if (file) apply_names(s, *file);
   int32_t sent = 0;
   std::string refused;
   if (!s.offline()) {
@@ -88,7 +137,7 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_line("Loaded " + path + ": " + std::to_string(s.channel_count()) + " channels" +
+  print_confirmation(s, "Loaded " + path + ": " + std::to_string(s.channel_count()) + " channels" +
              (s.offline() ? " (offline: kept in memory)" : ", " + std::to_string(sent) + " channels sent to the device"));
 }
 

@@ -1,5 +1,11 @@
-// info (identity of the driver, the line and every device of the chain) and show (all channels
-// in the columns of the setup program's channel grid).
+// info (identity of the driver, the line and every device of the chain), show (all channels
+// in the columns of the setup program's channel grid) and ports (the lines a Corvane may be on).
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <iostream>
 
 #include "channel_output.h"
@@ -13,8 +19,6 @@ namespace corvane_cli {
 namespace {
 
 constexpr int32_t kChainRows = 11;
-// Texts of a chain row (CV_GetSystemSettings).
-constexpr int32_t kChainSerial = 64, kChainVersion = 32;
 // Grid header texts of the driver's string table: Chan. ... Meas. Value.
 constexpr int32_t kHeaderChan = 608, kHeaderName = 609, kHeaderTrans = 610, kHeaderRange = 611,
                   kHeaderFilter = 612, kHeaderTare = 613, kHeaderTareValue = 614, kHeaderValue = 615,
@@ -26,23 +30,11 @@ std::string res_text(const Driver& d, int32_t id, const char* fallback) {
   return latin1_to_utf8(text);
 }
 
-std::string dev_text(const Driver& d, int32_t selector) {
-  char text[256] = {};
-  d.CV_GetDevSettings(selector, text);
-  return latin1_to_utf8(text);
-}
-
 
 int32_t dev_int(const Driver& d, int32_t selector) {
   int32_t v = 0;
   d.CV_GetDevSettings(selector, &v);
   return v;
-}
-
-std::string chain_text(const Driver& d, int32_t row, int32_t selector) {
-  char text[256] = {};
-  d.CV_GetSystemSettings(row, selector, text);
-  return latin1_to_utf8(text);
 }
 
 std::string port_description(const Session& s) {
@@ -80,7 +72,9 @@ std::string value_cell(const ChannelView& v, Reading reading) {
 }  // namespace
 
 void cmd_info(Session& s, const std::vector<std::string>& words) {
-  parse_command_args("info", words, {}, {});
+  CommandArgs args = parse_command_args("info", words, {}, {});
+  if (!args.positional.empty()) throw CommandError("The command info takes no arguments.", kExitUsage);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   char version[64] = {};
   d.CV_GetVersion(version);
@@ -136,6 +130,9 @@ void cmd_info(Session& s, const std::vector<std::string>& words) {
 
 void cmd_show(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("show", words, {"--channels"}, {});
+  if (!args.positional.empty()) throw CommandError("Usage: show [--channels LIST]", kExitUsage);
+  if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
+  if (s.checking()) return;
   const Driver& d = s.driver();
   const int32_t count = s.channel_count();
   std::vector<int32_t> list;
@@ -157,7 +154,6 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
       ChannelView v = read_channel(d, c);
       j.begin_object();
       write_channel_settings(j, d, v);
-      j.key("value");
       write_measured_value(j, v, reading == Reading::kDone && v.measuring());
       j.end_object();
     }
@@ -175,6 +171,7 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
   t.add_column(res_text(d, kHeaderTare, "Tare"), A::kLeft);
   t.add_column(res_text(d, kHeaderShunt, "Shunt"), A::kLeft);
   t.add_column(res_text(d, kHeaderTareValue, "Tare Val."), A::kRight);
+  t.add_column("Scale", A::kRight);
   t.add_column(res_text(d, kHeaderValue, "Meas. Value"), A::kRight);
   for (int32_t c : list) {
     ChannelView v = read_channel(d, c);
@@ -185,12 +182,88 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
                v.has_tare() ? (v.taring() ? "on" : "off") : "",
                no_range ? "" : (v.has_shunt() && v.signal == kSignalShunt ? "on" : "off"),
                v.has_tare() ? (overflow_word(v.tare).empty() ? format_fixed(v.tare, v.decimals()) : overflow_word(v.tare)) : "",
-               value_cell(v, reading)});
+               no_range ? "" : format_number(v.scale), value_cell(v, reading)});
   }
   std::cout << "Device " << device_name(d) << ": " << count << " channels, measuring rate "
             << id_text(d, rate) << ", filter " << id_text(d, ftype) << " " << id_text(d, ffreq)
             << (s.offline() ? " (offline)" : "") << "\n"
             << t.render() << std::flush;
+}
+
+namespace {
+
+struct SerialPort {
+  std::string path;
+  std::string by_id;  // /dev/serial/by-id/... naming it, "" when none
+};
+
+// Serial devices with hardware behind them: USB adapters, modems, and the on-board ports that a
+// driver other than the placeholder "platform" one claims.
+std::vector<SerialPort> serial_ports() {
+  std::vector<SerialPort> ports;
+  if (DIR* dir = opendir("/sys/class/tty")) {
+    while (dirent* e = readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name.rfind("tty", 0) != 0) continue;
+      const std::string device = "/sys/class/tty/" + name + "/device";
+      char subsystem[PATH_MAX] = {};
+      const ssize_t n = readlink((device + "/subsystem").c_str(), subsystem, sizeof subsystem - 1);
+      if (n <= 0) continue;
+      const std::string kind = std::string(subsystem, static_cast<size_t>(n));
+      if (name.rfind("ttyS", 0) == 0 && kind.size() >= 9 && kind.compare(kind.size() - 9, 9, "/platform") == 0) continue;
+      ports.push_back({"/dev/" + name, ""});
+    }
+    closedir(dir);
+  }
+  if (DIR* dir = opendir("/dev/serial/by-id")) {
+    while (dirent* e = readdir(dir)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string link = std::string("/dev/serial/by-id/") + e->d_name;
+      char target[PATH_MAX] = {};
+      if (realpath(link.c_str(), target) == nullptr) continue;
+      for (auto& p : ports) {
+        if (p.path == target) p.by_id = link;
+      }
+    }
+    closedir(dir);
+  }
+  std::sort(ports.begin(), ports.end(), [](const SerialPort& a, const SerialPort& b) { return a.path < b.path; });
+  return ports;
+}
+
+}  // namespace
+
+void cmd_ports(Session& s, const std::vector<std::string>& words) {
+  CommandArgs args = parse_command_args("ports", words, {}, {});
+  if (!args.positional.empty()) throw CommandError("The command ports takes no arguments.", kExitUsage);
+  if (s.checking()) return;
+  const std::vector<SerialPort> serial = serial_ports();
+  std::vector<std::string> usb;
+  const int32_t usb_status = attached_usb_serials(&usb);
+  if (s.json()) {
+    JsonWriter j;
+    j.begin_object().field("command", "ports").key("serial").begin_array();
+    for (const auto& p : serial) {
+      j.begin_object().field("path", p.path);
+      if (!p.by_id.empty()) j.field("by_id", p.by_id);
+      j.end_object();
+    }
+    j.end_array().key("usb").begin_array();
+    for (const auto& u : usb) j.begin_object().field("serial_number", u).field("port", "usb:" + u).end_object();
+    j.end_array();
+    if (usb_status != 0) j.field("usb_error", s.describe(usb_status));
+    j.end_object();
+    print_line(j.text());
+    return;
+  }
+  std::string out = "Serial ports (--port PATH):\n";
+  if (serial.empty()) out += "  none found\n";
+  for (const auto& p : serial) out += "  " + p.path + (p.by_id.empty() ? "" : "  " + p.by_id) + "\n";
+  out += "USB Corvanes (--port usb:SERIAL):\n";
+  if (usb_status != 0) out += "  not available: " + s.describe(usb_status) + "\n";
+  if (usb_status == 0 && usb.empty()) out += "  none found\n";
+  for (const auto& u : usb) out += "  usb:" + u + "\n";
+  std::cout << out << std::flush;
 }
 
 }  // namespace corvane_cli

@@ -1,9 +1,13 @@
 // tare [CHANNELS], read (live single values) and shunt-cal CHANNELS.
+#include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "channel_output.h"
+#include "data_file.h"
+#include "run_metadata.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "terminal.h"
@@ -27,26 +31,78 @@ std::vector<int32_t> to_vector_checked(const Session& s, const std::string& list
   return parse_channel_list(list, s.channel_count());
 }
 
-// Seconds from "0.5", "0.5s" or "200ms".
-double parse_seconds(const std::string& text) {
-  std::string t = text;
-  double factor = 1.0;
-  if (t.size() > 2 && t.compare(t.size() - 2, 2, "ms") == 0) {
-    factor = 0.001;
-    t.resize(t.size() - 2);
-  } else if (t.size() > 1 && t.back() == 's') {
-    t.pop_back();
+// Waits until reading i of a series that started at `start` is due, or a signal came.
+void wait_for_reading(std::chrono::steady_clock::time_point start, double interval, long long i) {
+  if (i == 0) return;
+  auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                         std::chrono::duration<double>(interval * static_cast<double>(i)));
+  // Short sleeps, so that Ctrl-C ends the wait at once; no busy waiting.
+  while (std::chrono::steady_clock::now() < due && !interrupted()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// The logger: one CSV row per reading with its time (ISO 8601, UTC) and the seconds since the
+// first, flushed row by row, kept whatever ends the series (see DataFile).
+void log_readings(const Session& s, const std::vector<int32_t>& list, long long count, double interval,
+                  const std::string& path) {
+  const Driver& d = s.driver();
+  DataFile csv(path, "CSV file");
+  std::vector<ChannelView> views;
+  for (int32_t c : list) views.push_back(read_channel(d, c));
+  std::vector<MetaField> meta = run_metadata(s, views);
+  meta.push_back({"start time", iso8601_utc(std::chrono::system_clock::now())});
+  meta.push_back({"interval", format_number(interval) + " s"});
+  std::string header = csv_comment_header(meta) + "time,elapsed [s]";
+  for (const auto& v : views) header += "," + csv_field(csv_label(v));
+  const auto start = std::chrono::steady_clock::now();
+  long long rows = 0;
+  try {
+    for (long long i = 0; count == 0 || i < count; ++i) {
+      wait_for_reading(start, interval, i);
+      if (interrupted()) break;
+      if (!s.offline()) s.check(d.CV_MeasOneVal(), "Reading the measured values failed after " + std::to_string(rows) + " readings");
+      const auto now = std::chrono::system_clock::now();
+      std::string row = (rows == 0 ? header + "\n" : std::string()) + iso8601_utc(now) + "," +
+                        format_fixed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3);
+      for (int32_t c : list) {
+        ChannelView v = read_channel(d, c);
+        row += "," + (s.offline() ? std::string() : csv_value(v, v.digital_io() ? static_cast<float>(v.digital) : v.measured));
+      }
+      csv.write(row + "\n");
+      csv.flush();
+      ++rows;
+    }
+  } catch (const CommandError&) {
+    try {
+      csv.finish(rows > 0);
+    } catch (const CommandError&) {
+      // The first failure is the one reported; the temporary file holds the rows.
+    }
+    throw;
   }
-  auto v = parse_double(t);
-  if (!v || *v < 0) throw CommandError("\"" + text + "\" is not a time (examples: 0.5, 0.5s, 200ms).", kExitUsage);
-  return *v * factor;
+  csv.finish(rows > 0);
 }
 
 }  // namespace
 
+void measure_only(const Session& s, const std::vector<int32_t>& channels) {
+  const Driver& d = s.driver();
+  std::vector<int32_t> stopped;
+  for (int32_t c : channels_where(s, &ChannelView::measuring)) {
+    if (std::find(channels.begin(), channels.end(), c) == channels.end()) stopped.push_back(c);
+  }
+  s.check(d.CV_ACQSetup(static_cast<int32_t>(channels.size()), channels.data()), "Switching the channels to measure failed");
+  if (!stopped.empty()) {
+    print_confirmation(s, std::string(stopped.size() == 1 ? "Channel " : "Channels ") + channel_ranges(stopped) +
+                              (stopped.size() == 1 ? " no longer measures" : " no longer measure") +
+                              "; the amplifier keeps this state after the run.");
+  }
+}
+
 void cmd_tare(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("tare", words, {}, {});
   if (args.positional.size() > 1) throw CommandError("Usage: tare [CHANNELS]", kExitUsage);
+  if (!args.positional.empty()) check_channel_list_syntax(args.positional[0]);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   std::vector<int32_t> list;
   if (!args.positional.empty()) {
@@ -80,49 +136,62 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     j.begin_object().field("command", "tare").field("offline", s.offline()).key("channels").begin_array();
     for (int32_t c : list) {
       ChannelView v = read_channel(d, c);
-      j.begin_object().field("channel", c).field("name", v.name).field("unit", v.unit).field("tare_value", v.tare).end_object();
+      j.begin_object().field("channel", c).field("name", v.name).field("unit", v.unit);
+      write_physical_field(j, "tare_value", v.tare);
+      j.end_object();
     }
     j.end_array().end_object();
     print_line(j.text());
     return;
   }
-  std::cout << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
-            << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
-            << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); }) << std::flush;
+  std::ostringstream text;
+  text << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
+       << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
+       << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); });
+  print_confirmation(s, text.str());
 }
 
 void cmd_read(Session& s, const std::vector<std::string>& words) {
-  CommandArgs args = parse_command_args("read", words, {"--count", "--interval", "--channels"}, {});
-  if (!args.positional.empty()) throw CommandError("Usage: read [--count N] [--interval S] [--channels LIST]", kExitUsage);
+  CommandArgs args = parse_command_args("read", words, {"--count", "--interval", "--channels", "--output"}, {"--csv"});
+  if (!args.positional.empty()) {
+    throw CommandError("Usage: read [--count N] [--interval S] [--channels LIST] [--csv [--output FILE]]", kExitUsage);
+  }
+  const bool logger = args.flags.count("--csv") != 0;
+  if (args.has("--output") && !logger) throw CommandError("--output of read goes with --csv.", kExitUsage);
+  const bool live = is_terminal(stdout) && !s.json() && !logger;
+  // A logger runs until it is stopped unless told otherwise.
+  const long long count = integer_option(args, "--count", live || logger ? 0 : 1, 0, 1000000000);
+  const double interval = duration_option(args, "--interval", 0.2);
+  if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
+  if (s.checking()) return;
   const Driver& d = s.driver();
-  const bool live = is_terminal(stdout) && !s.json();
-  const long long count = integer_option(args, "--count", live ? 0 : 1, 0, 1000000000);
-  const double interval = args.has("--interval") ? parse_seconds(args.get("--interval")) : 0.2;
   std::vector<int32_t> list;
   if (args.has("--channels")) {
     list = to_vector_checked(s, args.get("--channels"));
-    s.check(d.CV_ACQSetup(static_cast<int32_t>(list.size()), list.data()), "Switching the channels to measure failed");
+    measure_only(s, list);
   } else {
     list = channels_where(s, &ChannelView::measuring);
   }
   if (list.empty()) throw CommandError("No channel is switched to measure; name them with --channels.");
   catch_interrupt();
   const auto start = std::chrono::steady_clock::now();
+  if (logger) {
+    log_readings(s, list, count, interval, args.has("--output") ? args.get("--output") : "-");
+    return;
+  }
   size_t lines_drawn = 0;
   for (long long i = 0; count == 0 || i < count; ++i) {
-    if (i > 0) {
-      auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(interval * static_cast<double>(i)));
-      while (std::chrono::steady_clock::now() < due && !interrupted()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    wait_for_reading(start, interval, i);
     if (interrupted()) break;
     if (!s.offline()) s.check(d.CV_MeasOneVal(), "Reading the measured values failed");
     const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (s.json()) {
       JsonWriter j;
-      j.begin_object().field("command", "read").field("reading", i).field("time_s", t).key("channels").begin_array();
+      j.begin_object().field("command", "read").field("reading", i).field("time", iso8601_utc(std::chrono::system_clock::now()));
+      j.field("time_s", t).key("channels").begin_array();
       for (int32_t c : list) {
         ChannelView v = read_channel(d, c);
-        j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit()).key("value");
+        j.begin_object().field("channel", c).field("name", v.name).field("unit", v.display_unit());
         write_measured_value(j, v, !s.offline());
         j.end_object();
       }
@@ -149,12 +218,15 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
     } else {
       std::cout << (i ? "\n" : "") << text << std::flush;
     }
+    check_stdout();
   }
 }
 
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("shunt-cal", words, {}, {});
   if (args.positional.size() != 1) throw CommandError("Usage: shunt-cal CHANNELS", kExitUsage);
+  check_channel_list_syntax(args.positional[0]);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   if (s.offline()) throw CommandError("A shunt calibration needs a device: offline nothing is measured.");
   std::vector<int32_t> list = to_vector_checked(s, args.positional[0]);
@@ -187,9 +259,9 @@ void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  std::cout << "Shunt calibration done:\n"
-            << channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) { return format_number(v.scale); })
-            << std::flush;
+  print_confirmation(s, "Shunt calibration done:\n" + channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) {
+                         return format_number(v.scale);
+                       }));
 }
 
 }  // namespace corvane_cli

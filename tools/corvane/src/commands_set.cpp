@@ -84,32 +84,51 @@ std::string channel_summary(const Driver& d, const ChannelView& v) {
   return out;
 }
 
-void set_one_channel(const Session& s, int32_t channel, const SettingName& setting, const std::string& value) {
+// A name as the amplifier stores it (8-bit Latin-1); a character outside that set is refused
+// rather than stored as "?".
+std::string name_for_amplifier(const std::string& utf8) {
+  std::string outside;
+  std::string latin1 = utf8_to_latin1(utf8, &outside);
+  if (!outside.empty()) {
+    throw CommandError("The name \"" + utf8 + "\" holds \"" + outside +
+                           "\", which the amplifier cannot store: names take Latin-1 characters only.",
+                       kExitUsage);
+  }
+  return latin1;
+}
+
+// A channel setting's value, checked for one channel and ready to be stored.
+struct PreparedValue {
+  int32_t channel = 0;
+  int32_t id = 0;      // ids and the digital word
+  float number = 0;    // tare value
+  std::string text;    // name, Latin-1
+};
+
+// Checks value for the channel without changing anything; throws CommandError when the channel
+// cannot take it.
+PreparedValue prepare_value(const Session& s, int32_t channel, const SettingName& setting, const std::string& value) {
   const Driver& d = s.driver();
   ChannelView v = read_channel(d, channel);
-  const std::string what = "Setting " + std::string(setting.name) + " of channel " + std::to_string(channel);
+  PreparedValue p;
+  p.channel = channel;
   switch (setting.kind) {
-    case ValueKind::kId: {
-      int32_t id = channel_id_value(s, v, setting, value);
-      s.check(d.CV_SetChanSettings(channel, setting.selector, &id), what);
+    case ValueKind::kId:
+      p.id = channel_id_value(s, v, setting, value);
       break;
-    }
-    case ValueKind::kText: {
-      std::string text = utf8_to_latin1(value);
-      if (text.size() > kChannelNameMax) {
+    case ValueKind::kText:
+      p.text = name_for_amplifier(value);
+      if (p.text.size() > kChannelNameMax) {
         throw CommandError("The name \"" + value + "\" is too long: a channel name has at most 19 characters.", kExitUsage);
       }
-      s.check(d.CV_SetChanSettings(channel, setting.selector, text.c_str()), what);
-      return;  // names live in memory and in setup files; nothing is sent
-    }
+      break;
     case ValueKind::kNumber: {
       auto number = parse_double(value);
       if (!number) throw CommandError("The " + std::string(setting.name) + " needs a number, not \"" + value + "\".", kExitUsage);
       if (!v.has_tare()) {
         throw CommandError("Channel " + std::to_string(channel) + " (" + id_text(d, v.amplifier) + ") has no tare value.");
       }
-      float f = static_cast<float>(*number);
-      s.check(d.CV_SetChanSettings(channel, setting.selector, &f), what);
+      p.number = static_cast<float>(*number);
       break;
     }
     case ValueKind::kInteger: {
@@ -122,15 +141,35 @@ void set_one_channel(const Session& s, int32_t channel, const SettingName& setti
       if (!v.digital_io()) {
         throw CommandError("Channel " + std::to_string(channel) + " is not a digital I/O channel.");
       }
-      int32_t word = static_cast<int32_t>(*number);
-      s.check(d.CV_SetChanSettings(channel, setting.selector, &word), what);
+      p.id = static_cast<int32_t>(*number);
       break;
     }
+  }
+  return p;
+}
+
+// Stores a checked value in memory and sends it to the device (names stay in memory).
+void apply_value(const Session& s, const SettingName& setting, PreparedValue p) {
+  const Driver& d = s.driver();
+  const int32_t channel = p.channel;
+  const std::string what = "Setting " + std::string(setting.name) + " of channel " + std::to_string(channel);
+  switch (setting.kind) {
+    case ValueKind::kId:
+    case ValueKind::kInteger:
+      s.check(d.CV_SetChanSettings(channel, setting.selector, &p.id), what);
+      break;
+    case ValueKind::kText:
+      s.check(d.CV_SetChanSettings(channel, setting.selector, p.text.c_str()), what);
+      return;  // names live in memory and in setup files; nothing is sent
+    case ValueKind::kNumber:
+      s.check(d.CV_SetChanSettings(channel, setting.selector, &p.number), what);
+      break;
   }
   check_save(s, d.CV_SaveChanSettings(channel, setting.selector),
              s.offline() ? what + " is not allowed" : "Sending " + std::string(setting.name) + " of channel " +
                                                          std::to_string(channel) + " to the device failed");
 }
+
 
 int32_t device_id_value(const Session& s, const SettingName& setting, const std::string& value) {
   const Driver& d = s.driver();
@@ -160,8 +199,25 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
                            setting_names(kChannelSettings) + ".",
                        kExitUsage);
   }
+  check_channel_list_syntax(args.positional[0]);
+  if (setting->kind == ValueKind::kText) name_for_amplifier(args.positional[2]);
+  if (s.checking()) return;
   std::vector<int32_t> channels = parse_channel_list(args.positional[0], s.channel_count());
-  for (int32_t c : channels) set_one_channel(s, c, *setting, args.positional[2]);
+  // Every channel is checked before any is changed: a value one of them cannot take changes none.
+  std::vector<PreparedValue> prepared;
+  for (int32_t c : channels) prepared.push_back(prepare_value(s, c, *setting, args.positional[2]));
+  std::vector<int32_t> changed;
+  for (const PreparedValue& p : prepared) {
+    try {
+      apply_value(s, *setting, p);
+    } catch (const CommandError& e) {
+      // The device may still refuse one channel; the message says which ones were changed.
+      if (changed.empty()) throw;
+      throw CommandError(std::string(e.what()) + " Channels " + channel_ranges(changed) + " were changed already.",
+                         e.status);
+    }
+    changed.push_back(p.channel);
+  }
   if (!s.confirm()) return;
   const Driver& d = s.driver();
   if (s.json()) {
@@ -176,7 +232,7 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  for (int32_t c : channels) print_line(channel_summary(d, read_channel(d, c)));
+  for (int32_t c : channels) print_confirmation(s, channel_summary(d, read_channel(d, c)));
 }
 
 void cmd_set_device(Session& s, const std::vector<std::string>& words) {
@@ -190,11 +246,13 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
                            setting_names(kDeviceSettings) + ".",
                        kExitUsage);
   }
+  if (setting->kind == ValueKind::kText) name_for_amplifier(args.positional[1]);
+  if (s.checking()) return;
   const Driver& d = s.driver();
   const std::string& value = args.positional[1];
   const std::string what = "Setting the " + std::string(setting->name);
   if (setting->kind == ValueKind::kText) {
-    std::string text = utf8_to_latin1(value);
+    std::string text = name_for_amplifier(value);
     if (text.size() > kDeviceNameMax) {
       throw CommandError("The device name \"" + value + "\" is too long: at most 9 characters.", kExitUsage);
     }
@@ -226,7 +284,7 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
   d.CV_GetDevSettings(kCvDevFilterFrequency, &ffreq);
   d.CV_GetDevSettings(kCvDevChannelCount, &count);
   const std::string name = device_name(d);
-  print_line("Device " + name + ": " + std::to_string(count) + " channels, measuring rate " +
+  print_confirmation(s, "Device " + name + ": " + std::to_string(count) + " channels, measuring rate " +
              id_text(d, rate) + ", filter " + id_text(d, ftype) + " " + id_text(d, ffreq));
 }
 

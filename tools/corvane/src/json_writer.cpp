@@ -2,15 +2,51 @@
 #include "json_writer.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "text_codec.h"
 
 namespace corvane_cli {
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at text[i] (1 to 4), or 0 when the bytes there are not
+// one (a stray continuation byte, a truncated or overlong sequence, a surrogate, beyond U+10FFFF).
+size_t utf8_sequence(std::string_view text, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  const unsigned char c = byte(0);
+  if (c < 0x80) return 1;
+  size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+  if (len == 0 || i + len > text.size()) return 0;
+  uint32_t cp = c & (0x7Fu >> len);
+  for (size_t k = 1; k < len; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(k) & 0x3Fu);
+  }
+  static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+}  // namespace
+
 std::string json_quote(std::string_view utf8) {
   static const char kHex[] = "0123456789abcdef";
   std::string out = "\"";
-  for (unsigned char c : utf8) {
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) {
+      // Bytes that are not UTF-8 (a file name in another encoding) become U+FFFD, so that the
+      // document stays valid UTF-8.
+      const size_t len = utf8_sequence(utf8, i);
+      if (len == 0) {
+        out += "\\ufffd";
+      } else {
+        out.append(utf8.substr(i, len));
+        i += len - 1;
+      }
+      continue;
+    }
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

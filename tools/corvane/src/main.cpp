@@ -1,65 +1,36 @@
 // corvane: the command-line tool over the Corvane driver and interface libraries. Global options
 // choose the line and the output; then one command, or several joined by a lone "+", run on one
 // connection (so settings made by one command hold for the next).
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "builtin_sim.h"
+#include "help_texts.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "session.h"
+#include "terminal.h"
 #include "text_codec.h"
+
+#ifndef CORVANE_CLI_VERSION
+#define CORVANE_CLI_VERSION "unknown"
+#endif
 
 using namespace corvane_cli;
 
 namespace {
 
-const char kUsage[] =
-    "usage: corvane [global options] COMMAND [arguments] [+ COMMAND [arguments] ...]\n"
-    "\n"
-    "Global options:\n"
-    "  --port PORT      sim (default: built-in simulator), COM1..COM6, LPT1, LPT2,\n"
-    "                   tcp:HOST[:PORT], usb:SERIAL, offline (no device; settings in memory)\n"
-    "  --devices N      devices in the chain of the simulator or offline (1..10, default 1)\n"
-    "  --baud B         serial baud rate (default 9600); parallel mode for LPT1/LPT2\n"
-    "  --timeout MS     time-out of every reply in milliseconds (default 3000)\n"
-    "  --log FILE       write the communication log to FILE\n"
-    "  --lang en|de     driver edition: English (default) or German texts\n"
-    "  --json           machine-readable output: one JSON document per line\n"
-    "  --quiet, -q      no confirmations from set, set-device, save and load\n"
-    "\n"
-    "Commands:\n"
-    "  info                         identity of driver, line and every device of the chain\n"
-    "  show [--channels LIST]       all channels as a table with a live value\n"
-    "  set CHANNELS SETTING VALUE   amplifier, name, state, transducer, range, filter, tare,\n"
-    "                               digital, shunt; e.g. set 4 range \"125 mV/V\"\n"
-    "  set-device SETTING VALUE     rate, filter-type, filter-frequency, channels, name\n"
-    "  tare [CHANNELS]              tare the channels (default: those in tare state)\n"
-    "  read [--count N] [--interval S] [--channels LIST]\n"
-    "                               live single values (refreshed in place on a terminal)\n"
-    "  acquire [--rate R] [--scans N | --duration S] [--channels LIST]\n"
-    "          [--trigger immediate|software|external|internal] [--trigger-channel C]\n"
-    "          [--trigger-level L] [--trigger-condition ge|le|rising|falling]\n"
-    "          [--pretrigger N] [--wait S] [--output FILE.csv] [--plot FILE.svg]\n"
-    "                               block acquisition; CSV to FILE (summary printed) or stdout\n"
-    "  save FILE                    save the setup: FILE.txt as text report, else binary\n"
-    "  load FILE                    load a binary setup and send it to the device\n"
-    "  shunt-cal CHANNELS           shunt calibration of the channels' scale factors\n"
-    "\n"
-    "CHANNELS and LIST are channel numbers from 0, such as 4, 0-7 or 0,2,5-6.\n"
-    "Exit status: 0 success, 1 failure, 2 wrong command line.\n"
-    "\n"
-    "The built-in simulator (--port sim) has these slots on every device:\n";
-
 struct CommandEntry {
   const char* name;
   void (*run)(Session&, const std::vector<std::string>&);
+  bool needs_line = true;  // false: runs without opening the line (ports)
 };
 const CommandEntry kCommands[] = {
     {"info", cmd_info},   {"show", cmd_show}, {"set", cmd_set},   {"set-device", cmd_set_device},
     {"tare", cmd_tare},   {"read", cmd_read}, {"acquire", cmd_acquire}, {"save", cmd_save},
-    {"load", cmd_load},   {"shunt-cal", cmd_shunt_cal},
+    {"load", cmd_load},   {"shunt-cal", cmd_shunt_cal}, {"ports", cmd_ports, false},
 };
 
 const CommandEntry* find_command(const std::string& name) {
@@ -70,7 +41,7 @@ const CommandEntry* find_command(const std::string& name) {
 }
 
 void print_usage() {
-  std::cout << kUsage;
+  std::cout << overview_help() << "\nThe built-in simulator (--port sim) has these slots on every device:\n";
   for (int p = 0; p < 10; ++p) std::cout << "  slot " << p << ": " << kSimSlots[p].description << "\n";
 }
 
@@ -78,10 +49,34 @@ struct Invocation {
   GlobalOptions global;
   std::vector<std::pair<const CommandEntry*, std::vector<std::string>>> commands;
   bool help = false;
+  std::string help_command;  // "corvane COMMAND --help"
+  bool version = false;
 };
+
+// The port named by CORVANE_PORT, else the built-in simulator.
+PortSpec default_port() {
+  const char* env = std::getenv("CORVANE_PORT");
+  if (env == nullptr || env[0] == 0) return *parse_port("sim");
+  auto port = parse_port(env);
+  if (!port) throw CommandError("CORVANE_PORT=\"" + std::string(env) + "\" is not a port; see corvane --help.", kExitUsage);
+  return *port;
+}
+
+// A word as a shell would need it written.
+std::string shell_word(const std::string& word) {
+  if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.,:/=+@%") ==
+                           std::string::npos) {
+    return word;
+  }
+  std::string out = "'";
+  for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
 
 Invocation parse(int argc, char** argv) {
   Invocation inv;
+  inv.global.command_line = "corvane";
+  for (int k = 1; k < argc; ++k) inv.global.command_line += " " + shell_word(argv[k]);
   // --json may also be written after the command; it always means the whole run.
   std::vector<char*> kept;
   for (int k = 0; k < argc; ++k) {
@@ -93,7 +88,7 @@ Invocation parse(int argc, char** argv) {
   }
   argc = static_cast<int>(kept.size());
   argv = kept.data();
-  inv.global.port = *parse_port("sim");
+  bool port_given = false;
   int i = 1;
   auto value = [&](const std::string& option) -> std::string {
     if (i + 1 >= argc) throw CommandError("The option " + option + " needs a value.", kExitUsage);
@@ -111,6 +106,8 @@ Invocation parse(int argc, char** argv) {
     auto take = [&]() { return eq != std::string::npos ? v : value(a); };
     if (a == "--help" || a == "-h") {
       inv.help = true;
+    } else if (a == "--version") {
+      inv.version = true;
     } else if (a == "--json") {
       inv.global.json = true;
     } else if (a == "--quiet" || a == "-q") {
@@ -119,9 +116,10 @@ Invocation parse(int argc, char** argv) {
       std::string text = take();
       auto port = parse_port(text);
       if (!port) {
-        throw CommandError("\"" + text + "\" is not a port; use sim, COM1..COM6, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", kExitUsage);
+        throw CommandError("\"" + text + "\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", kExitUsage);
       }
       inv.global.port = *port;
+      port_given = true;
     } else if (a == "--devices") {
       std::string text = take();
       auto n = parse_integer(text);
@@ -147,17 +145,26 @@ Invocation parse(int argc, char** argv) {
       throw CommandError("Unknown option " + a + "; see corvane --help.", kExitUsage);
     }
   }
-  if (inv.help) return inv;
+  if (inv.help || inv.version) return inv;
   if (i >= argc) throw CommandError("No command given; see corvane --help.", kExitUsage);
   if (std::string(argv[i]) == "help") {
     inv.help = true;
+    if (i + 1 < argc) inv.help_command = argv[i + 1];
     return inv;
   }
+  if (!port_given) inv.global.port = default_port();
   while (i < argc) {
     const CommandEntry* cmd = find_command(argv[i]);
     if (cmd == nullptr) throw CommandError("Unknown command \"" + std::string(argv[i]) + "\"; see corvane --help.", kExitUsage);
     std::vector<std::string> words;
-    for (++i; i < argc && std::string(argv[i]) != "+"; ++i) words.push_back(argv[i]);
+    for (++i; i < argc && std::string(argv[i]) != "+"; ++i) {
+      if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+        inv.help = true;
+        inv.help_command = cmd->name;
+        return inv;
+      }
+      words.push_back(argv[i]);
+    }
     inv.commands.emplace_back(cmd, std::move(words));
     if (i < argc) {
       ++i;  // the "+"
@@ -177,17 +184,48 @@ int main(int argc, char** argv) {
     std::cerr << "corvane: " << e.what() << "\n";
     return e.status;
   }
-  if (inv.help) {
+  if (inv.version) {
+    std::cout << "corvane " << CORVANE_CLI_VERSION << "\n";
+  } else if (inv.help && !inv.help_command.empty()) {
+    std::string page = command_help(inv.help_command);
+    if (page.empty()) {
+      std::cerr << "corvane: Unknown command \"" << inv.help_command << "\"; see corvane --help.\n";
+      return kExitUsage;
+    }
+    std::cout << page;
+  } else if (inv.help) {
     print_usage();
+  }
+  if (inv.help || inv.version) {
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0) {
+      std::cerr << "corvane: Writing to standard output failed.\n";
+      return kExitFailure;
+    }
     return kExitOk;
   }
   const char* current = inv.commands.front().first->name;
   try {
     Session session(inv.global);
-    session.open();
+    // The whole command line is checked before anything is sent: a wrong word in the last
+    // command of a chain changes nothing.
+    session.set_checking(true);
     for (const auto& [cmd, words] : inv.commands) {
       current = cmd->name;
       cmd->run(session, words);
+    }
+    session.set_checking(false);
+    catch_interrupt();
+    bool needs_line = false;
+    for (const auto& command : inv.commands) needs_line = needs_line || command.first->needs_line;
+    if (needs_line) session.open();
+    for (const auto& [cmd, words] : inv.commands) {
+      current = cmd->name;
+      cmd->run(session, words);
+      check_stdout();
+      if (interrupted()) {
+        throw CommandError(std::string("Interrupted by ") + interrupt_name() + ".", interrupt_status());
+      }
     }
     session.close();
   } catch (const CommandError& e) {

@@ -31,6 +31,12 @@ std::optional<PortSpec> parse_port(const std::string& text) {
   spec.text = text;
   const std::string u = upper(text);
   if (u == "SIM") return spec;
+  if (!text.empty() && text[0] == '/') {
+    spec.kind = PortSpec::Kind::kSerial;
+    spec.number = 1;
+    spec.device_path = text;
+    return spec;
+  }
   if (u == "OFFLINE") {
     spec.kind = PortSpec::Kind::kOffline;
     return spec;
@@ -70,6 +76,7 @@ std::optional<PortSpec> parse_port(const std::string& text) {
 }
 
 std::string port_device_path(const PortSpec& spec) {
+  if (!spec.device_path.empty()) return spec.device_path;
   std::string var;
   std::string fallback;
   if (spec.kind == PortSpec::Kind::kSerial) {

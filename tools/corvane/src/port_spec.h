@@ -14,11 +14,13 @@ struct PortSpec {
   std::string host;       // tcp: host name or dotted address
   int32_t tcp_port = 0;   // tcp: 0 means the library's default service
   std::string usb_serial; // usb: the device's serial number text
+  std::string device_path; // serial: a device path given instead of COMn (reached as COM1)
   std::string text;       // the option as given, for messages
 };
 
-// Parses "sim", "offline", "COM1".."COM6", "LPT1", "LPT2", "tcp:HOST[:PORT]", "usb:SERIAL"
-// (case-insensitive kinds). nullopt when the text is none of these.
+// Parses "sim", "offline", "COM1".."COM6", a device path ("/dev/ttyUSB0", "/dev/serial/by-id/...",
+// reached as COM1), "LPT1", "LPT2", "tcp:HOST[:PORT]", "usb:SERIAL" (case-insensitive kinds).
+// nullopt when the text is none of these.
 std::optional<PortSpec> parse_port(const std::string& text);
 
 // Device path behind a serial or parallel port (LINKAR32_COMn / LINKAR32_LPTn, else the default).

@@ -6,6 +6,8 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -22,6 +24,10 @@ constexpr int32_t kReceiveBuffer = 4096;
 constexpr int kOpenDeviceOnline = 0;
 constexpr int kOpenDeviceOffline = 1;
 constexpr int kErrorStatusQueries = 3;
+constexpr int32_t kSettleMs = 50;
+constexpr int kSettleRounds = 20;
+constexpr int32_t kReplyBytes = 1024;
+constexpr int kStateIdle = 0;  // "MSV?" device state: no acquisition
 
 // Dotted IPv4 address of host (the interface library takes no names).
 std::string resolve_ipv4(const std::string& host) {
@@ -40,8 +46,9 @@ std::string resolve_ipv4(const std::string& host) {
   return text;
 }
 
-// Serial-number texts of the attached USB Corvanes; a status (-6003: no USB support) on failure.
 constexpr int32_t kUsbScanEntries = 32;
+
+}  // namespace
 
 int32_t attached_usb_serials(std::vector<std::string>* serials) {
   std::vector<char> list(size_t{kUsbScanEntries} * kQbxUsbScanEntryBytes, '\0');
@@ -53,8 +60,6 @@ int32_t attached_usb_serials(std::vector<std::string>* serials) {
   }
   return 0;
 }
-
-}  // namespace
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 
@@ -105,6 +110,10 @@ void Session::open() {
   // line-speed switch.
   QBX_SetTimeout(options_.timeout_ms);
   open_line();
+  settle_line();
+  if (stopped_stale_acquisition_ && confirm() && !options_.json) {
+    std::fputs("An acquisition left running by an earlier program was stopped.\n", stderr);
+  }
   int32_t est = 0;
   for (int i = 0; i < kErrorStatusQueries; ++i) est = driver_.CV_GetErrorStatus();
   if (est != 0) {
@@ -118,6 +127,24 @@ void Session::open() {
   check(driver_.CV_LoadDevSettings(kAllSelectors), "Loading the device settings failed");
   // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
   for (int32_t c = 0; c < channel_count(); ++c) driver_.CV_LoadChanSettings(c, kAllSelectors);
+}
+
+void Session::settle_line() {
+  // Whatever is still in flight arrives within a few milliseconds; flush until the line is quiet.
+  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  if (QBX_WritePort("MSV?\n") != 0) return;
+  char reply[kReplyBytes + 1] = {};
+  int32_t status = 0, bytes = 0;
+  if (QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n') != 0 || status != 0) return;
+  reply[std::clamp<int32_t>(bytes, 0, kReplyBytes)] = '\0';
+  const int state = reply[0] == '?' ? 0 : std::atoi(reply);
+  if (state == kStateIdle) return;
+  // An acquisition of an earlier run still holds the amplifier: stop it and drop its data.
+  QBX_WritePort("STP\n");
+  QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
+  QBX_Delay(kSettleMs);
+  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  stopped_stale_acquisition_ = true;
 }
 
 void Session::open_line() {
@@ -139,6 +166,8 @@ void Session::open_line() {
     }
     case PortSpec::Kind::kSerial:
       path = port_device_path(port);
+      // A device path is reached as COM1 of this process.
+      if (!port.device_path.empty()) setenv("LINKAR32_COM1", port.device_path.c_str(), 1);
       status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     case PortSpec::Kind::kParallel: {

@@ -17,6 +17,10 @@ namespace corvane_cli {
 
 class BuiltinSim;
 
+// Serial-number texts of the attached USB Corvanes; 0, or a status (kQbxUsbNoSetupApi: no USB
+// support) on failure.
+int32_t attached_usb_serials(std::vector<std::string>* serials);
+
 struct GlobalOptions {
   PortSpec port;
   int devices = 1;          // built-in simulator and offline mode: devices in the chain
@@ -25,7 +29,8 @@ struct GlobalOptions {
   std::string log_file;
   std::string language = "en";
   bool json = false;
-  bool quiet = false;       // set, set-device, save and load print nothing on success
+  bool quiet = false;       // no confirmations or summaries on standard error
+  std::string command_line; // the words the tool was started with, for the metadata of data files
 };
 
 // A failure a command reports: the sentence for standard error and the exit status.
@@ -53,6 +58,11 @@ class Session {
   // Closes device, port and log (also done by the destructor).
   void close();
 
+  // While checking, commands only check their arguments and return: the whole command line is
+  // checked before anything is sent. No driver is loaded then.
+  bool checking() const { return checking_; }
+  void set_checking(bool checking) { checking_ = checking; }
+
   const Driver& driver() const { return driver_; }
   const GlobalOptions& options() const { return options_; }
   bool offline() const { return options_.port.kind == PortSpec::Kind::kOffline; }
@@ -60,6 +70,8 @@ class Session {
   // Whether a confirmation (not a result) is to be printed.
   bool confirm() const { return !options_.quiet || options_.json; }
   int32_t channel_count() const;
+  // Whether opening found an acquisition of an earlier run still going and stopped it.
+  bool stopped_stale_acquisition() const { return stopped_stale_acquisition_; }
 
   // Throws CommandError("<what>: <meaning of status>.") when status is not 0.
   void check(int32_t status, const std::string& what, StatusContext context = StatusContext::kDevice) const;
@@ -69,6 +81,9 @@ class Session {
 
  private:
   void open_line();
+  // Leaves the line clean and the amplifier stopped after an earlier run that was killed:
+  // discards stale input and, when "MSV?" reports an acquisition, stops it with "STP".
+  void settle_line();
   // Throws when no Corvane with this serial number is attached: the interface library opens a
   // missing USB device without complaint, and only its first exchange would fail.
   void require_usb_device(const PortSpec& port) const;
@@ -78,6 +93,8 @@ class Session {
   bool port_open_ = false;
   bool device_open_ = false;
   bool log_on_ = false;
+  bool stopped_stale_acquisition_ = false;
+  bool checking_ = false;
 };
 
 }  // namespace corvane_cli

@@ -74,12 +74,14 @@ const char* find(const Meaning (&table)[N], int32_t status) {
 }  // namespace
 
 std::string status_text(const Driver& driver, int32_t status, StatusContext context) {
+  // Error numbers come from the error-status query, after a refusal or on their own.
+  const std::string kReported = "the amplifier reported error ";
   if (status >= 10000 && status <= 10099) {
     char text[256] = {};
     if (driver.GetIDString != nullptr && driver.GetIDString(status, text) == 0 && text[0] != 0) {
-      return std::to_string(status) + " " + latin1_to_utf8(text);
+      return kReported + std::to_string(status) + " " + latin1_to_utf8(text);
     }
-    return std::to_string(status) + " (device error)";
+    return kReported + std::to_string(status);
   }
   const char* meaning = context == StatusContext::kFile ? find(kFileMeanings, status) : nullptr;
   if (meaning == nullptr) meaning = find(kDeviceMeanings, status);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "channel_view.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -19,7 +20,6 @@ constexpr double kPanelHeight = 220;
 constexpr double kPanelGap = 45;      // time tick labels between panels
 constexpr double kLegendLine = 18;
 constexpr double kBottom = 55;        // time axis label
-constexpr double kOverflowLimit = 1e36;
 
 const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd",
                                 "#8c564b", "#e377c2", "#17becf", "#7f7f7f", "#bcbd22"};
@@ -40,7 +40,7 @@ std::string esc(const std::string& text) {
 
 std::string num(double v) { return format_fixed(v, 1); }
 
-bool usable(double v) { return std::isfinite(v) && std::fabs(v) < kOverflowLimit; }
+bool usable(double v) { return !is_overflow(v); }
 
 // Decimals that show a tick step exactly.
 int step_decimals(double step) {
@@ -203,6 +203,15 @@ std::string render_svg(const PlotData& data) {
       svg += "<line x1=\"" + num(lx) + "\" y1=\"" + num(legend_y - 4) + "\" x2=\"" + num(lx + 24) + "\" y2=\"" + num(legend_y - 4) + "\" stroke=\"" + c + "\" stroke-width=\"3\"" + dash + "/>\n";
       svg += "<text x=\"" + num(lx + 30) + "\" y=\"" + num(legend_y) + "\" font-size=\"12\">" + esc(s.label) + "</text>\n";
       legend_y += kLegendLine;
+    }
+    // The trigger point: a dashed vertical line through the panel, labelled in the first one.
+    if (data.trigger_time_s && *data.trigger_time_s >= t0 && *data.trigger_time_s <= t1) {
+      const double x = xpos(*data.trigger_time_s);
+      svg += "<line class=\"trigger\" x1=\"" + num(x) + "\" y1=\"" + num(top) + "\" x2=\"" + num(x) + "\" y2=\"" +
+             num(bottom) + "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6 3\"/>\n";
+      if (p == 0) {
+        svg += "<text x=\"" + num(x + 4) + "\" y=\"" + num(top + 12) + "\" font-size=\"11\">trigger</text>\n";
+      }
     }
   }
   svg += "<text x=\"" + num(kLeft + plot_w / 2) + "\" y=\"" + num(height - 15) + "\" font-size=\"14\" text-anchor=\"middle\">time [s]</text>\n";

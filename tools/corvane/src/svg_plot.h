@@ -3,6 +3,7 @@
 // round numbers, grid lines and a legend.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,14 @@ namespace corvane_cli {
 struct PlotSeries {
   std::string label;  // UTF-8, shown in the legend
   std::string unit;   // UTF-8; series with the same unit share a panel
-  std::vector<double> values;  // one per time; non-finite or |v| >= 1e36 (overflow) leave gaps
+  std::vector<double> values;  // one per time; non-finite values and overflow values leave gaps
 };
 
 struct PlotData {
   std::string title;
   std::vector<double> time_s;
   std::vector<PlotSeries> series;
+  std::optional<double> trigger_time_s;  // marked by a dashed line when given
 };
 
 // The complete SVG document.

@@ -8,9 +8,12 @@
 namespace corvane_cli {
 namespace {
 
-volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t g_signal = 0;
 
-void on_interrupt(int) { g_interrupted = 1; }
+void on_interrupt(int signal_number) {
+  // The first signal decides the exit status.
+  if (g_signal == 0) g_signal = signal_number;
+}
 
 }  // namespace
 
@@ -20,10 +23,22 @@ void catch_interrupt() {
   struct sigaction sa {};
   sa.sa_handler = on_interrupt;
   sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal_number, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
-bool interrupted() { return g_interrupted != 0; }
+bool interrupted() { return g_signal != 0; }
+
+int interrupt_status() { return 128 + static_cast<int>(g_signal); }
+
+const char* interrupt_name() {
+  switch (g_signal) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "";
+  }
+}
 
 void ProgressBar::update(long long done, long long total, const std::string& unit) {
   if (!enabled_ || total <= 0) return;

@@ -7,10 +7,15 @@
 namespace corvane_cli {
 
 bool is_terminal(std::FILE* stream);
-// Installs a SIGINT handler that only sets a flag, so loops end cleanly (port closed, files
-// complete). interrupted() reports the flag.
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that only note the signal, so loops end
+// cleanly (amplifier stopped, port closed, measured data kept), and ignores SIGPIPE so that a
+// closed pipe shows as a write error. interrupted() reports whether a signal came;
+// interrupt_status() is the exit status for it (128 + signal number: 130 after SIGINT).
 void catch_interrupt();
 bool interrupted();
+int interrupt_status();
+// The name of the signal that came ("SIGINT"), "" when none.
+const char* interrupt_name();
 
 // "[#########.........]  45%  1350/3000 scans" on one line of standard error, redrawn in place.
 class ProgressBar {

@@ -21,7 +21,9 @@ std::string latin1_to_utf8(std::string_view text) {
   return out;
 }
 
-std::string utf8_to_latin1(std::string_view text) {
+std::string utf8_to_latin1(std::string_view text) { return utf8_to_latin1(text, nullptr); }
+
+std::string utf8_to_latin1(std::string_view text, std::string* outside) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -41,6 +43,7 @@ std::string utf8_to_latin1(std::string_view text) {
     uint32_t cp = c & (0x7F >> len);
     for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+    if (cp > 0xFF && outside != nullptr && outside->empty()) *outside = std::string(text.substr(i, len));
     i += len - 1;
   }
   return out;
@@ -111,6 +114,24 @@ std::optional<long long> parse_integer(std::string_view text) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return negative ? -v : v;
+}
+
+
+std::optional<double> parse_duration(std::string_view text) {
+  struct Unit {
+    std::string_view suffix;
+    double seconds;
+  };
+  // Longest suffixes first: "ms" before "s".
+  static const Unit kUnits[] = {{"ms", 0.001}, {"min", 60.0}, {"s", 1.0}, {"h", 3600.0}};
+  for (const Unit& u : kUnits) {
+    if (text.size() > u.suffix.size() && text.substr(text.size() - u.suffix.size()) == u.suffix) {
+      auto v = parse_double(text.substr(0, text.size() - u.suffix.size()));
+      if (!v) return std::nullopt;
+      return *v * u.seconds;
+    }
+  }
+  return parse_double(text);
 }
 
 }  // namespace corvane_cli

@@ -13,6 +13,8 @@ namespace corvane_cli {
 std::string latin1_to_utf8(std::string_view text);
 // UTF-8 as Latin-1; characters outside Latin-1 become '?'. Invalid sequences pass byte by byte.
 std::string utf8_to_latin1(std::string_view text);
+// The same; *outside gets the first character (UTF-8) that Latin-1 lacks, "" when there is none.
+std::string utf8_to_latin1(std::string_view text, std::string* outside);
 
 // Lower case (ASCII and Latin-1 letters), blanks trimmed at both ends and runs of blanks
 // collapsed to one: the form in which names and index strings are compared.
@@ -26,6 +28,8 @@ std::string format_fixed(double value, int decimals);
 
 // Whole-text parses; nullopt when anything but the number is present.
 std::optional<double> parse_double(std::string_view text);
+// A duration in seconds: a number, optionally followed by a unit ms, s, min or h.
+std::optional<double> parse_duration(std::string_view text);
 // Decimal, or hexadecimal with a 0x prefix.
 std::optional<long long> parse_integer(std::string_view text);
 

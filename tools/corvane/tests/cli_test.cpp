@@ -244,8 +244,20 @@ TEST(CommandLine, ShuntCalibrationSetsTheScaleFactorOfShuntChannelsOnly) {
   Value cal = json_line(r.out);
   ASSERT_EQ(cal["channels"].size(), 1u);
   EXPECT_EQ(cal["channels"][0]["channel"].number, 7);
-  EXPECT_NE(cal["channels"][0]["scale_factor"].number, 1.0);
+  // The shunt step is 1.0 mV/V: 1 / (1.25004 - 0.24996) mV/V after rounding to counts.
+  const double factor = cal["channels"][0]["scale_factor"].number;
+  EXPECT_NEAR(factor, 1 / ((10417 - 2083) * 3.0 / 25000), 1e-6);
   EXPECT_NE(r.err.find("Channel 4 (KX4) has no shunt calibration; skipped."), std::string::npos) << r.err;
+
+  // A calibration does not depend on the one before it; show lists the factor.
+  r = run_tool({"--json", "shunt-cal", "7", "+", "shunt-cal", "7", "+", "shunt-cal", "7", "+", "show", "--channels", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (size_t k = 0; k < 3; ++k) EXPECT_EQ(json_line(r.out, k)["channels"][0]["scale_factor"].number, factor) << k;
+  EXPECT_EQ(channel(json_line(r.out, 3), 7)["scale_factor"].number, factor);
+  r = run_tool({"shunt-cal", "7", "+", "show", "--channels", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Scale"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("0.9999199  0.2499 mV/V"), std::string::npos) << r.out;
 
   // Switching the shunt on adds the simulator's 1.0 mV/V shunt signal to slot 7's 0.25 mV/V.
   r = run_tool({"--json", "set", "7", "shunt", "on", "+", "show", "--channels", "7"});
@@ -373,6 +385,184 @@ TEST(Ports, CommunicationLogRecordsTheExchange) {
   r = run_tool({"--log", dir.file("missing-folder/comm.log"), "info"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot be opened for writing"), std::string::npos) << r.err;
+}
+
+// Scripting conventions: data on standard output, confirmations on standard error (silenced by
+// -q), write errors fail, and a command line is checked whole before anything is sent.
+TEST(Conventions, DataOnStdoutConfirmationsOnStderr) {
+  ToolResult r = run_tool({"set", "4", "name", "Probe", "+", "show", "--channels", "4"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "Channel 4 \"Probe\": KX4, full bridge, range 3 mV/V, measure/tare active, tare value 0.0000 mV/V\n");
+  EXPECT_EQ(r.out.rfind("Device Corvane", 0), 0u) << r.out;
+  r = run_tool({"-q", "set", "4", "name", "Probe", "+", "tare", "4", "+", "shunt-cal", "7", "+", "save",
+                testkit::TempDir().file("x.cvs")});
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "");
+  // "--output -" is standard output.
+  r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "1", "--output", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(data_lines(r.out), (std::vector<std::string>{"time [s],Channel1 [mV/V]", "0.00000,1.2", "0.01000,1.2", "0.02000,1.2"}));
+  EXPECT_NE(r.err.find("Acquired 3 scans"), std::string::npos);
+}
+
+TEST(Conventions, WriteErrorsFail) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"show"}, {"info"}, {"--json", "read"}, {"acquire", "--rate", "100", "--scans", "300", "--channels", "1"}}) {
+    ToolResult r = run_tool(args, {}, "/dev/full");
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_NE(r.err.find("Writing to standard output failed"), std::string::npos) << r.err;
+  }
+  ToolResult r = run_tool({"--help"}, {}, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(Conventions, AChainIsCheckedWholeBeforeAnythingIsSent) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::PtyServer server(engine);
+  const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+  const std::vector<std::vector<std::string>> wrong = {
+      {"set", "0", "range", "12 mV/V", "+", "set", "1", "frobnicate", "1"},
+      {"set", "0", "range", "12 mV/V", "+", "acquire", "--scans", "ten"},
+      {"set", "0", "range", "12 mV/V", "+", "read", "--channels", "3-"},
+      {"set", "0", "range", "12 mV/V", "+", "set", "5", "name", "Kraft\xE2\x82\xAC"},
+      {"set", "0", "range", "12 mV/V", "+", "info", "extra"},
+  };
+  for (const auto& args : wrong) {
+    std::vector<std::string> full = {"--port", "COM1"};
+    full.insert(full.end(), args.begin(), args.end());
+    ToolResult r = run_tool(full, env);
+    EXPECT_EQ(r.status, 2) << args[5] << ": " << r.err;
+    EXPECT_TRUE(engine.lines().empty()) << args[5] << ": " << engine.lines().front();
+  }
+  ToolResult r = run_tool({"set", "5", "name", "Kraft\xE2\x82\xAC"});
+  EXPECT_NE(r.err.find("The name \"Kraft\xE2\x82\xAC\" holds \"\xE2\x82\xAC\", which the amplifier cannot store"),
+            std::string::npos)
+      << r.err;
+
+  // A value one channel cannot take changes no channel (channel 8 is the digital I/O channel).
+  r = run_tool({"--port", "COM1", "set", "0-3,8", "range", "12 mV/V"}, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("is not a possible range for channel 8"), std::string::npos) << r.err;
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(engine.channel(c).range, 700) << c;
+  for (const std::string& line : engine.lines()) EXPECT_NE(line.rfind("ASA", 0) == 0 && line[3] != '?', true) << line;
+}
+
+TEST(Conventions, SideEffectsAreSaid) {
+  ToolResult r = run_tool({"acquire", "--rate", "100", "--scans", "3", "--channels", "0,2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Channels 1,3-9 no longer measure; the amplifier keeps this state after the run.\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("The measuring rate is now 100 Hz; it stays set in the amplifier.\n"), std::string::npos) << r.err;
+  r = run_tool({"-q", "acquire", "--rate", "100", "--scans", "3", "--channels", "0,2"});
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Conventions, VersionAndAHelpPageForEveryCommand) {
+  ToolResult r = run_tool({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("corvane 2.", 0), 0u) << r.out;
+  const std::string man = testkit::read_file(std::string(CORVANE_DOCS_DIR) + "/corvane.1");
+  for (const char* command : {"info", "show", "set", "set-device", "tare", "read", "acquire", "save", "load",
+                              "shunt-cal", "ports"}) {
+    r = run_tool({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.out.rfind(std::string("usage: corvane [global options] ") + command + " ...\n", 0), 0u) << r.out;
+    // The man page has a section for it, with "-" escaped as troff wants.
+    std::string escaped;
+    for (char c : std::string(command)) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(man.find(".SS " + escaped), std::string::npos) << command;
+  }
+  r = run_tool({"help", "acquire"});
+  EXPECT_NE(r.out.find("--wait T          how long to wait for the trigger (default 10s)"), std::string::npos);
+  // Every global option of the overview is in the man page.
+  r = run_tool({"--help"});
+  for (const std::string& line : lines_of(r.out)) {
+    if (line.rfind("  --", 0) != 0) continue;
+    std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option.back() == ',') option.pop_back();  // "--quiet, -q"
+    std::string escaped;
+    for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(man.find(escaped), std::string::npos) << option;
+  }
+}
+
+TEST(Conventions, BashCompletionOffersCommandsAndOptions) {
+  const std::string script = std::string(CORVANE_DOCS_DIR) + "/corvane.bash";
+  auto complete = [&](const std::string& words, int cword) {
+    testkit::TempDir dir;
+    const std::string run = dir.file("run.sh");
+    testkit::write_file(run, "source '" + script + "'\nCOMP_WORDS=(" + words + ")\nCOMP_CWORD=" +
+                                 std::to_string(cword) + "\n_corvane\necho \"${COMPREPLY[*]}\"\n");
+    const std::string out = dir.file("out");
+    std::system(("bash " + run + " > " + out + " 2>&1").c_str());
+    return testkit::read_file(out);
+  };
+  EXPECT_EQ(complete("corvane ac", 1), "acquire\n");
+  EXPECT_EQ(complete("corvane acquire --tri", 2), "--trigger --trigger-channel --trigger-level --trigger-condition\n");
+  EXPECT_EQ(complete("corvane acquire --trigger ext", 3), "external\n");
+  EXPECT_EQ(complete("corvane info + sho", 3), "show\n");
+  EXPECT_EQ(complete("corvane set 4 ra", 3), "range\n");
+  EXPECT_EQ(complete("corvane --po", 1), "--port\n");
+}
+
+TEST(Conventions, PortsByDevicePathAndFromTheEnvironment) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  engine.set_source(3, corvane_sim::SignalSource::constant(1.5));
+  corvane_sim::PtyServer server(engine);
+  const std::string path = server.start();
+  ToolResult r = run_tool({"--port", path, "--json", "show", "--channels", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out), 3)["value"].number, 1.5, 0.0002);
+  r = run_tool({"--json", "show", "--channels", "3"}, {{"CORVANE_PORT", path}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out), 3)["value"].number, 1.5, 0.0002);
+  // --port wins over the environment.
+  r = run_tool({"--port", "offline", "info"}, {{"CORVANE_PORT", path}});
+  EXPECT_NE(r.out.find("offline"), std::string::npos);
+  r = run_tool({"info"}, {{"CORVANE_PORT", "COM9"}});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("CORVANE_PORT=\"COM9\" is not a port"), std::string::npos) << r.err;
+  r = run_tool({"--port", "/dev/no-such-corvane", "info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the device /dev/no-such-corvane does not exist"), std::string::npos) << r.err;
+
+  // Durations take units; a wrong one is a usage error.
+  r = run_tool({"acquire", "--duration", "3 weeks"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--duration needs a duration such as 30, 500ms, 2s, 10min or 1h"), std::string::npos) << r.err;
+}
+
+TEST(Conventions, PortsListsUsbCorvanesWithoutOpeningALine) {
+  testkit::TempDir dir;
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::UsbServer server(engine, "CV0042");
+  const std::string socket = server.start(dir.file("usb.sock"));
+  ToolResult r = run_tool({"--json", "ports"}, {{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Value ports = json_line(r.out);
+  ASSERT_EQ(ports["usb"].size(), 1u);
+  EXPECT_EQ(ports["usb"][0]["port"].string, "usb:CV0042");
+  EXPECT_TRUE(engine.lines().empty());
+  r = run_tool({"ports"}, {{"LINKAR32_USB_BACKEND", "sim"}, {"LINKAR32_USB_SIM", socket}});
+  EXPECT_NE(r.out.find("USB Corvanes (--port usb:SERIAL):\n  usb:CV0042\n"), std::string::npos) << r.out;
+  server.stop();
+}
+
+// The aux channel (internal temperature, 25 degrees in the simulator) reads the same everywhere.
+TEST(Conventions, TheAuxChannelReadsTheSameEverywhere) {
+  ToolResult r = run_tool({"--json", "show", "--channels", "9", "+", "read", "--channels", "9"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NEAR(channel(json_line(r.out, 0), 9)["value"].number, 25.0, 0.01);
+  EXPECT_NEAR(json_line(r.out, 1)["channels"][0]["value"].number, 25.0, 0.01);
+  r = run_tool({"show", "--channels", "9", "+", "read", "--channels", "9"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto lines = lines_of(r.out);
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_NE(lines[3].find("Channel9"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[3].find("25.00"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[6].find("Channel9"), std::string::npos) << lines[6];
+  EXPECT_NE(lines[6].find("25.00"), std::string::npos) << lines[6];
 }
 
 }  // namespace

@@ -19,12 +19,13 @@ struct ToolResult {
   std::string err;
 };
 
-inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) {
-  testkit::TempDir dir;
-  const std::string out_path = dir.file("out"), err_path = dir.file("err");
+// Starts the program with standard input from /dev/null and standard output and error into the
+// files named (out_flags: O_TRUNC to start it afresh, 0 for a device such as /dev/full).
+inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                        const std::string& out_path, int out_flags, const std::string& err_path) {
   pid_t pid = fork();
   if (pid == 0) {
-    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | out_flags, 0600);
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int null = open("/dev/null", O_RDONLY);
     dup2(null, 0);
@@ -40,11 +41,20 @@ inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<
     execv(tool.c_str(), argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// stdout_to: a file that takes standard output instead (such as /dev/full); out stays empty.
+inline ToolResult run_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
+                           const std::string& stdout_to = "") {
+  testkit::TempDir dir;
+  const std::string out_path = stdout_to.empty() ? dir.file("out") : stdout_to, err_path = dir.file("err");
+  const pid_t pid = start_tool(args, env, out_path, stdout_to.empty() ? O_TRUNC : 0, err_path);
   ToolResult r;
   int st = 0;
   waitpid(pid, &st, 0);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  r.out = testkit::read_file(out_path);
+  if (stdout_to.empty()) r.out = testkit::read_file(out_path);
   r.err = testkit::read_file(err_path);
   return r;
 }
@@ -58,6 +68,15 @@ inline std::vector<std::string> lines_of(const std::string& text) {
     if (nl == std::string::npos) nl = text.size();
     out.push_back(text.substr(start, nl - start));
     start = nl + 1;
+  }
+  return out;
+}
+
+// The lines of a CSV text without its "# key: value" metadata lines.
+inline std::vector<std::string> data_lines(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::string& line : lines_of(text)) {
+    if (line.empty() || line[0] != '#') out.push_back(std::move(line));
   }
   return out;
 }

@@ -8,6 +8,7 @@
 #include "channel_view.h"
 #include "json_mini.h"
 #include "json_writer.h"
+#include "plot_decimator.h"
 #include "port_spec.h"
 #include "session.h"
 #include "svg_plot.h"
@@ -100,6 +101,41 @@ TEST(Units, OverflowFloatsHaveTheirWords) {
   v.transducer = 451;
   v.unit = "\xC2\xB0" "C";
   EXPECT_EQ(v.format(23.46f), "23.5 \xC2\xB0" "C");
+}
+
+// JSON stays valid UTF-8 whatever bytes a text holds (file names in another encoding).
+TEST(Units, JsonQuotesReplaceBytesThatAreNotUtf8) {
+  EXPECT_EQ(json_quote("\xC2\xB0" "C"), "\"\xC2\xB0" "C\"");                        // degree sign passes
+  EXPECT_EQ(json_quote("bad\xFF\xC3(name"), "\"bad\\ufffd\\ufffd(name\"");        // stray and cut bytes
+  EXPECT_EQ(json_quote("\xC0\xAF"), "\"\\ufffd\\ufffd\"");                         // overlong "/"
+  EXPECT_EQ(json_quote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");              // a surrogate
+  EXPECT_EQ(json_quote("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"");              // four bytes pass
+}
+
+// Min/max buckets keep every peak of a long run in bounded memory.
+TEST(Units, PlotDecimatorKeepsPeaksInBoundedMemory) {
+  PlotDecimator d(2, 100);
+  const long long n = 1000000;
+  float v[2];
+  for (long long i = 0; i < n; ++i) {
+    v[0] = static_cast<float>(i % 1000);                 // a saw tooth 0..999
+    v[1] = i == 654321 ? 5e3f : (i == 777 ? 1e36f : 1.0f);  // one spike, one overflow
+    d.add(i, v);
+  }
+  EXPECT_LE(d.memory_cells(), 2u * 100u * 2u);
+  std::vector<double> times;
+  std::vector<std::vector<double>> values;
+  d.points([](long long i) { return static_cast<double>(i); }, &times, &values);
+  ASSERT_LE(times.size(), 400u);
+  ASSERT_GE(times.size(), 200u);
+  EXPECT_EQ(times.front(), 0.0);
+  EXPECT_EQ(times.back(), static_cast<double>(n - 1));
+  double lo = 1e9, hi = -1e9, spike = 0;
+  for (double x : values[0]) lo = std::min(lo, x), hi = std::max(hi, x);
+  for (double x : values[1]) spike = std::max(spike, x);
+  EXPECT_EQ(lo, 0.0);
+  EXPECT_EQ(hi, 999.0);
+  EXPECT_EQ(spike, 5e3);  // the overflow is not a value
 }
 
 }  // namespace

@@ -80,14 +80,17 @@ Line line(const char* format, ...) {
 
 int32_t send(const Line& l) { return QBX_WritePort(l.text); }
 
-int32_t receive(Reply* reply) {
+int32_t receive(Reply* reply) { return receive_at_most(reply, kReplyLimit); }
+
+int32_t receive_at_most(Reply* reply, int32_t limit) {
   int32_t status = 0;
   int32_t bytes = 0;
   reply->length = 0;
-  int32_t r = QBX_ReadPort(reply->text, kReplyLimit, &status, &bytes, kLineFeed);
+  if (limit < 1 || limit > kReplyLimit) limit = kReplyLimit;
+  int32_t r = QBX_ReadPort(reply->text, limit, &status, &bytes, kLineFeed);
   if (r == 0) r = status;
   if (bytes < 0) bytes = 0;
-  if (bytes > kReplyLimit) bytes = kReplyLimit;
+  if (bytes > limit) bytes = limit;
   reply->length = bytes;
   reply->text[bytes] = '\0';
   return r;

@@ -41,6 +41,8 @@ struct Line {
 int32_t send(const Line& l);
 // Reads one reply line (terminator LF, at most kReplyLimit bytes); 0 or the interface status.
 int32_t receive(Reply* reply);
+// Reads one reply line of at most `limit` bytes (1..kReplyLimit); 0 or the interface status.
+int32_t receive_at_most(Reply* reply, int32_t limit);
 // send, then receive.
 int32_t exchange(const Line& l, Reply* reply);
 // "EST?": the device's error number into *error (clearing it on the device); 0 or the interface

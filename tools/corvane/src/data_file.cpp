@@ -1,0 +1,91 @@
+// Temporary file beside the target, flushed block by block and renamed over the target at the
+// end (see data_file.h).
+#include "data_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "session.h"
+
+namespace corvane_cli {
+
+DataFile::DataFile(std::string path, std::string what) : path_(std::move(path)), what_(std::move(what)) {
+  if (path_ == "-") {
+    file_ = stdout;
+    return;
+  }
+  std::string pattern = path_ + ".XXXXXX.part";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = mkstemps(name.data(), 5);
+  if (fd < 0) {
+    throw CommandError("The " + what_ + " " + path_ + " cannot be created: " + std::strerror(errno) + ".");
+  }
+  temp_ = name.data();
+  // mkstemps makes the file private; the result gets the permissions of any new file.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  file_ = fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    const int e = errno;
+    close(fd);
+    unlink(temp_.c_str());
+    throw CommandError("The " + what_ + " " + path_ + " cannot be created: " + std::strerror(e) + ".");
+  }
+}
+
+DataFile::~DataFile() {
+  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+  if (!finished_ && !temp_.empty()) unlink(temp_.c_str());
+}
+
+void DataFile::fail(const std::string& action, int error_number) const {
+  std::string name = file_ == stdout ? std::string("to standard output") : "the " + what_ + " " + path_;
+  std::string kept = finished_ && !temp_.empty() ? "; what was written is in " + temp_ : "";
+  throw CommandError(action + " " + name + " failed: " + std::strerror(error_number) + kept + ".");
+}
+
+void DataFile::write(std::string_view text) {
+  if (text.empty()) return;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail("Writing", errno);
+}
+
+void DataFile::flush() {
+  if (std::fflush(file_) != 0 || std::ferror(file_)) fail("Writing", errno ? errno : EIO);
+}
+
+void DataFile::finish(bool keep) {
+  if (finished_) return;
+  if (file_ == stdout) {
+    finished_ = true;
+    flush();
+    return;
+  }
+  if (!keep) {
+    std::fclose(file_);
+    file_ = nullptr;
+    unlink(temp_.c_str());
+    finished_ = true;
+    return;
+  }
+  // From here on the temporary file is never removed: whatever fails, it holds the data.
+  finished_ = true;
+  flush();
+  if (fsync(fileno(file_)) != 0 && errno != EINVAL) fail("Writing", errno);
+  std::FILE* f = file_;
+  file_ = nullptr;
+  if (std::fclose(f) != 0) fail("Writing", errno);
+  if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+    const int e = errno;
+    finished_ = true;
+    throw CommandError("Renaming " + temp_ + " to " + path_ + " failed: " + std::strerror(e) +
+                       "; the measured data are in " + temp_ + ".");
+  }
+}
+
+}  // namespace corvane_cli
