@@ -13,7 +13,6 @@
 
 namespace {
 
-
 std::vector<std::string> split(const std::string& line) {
   std::vector<std::string> out;
   size_t start = 0;
