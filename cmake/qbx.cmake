@@ -123,10 +123,25 @@ endfunction()
 # qbx_add_test_areas(): adds tests/<area>/ of the current subsystem for every area folder that has a
 # CMakeLists.txt, so that the areas of one library keep their tests apart.
 function(qbx_add_test_areas)
+  if(NOT QBX_TESTS AND NOT QBX_FUZZ)
+    return()
+  endif()
   file(GLOB areas LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/tests/*)
   foreach(area IN LISTS areas)
     if(EXISTS ${area}/CMakeLists.txt)
       add_subdirectory(${area})
     endif()
   endforeach()
+endfunction()
+
+# qbx_add_internal_target(<name> [LIBS ...]): the INTERFACE target <name> through which a library's
+# own object library, tests, fuzz targets and benchmarks reach its public include/ and its private
+# src/ folder (and the libraries its internals need), instead of each repeating the paths.
+function(qbx_add_internal_target name)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  if(A_LIBS)
+    target_link_libraries(${name} INTERFACE ${A_LIBS})
+  endif()
 endfunction()

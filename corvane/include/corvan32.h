@@ -82,7 +82,14 @@ enum {
   kCvErrLostSlave = 10015,
   kCvErrFlashMode = 10020,
   kCvWarnFilterFrequency = 10021, /* warnings: returned as they come */
-  kCvWarnTareState = 10022
+  kCvWarnTareState = 10022,
+  kCvLastDeviceError = 10099      /* device error numbers lie in 10000..10099 */
+};
+
+/* ---- Where a status came from, for CV_StatusText ---- */
+enum {
+  kCvStatusOfLine = 0, /* a call that talks to the amplifier: -10, -12 ... are interface statuses */
+  kCvStatusOfFile = 1  /* a settings-file call: -10, -12 ... -15 are the settings-file statuses */
 };
 
 /* ---- Channel selectors (one bit each; load/save accept several) ---- */
@@ -254,6 +261,16 @@ CORVAN32_API int32_t CV_GetSystemSettings(int32_t position, int32_t selector, ch
  * the last device status. */
 CORVAN32_API int32_t CV_GetIndexString(int32_t id, char* out);
 CORVAN32_API int32_t GetIDString(int32_t id, char* out);
+
+/* The meaning of a status in the edition's language (English, or German in libcorvan32_de.so), as a
+ * static zero-terminated 8-bit text that the caller must not free or change. origin is
+ * kCvStatusOfFile for the statuses of the settings-file calls, whose numbers overlap the interface
+ * statuses, and kCvStatusOfLine otherwise. A device error number (10000..10099) gives the device's
+ * text from the index-string table; an interface status passed up gives the interface library's
+ * meaning (QBX_StatusText); 0 gives "success"; any other number "unknown status". Never null;
+ * changes neither the last device status nor the last reply. */
+CORVAN32_API const char* CV_StatusText(int32_t status, int32_t origin);
+
 /* String resource id (at most 255 characters and the terminator) into out; kCvNoResource when there
  * is no such resource (out emptied). */
 CORVAN32_API int32_t CV_GetResString(int32_t id, char* out);

@@ -50,7 +50,10 @@ enum {
   kDbBadChannel = -114,      /* channel outside 1..N */
   kDbTooFewValues = -128,    /* not enough values for a statistic */
   kDbNoMemory = -131,        /* out of memory for descriptions or buffers */
-  kDbNotText = -132          /* not a text channel (or a numeric operation on a text channel) */
+  kDbWrongKind = -132,       /* the channel is of the other kind: a text operation on a numeric
+                                channel, or a numeric operation on a text channel */
+  kDbNotText = kDbWrongKind,    /* the older names of the same status, by the operation that */
+  kDbNotNumeric = kDbWrongKind  /* reports it */
 };
 
 /* Limits and fixed positions of the file layout. */
@@ -289,6 +292,11 @@ STORIX32_API int32_t QBX_GetFreeDiskSpace(const char* path);
 /* Total and free bytes as 32-bit floats. Failure: the message "Err Disk Space: %s %i %i %i" and -1;
  * -111 for NULL arguments. */
 STORIX32_API int32_t QBX_GetFreeDiskSpaceEx(const char* path, float* total, float* free_bytes);
+
+/* The meaning of a status of this library in English, as a static zero-terminated text that the
+   caller must not free or change: "success" for 0, "unknown status" for a number that is not one of
+   the statuses above. Never null; safe to call at any time, with or without an open database. */
+STORIX32_API const char* QBX_DatabaseStatusText(int32_t status);
 
 #ifdef __cplusplus
 }

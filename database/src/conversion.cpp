@@ -54,7 +54,7 @@ int32_t check_channel(int32_t channel, int32_t type) {
   if (channel < 1 || channel > kDbMaxStatChannel) return kDbBadChannelRange;
   if (!valid_channel(channel)) return kDbBadChannel;
   if (type < 0 || type >= kTypeCount) return kDbBadPosition;
-  if (db().hdr[channel].kind != kDbKindNumeric) return kDbNotText;
+  if (db().hdr[channel].kind != kDbKindNumeric) return kDbNotNumeric;
   return kDbOk;
 }
 

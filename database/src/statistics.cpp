@@ -24,7 +24,7 @@ int32_t check_stat_channel(int32_t channel, int32_t needed) {
   if (channel < 1 || channel > kDbMaxStatChannel) return kDbBadChannelRange;
   if (!valid_channel(channel)) return kDbTooFewValues;
   const DbChannelHeader& h = db().hdr[channel];
-  if (h.kind != kDbKindNumeric) return kDbNotText;
+  if (h.kind != kDbKindNumeric) return kDbNotNumeric;
   if (h.length < needed) return kDbTooFewValues;
   if (!file_open()) return kDbNotOpen;
   return kDbOk;

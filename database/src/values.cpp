@@ -141,7 +141,7 @@ int32_t write_direct(int32_t channel, const double* values, int32_t count, int32
 int32_t check_write(int32_t channel, int32_t count, int32_t position) {
   if (!valid_channel(channel)) return kDbBadChannel;
   const DbChannelHeader& h = db().hdr[channel];
-  if (h.kind != kDbKindNumeric) return kDbNotText;
+  if (h.kind != kDbKindNumeric) return kDbNotNumeric;
   int64_t pos = position == -1 ? h.length : position;
   if (pos > h.length || pos + count > h.max_length) return kDbWriteBeyondEnd;
   return kDbOk;
@@ -244,7 +244,7 @@ int32_t read_checked(int32_t channel, int32_t start, int32_t count, void* out) {
   if (!file_open()) return kDbNotOpen;
   if (!valid_channel(channel)) return kDbBadChannel;
   const DbChannelHeader& h = db().hdr[channel];
-  if (h.kind != kDbKindNumeric) return kDbNotText;
+  if (h.kind != kDbKindNumeric) return kDbNotNumeric;
   if (start <= 0 || count < 0) return kDbBadPosition;
   if (static_cast<int64_t>(start) - 1 + count > h.length) return kDbReadBeyondEnd;
   if (count > 0 && out == nullptr) return kDbBadPosition;

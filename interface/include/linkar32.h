@@ -284,6 +284,11 @@ LINKAR32_API int32_t QBX_String2IntBlock(const void* source, int16_t* target, in
 /* Copies the 43-byte version text into text. Returns 0. */
 LINKAR32_API int32_t QBX_GetComLibVersion(char* text);
 
+/* The meaning of a status of this library in English, as a static zero-terminated text that the
+   caller must not free or change: "success" for 0, "unknown status" for a number that is not one of
+   the statuses above. Never null; safe to call at any time. */
+LINKAR32_API const char* QBX_StatusText(int32_t status);
+
 #ifdef __cplusplus
 }
 #endif

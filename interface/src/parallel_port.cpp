@@ -112,7 +112,8 @@ int32_t ParallelPort::close(int32_t, const LogTarget&) {
   return kQbxOk;
 }
 
-int32_t ParallelPort::reopen(int32_t parameter, int32_t timeout_ms, const LogTarget& log) {
+int32_t ParallelPort::reopen(const OpenParams& params, int32_t timeout_ms, const LogTarget& log) {
+  const int32_t parameter = params.baud;
   const std::string name = display_name(number_);
   const ParallelDriver* driver = driver_for(parameter);
   if (!driver) {

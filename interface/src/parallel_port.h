@@ -33,17 +33,17 @@ class ParallelPort : public Port {
   // Binary writes are not possible: the drivers take zero-terminated texts.
   int32_t write_count(const char*, size_t, int32_t, const LogTarget&) override;
   int32_t close(int32_t timeout_ms, const LogTarget& log) override;
-  // Opens the port again in the driver the parameter selects (QBX_OpenPort on an open port) and
-  // returns the driver's result; kQbxOpenFailed (port unchanged) when that driver is missing.
-  int32_t reopen(int32_t parameter, int32_t timeout_ms, const LogTarget& log);
+  // Opens the port again in the driver the parameter (params.baud) selects and returns the driver's
+  // result; kQbxOpenFailed (port unchanged) when that driver is missing.
+  int32_t reopen(const OpenParams& params, int32_t timeout_ms, const LogTarget& log) override;
   bool wakes_interpreter() const override { return parlink_; }
   void selected() override;
   void timeout_changed(int32_t milliseconds) override;
 
   // Power handling (QBX_Corvane_WakeUp / QBX_Corvane_Sleep). A PARLINK port is always awake: the
   // link driver holds the port, and a second open through PORTIX32 would contend with it.
-  int32_t wake_up();
-  int32_t sleep();
+  int32_t wake_up() override;
+  int32_t sleep() override;
 
  private:
   ParallelPort(int32_t number, const ParallelDriver& driver, bool parlink, int32_t parameter);

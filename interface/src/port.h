@@ -51,8 +51,10 @@ class Port {
   virtual uint32_t clear_error() { return 0; }
   virtual int32_t set_break(bool) { return 0; }
   virtual int32_t set_cts_mode(bool) { return 0; }
-  // Changes the settings of an open port (QBX_OpenPort on a number already open).
-  virtual int32_t modify(const OpenParams&, const LogTarget&) { return 0; }
+  // QBX_OpenPort on a number already in the table: a serial line takes the new settings, a parallel
+  // port is opened again in the driver the settings select, TCP and USB open a further connection
+  // (or make an open one current). 0 or a status.
+  virtual int32_t reopen(const OpenParams&, int32_t /*timeout_ms*/, const LogTarget&) { return 0; }
   // Writes to every device the port reaches (every connection of a TCP port); one write otherwise.
   virtual int32_t write_to_all(const char* data, size_t length, int32_t timeout_ms, const LogTarget& log) {
     return write(data, length, timeout_ms, log);
@@ -75,8 +77,13 @@ class Port {
   virtual int32_t connection_id_at(int32_t position) const { return position; }
   // Called when the port becomes current.
   virtual void selected() {}
-  // Called when the process-wide time-out changes.
+  // Called when the time-out that applies to this port changes (the process-wide one, or the short
+  // one of a flush by reading while it lasts).
   virtual void timeout_changed(int32_t) {}
+  // Power handling of ports that power the amplifier (QBX_Corvane_WakeUp, QBX_Corvane_Sleep);
+  // nothing to do for the other kinds.
+  virtual int32_t wake_up() { return 0; }
+  virtual int32_t sleep() { return 0; }
 };
 
 // Error-mask bits of a serial line, as the line-status calls report them.

@@ -40,9 +40,9 @@ const SerialNumber* find_serial(int32_t port) {
 PortKind port_kind(int32_t port) {
   if ((port >= 1 && port <= 8) || (port >= 10 && port <= kLastSerial)) return PortKind::kSerial;
   if (is_parallel_number(port)) return PortKind::kParallel;
-  if (port == 99) return PortKind::kNull;
-  if (port == 100) return PortKind::kTcp;
-  if (port == 200) return PortKind::kUsb;
+  if (port == kQbxPortNull) return PortKind::kNull;
+  if (port == kQbxPortTcp) return PortKind::kTcp;
+  if (port == kQbxPortUsb) return PortKind::kUsb;
   if (is_gpib_number(port)) return PortKind::kGpib;
   if (port >= kNoPortFrom) return PortKind::kNoPort;
   return PortKind::kOther;
@@ -61,10 +61,10 @@ int com_line(int32_t port) {
 std::string display_name(int32_t port) {
   if (const SerialNumber* s = find_serial(port)) return s->display;
   switch (port) {
-    case 90: return "LPT1";
-    case 91: return "LPT2";
-    case 100: return "TCP/IP";
-    case 200: return "USB";
+    case kQbxPortLpt1: return "LPT1";
+    case kQbxPortLpt2: return "LPT2";
+    case kQbxPortTcp: return "TCP/IP";
+    case kQbxPortUsb: return "USB";
     default: break;
   }
   if (is_gpib_number(port)) return "GPIB" + std::to_string(port - kFirstGpib);

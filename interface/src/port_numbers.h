@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "linkar32.h"
+
 namespace linkar {
 
 enum class PortKind {
   kSerial,    // 1..8, 10..80: RS232 and RS485 lines (some numbers have no device and fail to open)
   kParallel,  // 90, 91
-  kNull,      // 99
+  kNull,      // 99 (kQbxPortNull)
   kTcp,       // 100
   kUsb,       // 200
   kGpib,      // 488..491
@@ -22,13 +24,16 @@ constexpr int32_t kFirstSerial = 1;
 constexpr int32_t kLastSerial = 80;
 constexpr int32_t kFirstGpib = 488;
 constexpr int32_t kLastGpib = 491;
-constexpr int32_t kNoPortFrom = 1000;
+// 1000 and above: no port (reads and writes are no-ops returning 0).
+constexpr int32_t kNoPortFrom = kQbxPortNone;
 
 PortKind port_kind(int32_t port);
 // Serial numbers as the line-status calls see them (1 to 80).
 inline bool is_serial_number(int32_t port) { return port >= kFirstSerial && port <= kLastSerial; }
 inline bool is_gpib_number(int32_t port) { return port >= kFirstGpib && port <= kLastGpib; }
-inline bool is_parallel_number(int32_t port) { return port == 90 || port == 91; }
+inline bool is_parallel_number(int32_t port) { return port == kQbxPortLpt1 || port == kQbxPortLpt2; }
+// Numbers on which reads, writes and flushes do nothing and succeed: the null port and no port.
+inline bool is_inert_number(int32_t port) { return port == kQbxPortNull || port >= kNoPortFrom; }
 // RS485 multi-drop lines, on which devices are addressed with the "S" command.
 bool is_multidrop_number(int32_t port);
 

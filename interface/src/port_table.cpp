@@ -118,7 +118,7 @@ int32_t PortTable::open_port(int32_t port, const OpenParams& params) {
 
 int32_t PortTable::open_serial(int32_t port, const OpenParams& params) {
   if (Entry* e = find(port)) {
-    int32_t status = e->port->modify(params, kCurrentLog);
+    int32_t status = e->port->reopen(params, timeout_ms_, kCurrentLog);
     if (status != kQbxOk) return status;
     make_current(static_cast<size_t>(e - entries_.data()));
     error_mask_ = e->port->clear_error();
@@ -149,7 +149,7 @@ int32_t PortTable::open_parallel(int32_t port, const OpenParams& params) {
   if (Entry* e = find(port)) {
     // Opened again, the port is current, as every port is after an open.
     make_current(static_cast<size_t>(e - entries_.data()));
-    return static_cast<ParallelPort&>(*e->port).reopen(params.baud, timeout_ms_, kCurrentLog);
+    return e->port->reopen(params, timeout_ms_, kCurrentLog);
   }
   if (entries_.size() >= kMaxPorts) return kQbxTableFull;
   std::unique_ptr<Port> opened;
@@ -163,16 +163,14 @@ int32_t PortTable::open_parallel(int32_t port, const OpenParams& params) {
 
 int32_t PortTable::open_tcp(const OpenParams& params) {
   if (Entry* e = find(kQbxPortTcp)) {
-    int32_t status = static_cast<TcpPort&>(*e->port).connect(params.baud, params.parity, params.data_bits,
-                                                             params.receive_buffer, timeout_ms_, kCurrentLog);
+    int32_t status = e->port->reopen(params, timeout_ms_, kCurrentLog);
     // The connection opened (or found open) is current, and so is its port, as after any open.
     if (status == kQbxOk) make_current(static_cast<size_t>(e - entries_.data()));
     return status;
   }
   if (entries_.size() >= kMaxPorts) return kQbxTableFull;
   auto tcp = std::make_unique<TcpPort>();
-  int32_t status =
-      tcp->connect(params.baud, params.parity, params.data_bits, params.receive_buffer, timeout_ms_, kCurrentLog);
+  int32_t status = tcp->reopen(params, timeout_ms_, kCurrentLog);
   if (status != kQbxOk) return status;
   return append(kQbxPortTcp, std::move(tcp), "TCP/IP");
 }
@@ -180,14 +178,14 @@ int32_t PortTable::open_tcp(const OpenParams& params) {
 int32_t PortTable::open_usb(const OpenParams& params) {
   // baud carries the device id, parity the device name.
   if (Entry* e = find(kQbxPortUsb)) {
-    int32_t status = static_cast<UsbPort&>(*e->port).open(params.baud, params.parity, kCurrentLog);
+    int32_t status = e->port->reopen(params, timeout_ms_, kCurrentLog);
     // The device opened (or found open) is current, and so is its port, as after any open.
     if (status == kQbxOk) make_current(static_cast<size_t>(e - entries_.data()));
     return status;
   }
   if (entries_.size() >= kMaxPorts) return kQbxTableFull;
   auto usb = std::make_unique<UsbPort>();
-  int32_t status = usb->open(params.baud, params.parity, kCurrentLog);
+  int32_t status = usb->reopen(params, timeout_ms_, kCurrentLog);
   if (status != kQbxOk) return status;
   return append(kQbxPortUsb, std::move(usb), "USB");
 }
@@ -205,8 +203,8 @@ int32_t PortTable::select_port(int32_t port) {
       log_entry(strprintf("Selected port: %s  Handle %i\r\n", current_name_.c_str(), current_handle_));
     return kQbxOk;
   }
-  if (port == 99) {
-    current_number_ = 99;
+  if (port == kQbxPortNull) {
+    current_number_ = kQbxPortNull;
     current_handle_ = -1;
     current_position_ = -1;
     return kQbxOk;
@@ -306,7 +304,7 @@ int32_t PortTable::read_named(int32_t port, int32_t device, char* buffer, int32_
                               int32_t terminator) {
   *bytes_read = 0;
   if (port == -1) return kQbxNoCurrentPort;
-  if (port == 99 || port >= kNoPortFrom) {
+  if (is_inert_number(port)) {
     if (terminator != 0) buffer[0] = '\0';
     return kQbxOk;
   }
@@ -323,7 +321,7 @@ int32_t PortTable::write(const char* data, size_t length) {
 
 int32_t PortTable::write_named(int32_t port, int32_t device, const char* data, size_t length) {
   if (port == -1) return kQbxNoCurrentPort;
-  if (port == 99 || port >= kNoPortFrom) return kQbxOk;
+  if (is_inert_number(port)) return kQbxOk;
   Entry* e = find(port);
   if (!e) return kQbxPortNotOpen;
   return e->port->write(data, length, timeout_ms_, named_log(device));
@@ -336,8 +334,17 @@ int32_t PortTable::write_count(const char* data, size_t length) {
 }
 
 int32_t PortTable::flush_by_reading(Port& port, int32_t timeout_ms, const LogTarget& log) {
-  const int32_t saved = timeout_ms_;
-  set_timeout(timeout_ms);
+  // Only this port sees the short time-out, and only while the flush lasts: the process-wide
+  // time-out and the other ports stay as they are, and the port gets the process-wide one back
+  // however the flush ends.
+  struct ShortTimeout {
+    Port& port;
+    int32_t restore;
+    ShortTimeout(Port& p, int32_t brief, int32_t usual) : port(p), restore(usual) { port.timeout_changed(brief); }
+    ~ShortTimeout() { port.timeout_changed(restore); }
+    ShortTimeout(const ShortTimeout&) = delete;
+    ShortTimeout& operator=(const ShortTimeout&) = delete;
+  } short_timeout(port, timeout_ms, timeout_ms_);
   int32_t flushed = 0;
   LogTarget quiet = log;
   quiet.quiet = true;
@@ -347,7 +354,6 @@ int32_t PortTable::flush_by_reading(Port& port, int32_t timeout_ms, const LogTar
     if (port.read(&byte, 1, &got, 0, timeout_ms, quiet) != kQbxOk || got == 0) break;
     ++flushed;
   }
-  set_timeout(saved);
   if (flushed >= kFlushLimit) {
     note(log, strprintf("Failed flushing IN-Queue: %i Bytes flushed\r\n", flushed));
   } else {
@@ -366,7 +372,7 @@ int32_t PortTable::flush_in() {
 
 int32_t PortTable::flush_in_named(int32_t port, int32_t device) {
   if (port == -1) return kQbxNoCurrentPort;
-  if (port == 99 || port >= kNoPortFrom) return 0;
+  if (is_inert_number(port)) return 0;
   Entry* e = find(port);
   if (!e) return kQbxPortNotOpen;
   if (e->port->flushes_itself()) return e->port->flush_in(named_log(device));
@@ -477,7 +483,7 @@ int32_t PortTable::device_id_for_log(int32_t device) const {
 int32_t PortTable::get_socket(int32_t port, int32_t id, int32_t* index, int32_t* handle) {
   (void)id;
   *index = 0;
-  if (port == 99 || port >= 10000) return kQbxOk;
+  if (is_inert_number(port)) return kQbxOk;
   Entry* e = find(port);
   if (!e) return kQbxPortNotOpen;
   *handle = e->handle;
@@ -498,12 +504,12 @@ int32_t PortTable::eoi_mode() const {
 int32_t PortTable::wake_up() {
   Port* port = current_port();
   if (!port || !is_parallel_number(current_number_)) return current_number_;
-  return static_cast<ParallelPort*>(port)->wake_up();
+  return port->wake_up();
 }
 
 int32_t PortTable::sleep() {
   Port* port = current_port();
-  if (port && is_parallel_number(current_number_)) static_cast<ParallelPort*>(port)->sleep();
+  if (port && is_parallel_number(current_number_)) port->sleep();
   return kQbxOk;
 }
 

@@ -15,6 +15,7 @@
 #include "platform.h"
 #include "port_numbers.h"
 #include "text_format.h"
+#include "traffic_log.h"
 
 namespace linkar {
 namespace {
@@ -80,13 +81,6 @@ constexpr int64_t kMaxBitsPerChar = 12;
 constexpr int kDrainMarginMs = 2000;
 // Pause between looks at the output queue while it drains.
 constexpr int kDrainPollMs = 5;
-
-// Text of data for the log: up to the first zero byte, as a C string would show it.
-std::string_view shown(const char* data, size_t length) {
-  const void* zero = std::memchr(data, 0, length);
-  return std::string_view(data, zero ? static_cast<const char*>(zero) - data : length);
-}
-
 
 }  // namespace
 
@@ -170,7 +164,7 @@ int32_t SerialPort::open(int32_t port, const OpenParams& params, const ExtendedC
   return kQbxOk;
 }
 
-int32_t SerialPort::modify(const OpenParams& params, const LogTarget& log) {
+int32_t SerialPort::reopen(const OpenParams& params, int32_t, const LogTarget& log) {
   Platform& sys = platform();
   struct termios settings {};
   if (sys.tcgetattr(fd_, &settings) != 0) {
@@ -197,13 +191,8 @@ bool SerialPort::set_queue(int32_t receive_buffer) {
   if (receive_buffer < 0) return false;
   size_t size = receive_buffer == 0 ? kDefaultReceiveBuffer
                                     : std::clamp(receive_buffer, kMinReceiveBuffer, kMaxReceiveBuffer);
-  // Bytes already buffered stay: they move to the front and the buffer never shrinks below them.
-  std::vector<char> bigger(std::max(size, buffered()));
-  std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(begin_), buffer_.begin() + static_cast<std::ptrdiff_t>(end_),
-            bigger.begin());
-  end_ = buffered();
-  begin_ = 0;
-  buffer_ = std::move(bigger);
+  // Bytes already buffered stay.
+  input_.resize(size);
   return true;
 }
 
@@ -212,36 +201,27 @@ void SerialPort::set_modem_line(int line, bool on) {
   platform().ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
-int SerialPort::fill(int32_t timeout_ms, int* error) {
+long SerialPort::LineSource::read_some(char* into, size_t room, int32_t wait_ms, int* error) {
   Platform& sys = platform();
-  const uint32_t start = sys_time_ms();
-  begin_ = end_ = 0;
-  for (;;) {
-    // Wait first: a reply is seldom there yet when the read begins, and one poll costs less than
-    // a read that finds nothing.
-    struct pollfd p {fd_, POLLIN, 0};
-    int r = sys.poll(&p, 1, time_left(start, timeout_ms));
-    if (r < 0) {
-      if (sys.last_error() == EINTR) continue;
-      *error = sys.last_error();
-      return -1;
-    }
-    if (r == 0) return 0;
-    ssize_t n = sys.read(fd_, buffer_.data(), buffer_.size());
-    if (n > 0) {
-      end_ = static_cast<size_t>(n);
-      return static_cast<int>(n);
-    }
-    if (n == 0) {  // hung up: the other end of the line is gone
-      *error = EIO;
-      return -1;
-    }
-    if (sys.last_error() != EAGAIN) {
-      *error = sys.last_error();
-      return -1;
-    }
-    if (time_left(start, timeout_ms) == 0) return 0;
+  // Wait first: a reply is seldom there yet when the read begins, and one poll costs less than a
+  // read that finds nothing.
+  struct pollfd p {fd, POLLIN, 0};
+  const int r = sys.poll(&p, 1, wait_ms);
+  if (r < 0) {
+    if (sys.last_error() == EINTR) return 0;
+    *error = sys.last_error();
+    return -1;
   }
+  if (r == 0) return 0;
+  const ssize_t n = sys.read(fd, into, room);
+  if (n > 0) return static_cast<long>(n);
+  if (n == 0) {  // hung up: the other end of the line is gone
+    *error = EIO;
+    return -1;
+  }
+  if (sys.last_error() == EAGAIN) return 0;
+  *error = sys.last_error();
+  return -1;
 }
 
 int32_t SerialPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
@@ -255,35 +235,19 @@ int32_t SerialPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32
 
 int32_t SerialPort::read_terminated(char* buffer, int32_t count, int32_t* bytes_read, char terminator,
                                     int32_t timeout_ms, const LogTarget& log) {
-  int32_t n = 0;
-  while (n < count) {
-    if (buffered() == 0) {
-      int error = 0;
-      // Every byte gets the whole time-out: the wait starts anew for each chunk that arrives.
-      if (fill(timeout_ms, &error) <= 0) {
-        buffer[n] = '\0';
-        *bytes_read = n;
-        note_error_dump(log, error);
-        note(log, strprintf("Read operation failed: requested %u Bytes - received %u Bytes\r\n",
-                            static_cast<unsigned>(count), static_cast<unsigned>(n)));
-        return kQbxReadFailed;
-      }
-    }
-    // Hand out buffered bytes up to and including the terminator.
-    size_t want = std::min(buffered(), static_cast<size_t>(count - n));
-    const char* from = buffer_.data() + begin_;
-    const void* hit = std::memchr(from, static_cast<unsigned char>(terminator), want);
-    size_t take = hit ? static_cast<size_t>(static_cast<const char*>(hit) - from) + 1 : want;
-    std::memcpy(buffer + n, from, take);
-    begin_ += take;
-    n += static_cast<int32_t>(take);
-    if (hit) break;
+  LineSource line{fd_};
+  // Every byte gets the whole time-out: the wait starts anew for each chunk that arrives.
+  const TakeResult got = input_.take_until(line, buffer, count, terminator, timeout_ms, TimeoutScope::kPerChunk);
+  *bytes_read = got.stored;
+  if (got.outcome != TakeResult::kDone) {
+    note_error_dump(log, got.error);
+    note(log, strprintf("Read operation failed: requested %u Bytes - received %u Bytes\r\n",
+                        static_cast<unsigned>(count), static_cast<unsigned>(got.stored)));
+    return kQbxReadFailed;
   }
-  buffer[n] = '\0';
-  *bytes_read = n;
   uint32_t mask = clear_error();
   int32_t status = (mask & kLineErrorRxOverflow) ? kQbxRxOverflow : (mask & kLineErrorOverrun) ? kQbxRxOverrun : kQbxOk;
-  if (comlog().active()) note(log, strprintf("Received %i bytes: %s\r\n", n, buffer));
+  note_received(log, got.stored, buffer);
   return status;
 }
 
@@ -298,45 +262,20 @@ int32_t SerialPort::read_exact(char* buffer, int32_t count, int32_t* bytes_read,
     note(log, "RS232 Overrun error\r\n");
     return kQbxRxOverrun;
   }
-  Platform& sys = platform();
-  const uint32_t start = sys_time_ms();
-  int32_t n = 0;
-  // Bytes a terminated read left in the buffer come first.
-  size_t take = std::min(buffered(), static_cast<size_t>(count));
-  std::memcpy(buffer, buffer_.data() + begin_, take);
-  begin_ += take;
-  n += static_cast<int32_t>(take);
-  while (n < count) {
-    // The rest goes straight into the caller's buffer; nothing beyond count is taken from the line.
-    ssize_t got = sys.read(fd_, buffer + n, static_cast<size_t>(count - n));
-    int error = 0;
-    if (got > 0) {
-      n += static_cast<int32_t>(got);
-      continue;
-    }
-    if (got == 0) {
-      error = EIO;
-    } else if (sys.last_error() != EAGAIN) {
-      error = sys.last_error();
-    } else {
-      int left = time_left(start, timeout_ms);
-      if (left != 0) {
-        struct pollfd p {fd_, POLLIN, 0};
-        int r = sys.poll(&p, 1, left);
-        if (r >= 0 || sys.last_error() == EINTR) continue;
-        error = sys.last_error();
-      }
-    }
-    *bytes_read = n;
-    note_error_dump(log, error);
+  // Bytes a terminated read left in the buffer come first; the rest goes straight into the caller's
+  // buffer, and nothing beyond count is taken from the line. The time-out covers the whole read.
+  LineSource line{fd_};
+  const TakeResult got =
+      input_.take(line, buffer, count, timeout_ms, TimeoutScope::kWholeRead, CountedFill::kOnlyCount);
+  *bytes_read = got.stored;
+  if (got.outcome != TakeResult::kDone) {
+    note_error_dump(log, got.error);
     note(log, strprintf("Read operation failed: requested %u Bytes - Received %u Bytes\r\n",
-                        static_cast<unsigned>(count), static_cast<unsigned>(n)));
+                        static_cast<unsigned>(count), static_cast<unsigned>(got.stored)));
     return kQbxReadFailed;
   }
-  *bytes_read = n;
   if (comlog().active()) {
-    note(log, strprintf("Requested %u Bytes - Received %u Bytes\r\n", static_cast<unsigned>(count),
-                        static_cast<unsigned>(n)));
+    note_counted(log, count, got.stored);
     note(log, strprintf("COM port status: %X \r\n", mask));
   }
   return kQbxOk;
@@ -375,8 +314,7 @@ int32_t SerialPort::write(const char* data, size_t length, int32_t timeout_ms, c
     clear_error();
     return kQbxWriteFailed;
   }
-  if (comlog().active()) note(log, strprintf("Sent %i bytes:  %.*s\r\n", static_cast<int>(length),
-                                             static_cast<int>(shown(data, length).size()), data));
+  note_sent(log, data, length, SentGap::kTwoBlanks);
   clear_error();
   return kQbxOk;
 }
@@ -419,7 +357,7 @@ int32_t SerialPort::flush_in(const LogTarget& log) {
   int32_t length = in_queue();
   note(log, strprintf("Flushed IN-Queue: %i Bytes\r\n", length));
   platform().tcflush(fd_, TCIFLUSH);
-  begin_ = end_ = 0;
+  input_.discard();
   clear_error();
   return length;
 }
@@ -433,7 +371,7 @@ int32_t SerialPort::flush_out() {
 int32_t SerialPort::in_queue() {
   int waiting = 0;
   if (platform().ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
-  return static_cast<int32_t>(buffered()) + waiting;
+  return static_cast<int32_t>(input_.buffered()) + waiting;
 }
 
 int32_t SerialPort::out_queue() {

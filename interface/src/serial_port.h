@@ -1,6 +1,6 @@
 // Serial RS232/RS485 lines on termios. A line is opened exclusively (TIOCEXCL and an flock on the
-// device) and read through a per-port buffer: a terminated read takes what the driver has in one
-// system call and hands it out byte by byte, so it never costs one call per byte.
+// device) and read through a per-port input buffer: a terminated read takes what the driver has in
+// one system call and hands it out up to the terminator, so it never costs one call per byte.
 #pragma once
 
 #include <linux/serial.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "input_buffer.h"
 #include "line_settings.h"
 #include "port.h"
 
@@ -37,19 +38,22 @@ class SerialPort : public Port {
   uint32_t clear_error() override;
   int32_t set_break(bool on) override;
   int32_t set_cts_mode(bool handshake) override;
-  int32_t modify(const OpenParams& params, const LogTarget& log) override;
+  // Takes new line settings and a new receive buffer size.
+  int32_t reopen(const OpenParams& params, int32_t timeout_ms, const LogTarget& log) override;
 
  private:
   SerialPort(int32_t port, int fd);
   // Sets the size of the receive buffer; false for a negative size.
   bool set_queue(int32_t receive_buffer);
-  // Waits up to timeout_ms (<= 0: no limit) for input and reads what is there into the buffer.
-  // > 0 bytes read, 0 time-out, -1 failure (errno kept in *error).
-  int fill(int32_t timeout_ms, int* error);
+  // The line as the input buffer's source: waits for input, then reads what is there.
+  struct LineSource : ByteSource {
+    explicit LineSource(int descriptor) : fd(descriptor) {}
+    long read_some(char* into, size_t room, int32_t wait_ms, int* error) override;
+    int fd;
+  };
   int32_t read_terminated(char* buffer, int32_t count, int32_t* bytes_read, char terminator,
                           int32_t timeout_ms, const LogTarget& log);
   int32_t read_exact(char* buffer, int32_t count, int32_t* bytes_read, int32_t timeout_ms, const LogTarget& log);
-  size_t buffered() const { return end_ - begin_; }
   void set_modem_line(int line, bool on);
   // How long closing waits for queued bytes to leave: their time at the line speed plus a margin.
   int drain_limit_ms(int queued) const;
@@ -57,9 +61,7 @@ class SerialPort : public Port {
   int32_t port_;
   int fd_;
   int32_t baud_ = 0;  // line speed in bit/s
-  std::vector<char> buffer_;
-  size_t begin_ = 0;
-  size_t end_ = 0;
+  InputBuffer input_;
   // Line-error counters seen at the last clear; counters_ false when the driver has none (ptys).
   bool counters_ = true;
   struct serial_icounter_struct last_counts_ {};

@@ -15,6 +15,7 @@
 #include "platform.h"
 #include "socket_send.h"
 #include "text_format.h"
+#include "traffic_log.h"
 
 namespace linkar {
 namespace {
@@ -25,6 +26,7 @@ constexpr size_t kMaxAddressLength = 31;
 constexpr int32_t kDefaultReceiveBuffer = 16384;
 // Port numbers that stand for the "echo" service.
 constexpr int32_t kEchoMarkers[] = {0, 8};
+// Bytes taken from the socket at a time.
 constexpr size_t kReadChunk = 4096;
 
 void note_socket_error(const LogTarget& log, int error) {
@@ -98,9 +100,23 @@ int32_t TcpPort::connect(int32_t id, const char* address, int32_t tcp_port, int3
     sys.close(fd);
     return kQbxOpenFailed;
   }
-  connections_.add(Connection{fd, address, id, {}, 0});
+  connections_.add(Connection{fd, address, id, InputBuffer(kReadChunk)});
   note(log, strprintf("Established TCP/IP connection with address: %s\r\n", address));
   return kQbxOk;
+}
+
+long TcpPort::SocketSource::read_some(char* into, size_t room, int32_t wait_ms, int* error) {
+  Platform& sys = platform();
+  ssize_t got = sys.recv(fd, into, room);
+  if (got < 0 && sys.last_error() == EAGAIN) {
+    struct pollfd p {fd, POLLIN, 0};
+    if (sys.poll(&p, 1, wait_ms) <= 0) return 0;
+    got = sys.recv(fd, into, room);
+    if (got < 0 && sys.last_error() == EAGAIN) return 0;
+  }
+  if (got > 0) return static_cast<long>(got);
+  *error = got == 0 ? ECONNRESET : sys.last_error();  // 0: the other side closed
+  return -1;
 }
 
 int32_t TcpPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
@@ -111,61 +127,27 @@ int32_t TcpPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
     if (terminator) buffer[0] = '\0';
     return kQbxReadFailed;
   }
-  Platform& sys = platform();
-  const uint32_t start = sys_time_ms();
-  int32_t n = 0;
-  bool hit = false;
-  while (n < count && !hit) {
-    if (c->begin < c->buffer.size()) {
-      // Hand out what an earlier receive left, stopping after the terminator.
-      size_t want = std::min(c->buffer.size() - c->begin, static_cast<size_t>(count - n));
-      const char* from = c->buffer.data() + c->begin;
-      const void* at = terminator ? std::memchr(from, static_cast<unsigned char>(terminator), want) : nullptr;
-      size_t take = at ? static_cast<size_t>(static_cast<const char*>(at) - from) + 1 : want;
-      std::memcpy(buffer + n, from, take);
-      c->begin += take;
-      n += static_cast<int32_t>(take);
-      hit = at != nullptr;
-      if (c->begin == c->buffer.size()) {
-        c->buffer.clear();
-        c->begin = 0;
-      }
-      continue;
-    }
-    char chunk[kReadChunk];
-    // Without a terminator nothing beyond the count is taken from the socket.
-    size_t ask = terminator ? sizeof chunk : std::min(sizeof chunk, static_cast<size_t>(count - n));
-    ssize_t got = sys.recv(c->fd, chunk, ask);
-    if (got > 0) {
-      c->buffer.assign(chunk, chunk + got);
-      c->begin = 0;
-      continue;
-    }
-    bool failed = got == 0 || sys.last_error() != EAGAIN;  // 0: the other side closed
-    int left = time_left(start, timeout_ms);
-    if (!failed && left != 0) {
-      struct pollfd p {c->fd, POLLIN, 0};
-      sys.poll(&p, 1, left);
-      continue;
-    }
-    *bytes_read = n;
+  SocketSource socket{c->fd};
+  // The time-out covers the whole read; without a terminator nothing beyond the count is taken
+  // from the socket.
+  const TakeResult got =
+      terminator ? c->input.take_until(socket, buffer, count, static_cast<char>(terminator), timeout_ms,
+                                       TimeoutScope::kWholeRead)
+                 : c->input.take(socket, buffer, count, timeout_ms, TimeoutScope::kWholeRead, CountedFill::kOnlyCount);
+  *bytes_read = got.stored;
+  if (got.outcome != TakeResult::kDone) {
     if (terminator) {
-      buffer[n] = '\0';
-      if (comlog().active()) note(log, strprintf("Read timeout: received %i bytes: %s\r\n", n, buffer));
+      if (comlog().active()) note(log, strprintf("Read timeout: received %i bytes: %s\r\n", got.stored, buffer));
     } else {
       note(log, strprintf("Read timeout: requested %u Bytes - received %u Bytes\r\n", static_cast<unsigned>(count),
-                          static_cast<unsigned>(n)));
+                          static_cast<unsigned>(got.stored)));
     }
     return kQbxReadFailed;
   }
-  *bytes_read = n;
-  if (terminator) {
-    buffer[n] = '\0';
-    if (comlog().active()) note(log, strprintf("Received %i bytes: %s\r\n", n, buffer));
-  } else if (comlog().active()) {
-    note(log, strprintf("Requested %u Bytes - Received %u Bytes\r\n", static_cast<unsigned>(count),
-                        static_cast<unsigned>(n)));
-  }
+  if (terminator)
+    note_received(log, got.stored, buffer);
+  else
+    note_counted(log, count, got.stored);
   return kQbxOk;
 }
 
@@ -176,9 +158,7 @@ int32_t TcpPort::send_all(Connection& c, const char* data, size_t length, int32_
     note_socket_error(log, error);
     return kQbxWriteFailed;
   }
-  if (comlog().active())
-    note(log, strprintf("Sent %i bytes: %.*s\r\n", static_cast<int>(length),
-                        static_cast<int>(std::find(data, data + length, '\0') - data), data));
+  note_sent(log, data, length, SentGap::kOneBlank);
   return kQbxOk;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "connection_list.h"
+#include "input_buffer.h"
 #include "port.h"
 
 namespace linkar {
@@ -22,6 +23,11 @@ class TcpPort : public Port {
   int32_t connect(int32_t id, const char* address, int32_t tcp_port, int32_t receive_buffer, int32_t timeout_ms,
                   const LogTarget& log);
   bool empty() const { return connections_.empty(); }
+  // A further connection on the open port: params.baud is the id, parity the address, data_bits the
+  // TCP port, receive_buffer the socket's receive buffer.
+  int32_t reopen(const OpenParams& params, int32_t timeout_ms, const LogTarget& log) override {
+    return connect(params.baud, params.parity, params.data_bits, params.receive_buffer, timeout_ms, log);
+  }
 
   int handle() const override { return 0; }
   int32_t read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,
@@ -41,8 +47,13 @@ class TcpPort : public Port {
     int fd;
     std::string address;
     int32_t id;
-    std::vector<char> buffer;  // bytes received after a terminator, handed out by the next read
-    size_t begin = 0;
+    InputBuffer input;  // bytes received after a terminator, handed out by the next read
+  };
+  // A connection's socket as the input buffer's source.
+  struct SocketSource : ByteSource {
+    explicit SocketSource(int descriptor) : fd(descriptor) {}
+    long read_some(char* into, size_t room, int32_t wait_ms, int* error) override;
+    int fd;
   };
 
   int32_t send_all(Connection& c, const char* data, size_t length, int32_t timeout_ms, const LogTarget& log);

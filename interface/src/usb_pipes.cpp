@@ -14,6 +14,16 @@ namespace {
 // -10 stands for a time-out on USB pipes in both directions.
 constexpr int32_t kTimedOut = kQbxReadFailed;
 
+// The status of a pipe read that ended: a time-out, or a failed pipe.
+int32_t read_status(const TakeResult& got) {
+  switch (got.outcome) {
+    case TakeResult::kDone: return kQbxOk;
+    case TakeResult::kTimedOut: return kTimedOut;
+    case TakeResult::kFailed: break;
+  }
+  return kQbxUsbPipeError;
+}
+
 
 }  // namespace
 
@@ -44,10 +54,7 @@ int32_t UsbPipes::open(UsbBackend& backend, const std::string& path, int pipe) {
   s.in_use = true;
   s.backend = &backend;
   s.handle = handle;
-  s.buffer_size = kUsbPipeBufferSize;
-  s.count = 0;
-  s.position = 0;
-  s.buffer = std::make_unique<char[]>(s.buffer_size);
+  s.input = InputBuffer(kUsbPipeBufferSize);
   return number;
 }
 
@@ -58,19 +65,9 @@ void UsbPipes::close(int32_t slot) {
   *s = Slot{};
 }
 
-int32_t UsbPipes::refill(Slot& s, uint32_t start, int32_t timeout_ms) {
-  s.count = 0;
-  s.position = 0;
-  while (true) {
-    const int32_t left = time_left(start, timeout_ms);
-    if (left == 0) return kTimedOut;
-    const ssize_t n = s.backend->read(s.handle, s.buffer.get(), s.buffer_size, left);
-    if (n < 0) return kQbxUsbPipeError;
-    if (n > 0) {
-      s.count = std::min(static_cast<size_t>(n), s.buffer_size);
-      return kQbxOk;
-    }
-  }
+long UsbPipes::PipeSource::read_some(char* into, size_t room, int32_t wait_ms, int*) {
+  const ssize_t n = slot.backend->read(slot.handle, into, room, wait_ms);
+  return n < 0 ? -1 : static_cast<long>(std::min(static_cast<size_t>(n), room));
 }
 
 int32_t UsbPipes::read_terminated(int32_t slot, char* buffer, int32_t count, char terminator,
@@ -79,48 +76,22 @@ int32_t UsbPipes::read_terminated(int32_t slot, char* buffer, int32_t count, cha
   buffer[0] = '\0';
   Slot* s = slot_at(slot);
   if (!s) return kQbxUsbPipeError;
-  const uint32_t start = sys_time_ms();
-  int32_t n = 0;
-  while (n < count) {
-    if (s->position == s->count) {
-      const int32_t status = refill(*s, start, timeout_ms);
-      if (status != kQbxOk) {
-        buffer[n] = '\0';
-        *got = n;
-        return status;
-      }
-    }
-    const char byte = s->buffer[s->position++];
-    buffer[n++] = byte;
-    if (byte == terminator) break;
-  }
-  buffer[n] = '\0';
-  *got = n;
-  return kQbxOk;
+  PipeSource pipe{*s};
+  const TakeResult taken = s->input.take_until(pipe, buffer, count, terminator, timeout_ms, TimeoutScope::kWholeRead);
+  *got = taken.stored;
+  return read_status(taken);
 }
 
 int32_t UsbPipes::read_exact(int32_t slot, char* buffer, int32_t count, int32_t timeout_ms, int32_t* got) {
   *got = 0;
   Slot* s = slot_at(slot);
   if (!s) return kQbxUsbPipeError;
-  const uint32_t start = sys_time_ms();
-  size_t n = 0;
-  const size_t wanted = count > 0 ? static_cast<size_t>(count) : 0;
-  while (n < wanted) {
-    if (s->position == s->count) {
-      const int32_t status = refill(*s, start, timeout_ms);
-      if (status != kQbxOk) {
-        *got = static_cast<int32_t>(n);
-        return status;
-      }
-    }
-    const size_t take = std::min(s->count - s->position, wanted - n);
-    std::memcpy(buffer + n, s->buffer.get() + s->position, take);
-    s->position += take;
-    n += take;
-  }
-  *got = static_cast<int32_t>(n);
-  return kQbxOk;
+  PipeSource pipe{*s};
+  // A pipe delivers whole packets: what comes beyond the count stays buffered for the next read.
+  const TakeResult taken =
+      s->input.take(pipe, buffer, count, timeout_ms, TimeoutScope::kWholeRead, CountedFill::kWholeChunk);
+  *got = taken.stored;
+  return read_status(taken);
 }
 
 int32_t UsbPipes::write(int32_t slot, const char* data, size_t length, int32_t timeout_ms) {
@@ -131,7 +102,7 @@ int32_t UsbPipes::write(int32_t slot, const char* data, size_t length, int32_t t
   while (done < length) {
     const int32_t left = time_left(start, timeout_ms);
     if (left == 0) return kTimedOut;
-    const size_t piece = std::min(length - done, s->buffer_size);
+    const size_t piece = std::min(length - done, s->input.capacity());
     const ssize_t n = s->backend->write(s->handle, data + done, piece, left);
     if (n < 0) return kQbxUsbWriteFailed;
     if (static_cast<size_t>(n) < piece) return kQbxWriteFailed;
@@ -142,7 +113,7 @@ int32_t UsbPipes::write(int32_t slot, const char* data, size_t length, int32_t t
 
 size_t UsbPipes::buffered(int32_t slot) const {
   if (slot < 0 || slot >= kUsbPipeSlots || !slots_[slot].in_use) return 0;
-  return slots_[slot].count - slots_[slot].position;
+  return slots_[slot].input.buffered();
 }
 
 int32_t UsbPipes::open_count() const {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "input_buffer.h"
 #include "usb_backend.h"
 
 namespace linkar {
@@ -48,16 +49,16 @@ class UsbPipes {
     bool in_use = false;
     UsbBackend* backend = nullptr;
     int handle = -1;
-    size_t buffer_size = kUsbPipeBufferSize;
-    size_t count = 0;     // bytes buffered
-    size_t position = 0;  // next byte to hand out
-    std::unique_ptr<char[]> buffer;
+    InputBuffer input;  // its capacity is also the largest piece a write sends
+  };
+  // A slot's pipe as the input buffer's source.
+  struct PipeSource : ByteSource {
+    explicit PipeSource(Slot& s) : slot(s) {}
+    long read_some(char* into, size_t room, int32_t wait_ms, int* error) override;
+    Slot& slot;
   };
 
   Slot* slot_at(int32_t slot);
-  // Reads from the pipe into the emptied buffer. 0 when bytes came, kQbxUsbPipeError,
-  // kQbxReadFailed once timeout_ms has passed since start.
-  int32_t refill(Slot& s, uint32_t start, int32_t timeout_ms);
 
   Slot slots_[kUsbPipeSlots];
 };

@@ -9,6 +9,7 @@
 #include "linkar32.h"
 #include "port_numbers.h"
 #include "text_format.h"
+#include "traffic_log.h"
 #include "usb_pipes.h"
 
 namespace linkar {
@@ -79,8 +80,7 @@ int32_t UsbPort::read(char* buffer, int32_t count, int32_t* bytes_read, int32_t 
   if (terminator) {
     const int32_t status = pipes.read_terminated(d->read_slot, buffer, count, static_cast<char>(terminator),
                                                  timeout_ms, bytes_read);
-    if (status == kQbxOk && comlog().active())
-      note(log, strprintf("Received %i bytes: %s\r\n", *bytes_read, buffer));
+    if (status == kQbxOk) note_received(log, *bytes_read, buffer);
     return status;
   }
   const int32_t status = pipes.read_exact(d->read_slot, buffer, count, timeout_ms, bytes_read);
@@ -96,9 +96,7 @@ int32_t UsbPort::write(const char* data, size_t length, int32_t timeout_ms, cons
     note(log, strprintf("USB Write operation failed with status %li\r\n", static_cast<long>(status)));
     return kQbxWriteFailed;
   }
-  if (comlog().active())
-    note(log, strprintf("Sent %i bytes:  %.*s\r\n", static_cast<int>(length),
-                        static_cast<int>(std::find(data, data + length, '\0') - data), data));
+  note_sent(log, data, length, SentGap::kTwoBlanks);
   return status;
 }
 

@@ -29,6 +29,10 @@ class UsbPort : public Port {
   // kQbxUsbNoSetupApi when the backend cannot be used.
   int32_t open(int32_t id, const char* name, const LogTarget& log);
   bool empty() const { return devices_.empty(); }
+  // A further device on the open port: params.baud is the id, parity the name.
+  int32_t reopen(const OpenParams& params, int32_t, const LogTarget& log) override {
+    return open(params.baud, params.parity, log);
+  }
 
   int handle() const override { return 0; }
   int32_t read(char* buffer, int32_t count, int32_t* bytes_read, int32_t terminator, int32_t timeout_ms,

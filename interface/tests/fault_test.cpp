@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +49,7 @@ class FaultyPlatform : public linkar::Platform {
   int out_queue = 0;
   uint64_t out_queue_until_ms = 0;
   std::vector<std::string> drain_calls;  // "tcdrain" and "tcflush" in their order
+  bool throw_in_recv = false;  // a socket read that ends in an exception (out of memory, say)
 
   int open(const char* path, int flags, int mode) override {
     int fd = Platform::open(path, flags, mode);
@@ -124,6 +126,10 @@ class FaultyPlatform : public linkar::Platform {
   int tcflush(int fd, int queue) override {
     if (fd == tty_fd && queue == TCOFLUSH) drain_calls.push_back("tcflush");
     return Platform::tcflush(fd, queue);
+  }
+  ssize_t recv(int fd, void* buffer, size_t count) override {
+    if (throw_in_recv) throw std::runtime_error("recv");
+    return Platform::recv(fd, buffer, count);
   }
   void sleep_ms(int milliseconds) override {
     if (!fake_clock) return Platform::sleep_ms(milliseconds);
@@ -376,3 +382,68 @@ TEST_F(FaultTest, WrappingMillisecondCounter) {
 }
 
 }  // namespace
+
+namespace {
+
+// A loopback listener that stands in for a TCP device; port() is where it listens.
+class LoopbackListener {
+ public:
+  LoopbackListener() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof at;
+    bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    listen(fd_, 1);
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
+    port_ = ntohs(at.sin_port);
+  }
+  ~LoopbackListener() { close(fd_); }
+  int fd() const { return fd_; }
+  int port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace
+
+TEST_F(FaultTest, FlushingByReadingLeavesTheTimeOutAsItWas) {
+  LoopbackListener listener;
+  ASSERT_EQ(QBX_OpenPort(100, 1, "127.0.0.1", listener.port(), 0, 0), 0);
+  int device = accept(listener.fd(), nullptr, nullptr);
+  ASSERT_GE(device, 0);
+  ASSERT_EQ(write(device, "stale", 5), 5);
+  // The stale bytes arrive on the loopback at once; the flush reads until 10 ms pass without more.
+  struct pollfd p {device, POLLOUT, 0};
+  poll(&p, 1, 1000);
+  EXPECT_GE(QBX_FlushInQueue(), 0);
+  EXPECT_EQ(QBX_GetCurrTimeout(), 500);
+  // A flush whose read fails by an exception still leaves the process-wide time-out alone.
+  fake_.throw_in_recv = true;
+  QBX_FlushInQueue();
+  fake_.throw_in_recv = false;
+  EXPECT_EQ(QBX_GetCurrTimeout(), 500);
+  QBX_ClosePortEx(-1);
+  close(device);
+}
+
+TEST_F(FaultTest, PortNumbersFromOneThousandUpAreNoPort) {
+  // Every operation treats 1000 and above alike, the socket query included.
+  int32_t index = -5;
+  int32_t handle = -5;
+  EXPECT_EQ(QBX_GetSocket(1000, 0, &index, &handle), 0);
+  EXPECT_EQ(index, 0);
+  EXPECT_EQ(QBX_GetSocket(9999, 0, &index, &handle), 0);
+  char buffer[8] = "x";
+  int32_t status = -5;
+  int32_t got = -5;
+  EXPECT_EQ(QBX_ReadPortEx(0, 5000, 0, buffer, 4, &status, &got, '\n'), 0);
+  EXPECT_EQ(got, 0);
+  EXPECT_EQ(QBX_WritePortEx(0, 5000, 0, "A\n"), 0);
+  EXPECT_EQ(QBX_FlushInQueueEx(0, 5000, 0), 0);
+  EXPECT_EQ(QBX_SelectPort(5000), 0);
+  EXPECT_EQ(QBX_WritePort("A\n"), 0);
+}

@@ -22,5 +22,6 @@
 #if __has_include("numera32_strain.h")
 #include "numera32_strain.h"
 #endif
+#include "numera32_status.h"
 
 #endif /* NUMERA32_H */

@@ -6,9 +6,8 @@
 
 #include "signal/channel_io.h"
 
-#if __has_include("storix32.h")
+#ifdef NUMERA32_HAVE_STORIX
 #include "storix32.h"
-#define NUMERA32_HAVE_STORIX 1
 #endif
 
 namespace numera32::arrays::db {

@@ -10,9 +10,8 @@
 #include "evaluate/tables.h"
 #include "numera32_evaluate.h"
 
-#if __has_include("linkar32.h")
+#ifdef NUMERA32_HAVE_LINKAR
 #include "linkar32.h"
-#define NUMERA32_HAVE_LINKAR 1
 #endif
 
 namespace numera32::evaluate {

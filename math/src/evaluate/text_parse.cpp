@@ -23,9 +23,6 @@ namespace {
 using formula::ArgumentList;
 using formula::SplitStatus;
 
-// Array numbers from here on name database channels in RunCalcExp's write mode.
-constexpr int32_t kFirstDatabaseArray = kArrayMaxId + 1;
-
 class Parser {
  public:
   Parser(TextEvaluator evaluator, bool logic) : evaluator_(evaluator), logic_(logic) {}

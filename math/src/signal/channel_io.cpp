@@ -1,9 +1,8 @@
 // Channel database access for the transform, filter and fit functions (see channel_io.h).
 #include "channel_io.h"
 
-#if __has_include("storix32.h")
+#ifdef NUMERA32_HAVE_STORIX
 #include "storix32.h"
-#define NUMERA32_HAVE_STORIX 1
 #endif
 
 namespace numera::signal::db {

@@ -1,6 +1,8 @@
 // The amplifier's fixed tables: default amplifier per slot, what each amplifier type allows
 // (states, signal selectors, transducers, ranges, filter modes), range values, measuring rates,
-// the filter-frequency windows and the accepted line-speed codes.
+// the filter-frequency windows and the accepted line-speed codes. They are written here again on
+// purpose and never shared with the driver's tables (corvane/src): the simulator is the tests'
+// independent oracle, so a mistake in one set of tables shows up as a disagreement.
 #pragma once
 
 #include <cstdint>

@@ -31,7 +31,6 @@ constexpr size_t kListCapacity = 64;
 constexpr int32_t kMaxStartScans = 20000;  // larger counts run open-ended and are stopped
 constexpr int32_t kMaxBlockScans = 3000;   // one read moves at most this many scans
 constexpr int32_t kTriggerImmediate = 6100, kTriggerSoftware = 6101, kTriggerExternal = 6102, kTriggerInternal = 6103;
-constexpr int32_t kInterruptedStatus = 130;
 constexpr double kDefaultTriggerWaitS = 10.0;
 
 struct NamedId {

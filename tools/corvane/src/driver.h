@@ -19,7 +19,7 @@ namespace corvane_cli {
   X(GetIDString) X(CV_GetResString) X(CV_LoadDevSettings) X(CV_SaveDevSettings)                     \
   X(CV_LoadChanSettings) X(CV_SaveChanSettings) X(CV_TareSetup) X(CV_ACQSetup) X(CV_DoTara)         \
   X(CV_MeasOneVal) X(CV_ACQStart) X(CV_ACQRead) X(CV_ACQStop) X(CV_Trigger) X(CV_ACQShuntCal)       \
-  X(CV_WriteSettings) X(CV_ReadSettings)
+  X(CV_WriteSettings) X(CV_ReadSettings) X(CV_StatusText)
 
 struct Driver {
 #define CORVANE_CLI_DRIVER_MEMBER(name) decltype(&::name) name = nullptr;

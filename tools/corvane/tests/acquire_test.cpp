@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 std::vector<std::string> split(const std::string& line) {
   std::vector<std::string> out;
   size_t start = 0;
