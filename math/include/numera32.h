@@ -16,8 +16,8 @@
 #if __has_include("numera32_arrays.h")
 #include "numera32_arrays.h"
 #endif
-#if __has_include("numera32_spectra.h")
-#include "numera32_spectra.h"
+#if __has_include("numera32_signal.h")
+#include "numera32_signal.h"
 #endif
 #if __has_include("numera32_strain.h")
 #include "numera32_strain.h"

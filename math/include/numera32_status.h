@@ -18,7 +18,7 @@ extern "C" {
 enum {
   kNumeraAreaFormula = 0, /* compiler and evaluators (numera32_formula.h, numera32_evaluate.h) */
   kNumeraAreaArrays = 1,  /* arrays and whole-channel math (numera32_arrays.h) */
-  kNumeraAreaSpectra = 2, /* transforms, filters, fits, interpolation (numera32_spectra.h) */
+  kNumeraAreaSpectra = 2, /* transforms, filters, fits, interpolation (numera32_signal.h) */
   kNumeraAreaStrain = 3   /* rosettes, residual stress, thermal compensation (numera32_strain.h) */
 };
 

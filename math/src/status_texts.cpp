@@ -8,7 +8,7 @@
 #include "numera32_arrays.h"
 #include "numera32_evaluate.h"
 #include "numera32_formula.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 #include "numera32_status.h"
 #include "numera32_strain.h"
 

@@ -70,14 +70,14 @@ const ColumnSpec kColumns[kColumnCount] = {
     {615, "xxxxxxxxxxxxxxxxxxxxxx", Qt::AlignRight | Qt::AlignVCenter},
 };
 
-struct MenuSpec {
+struct MenuEntry {
   const char* name;  // control name
   int caption_id;
   int parent;        // index of the menu in kMenus, -1 for a menu of the bar
   bool separator_before;
 };
 // The menu tree: menus first (parent -1), then their items in order.
-const MenuSpec kMenus[] = {
+const MenuEntry kMenus[] = {
     {"M_Datei", 501, -1, false},      {"M_Edit", 511, -1, false},        {"M_Device", 520, -1, false},
     {"M_Options", 530, -1, false},    {"M_Help", 540, -1, false},        {"M_LoadSetup", 502, 0, false},
     {"M_SaveSetup", 503, 0, false},   {"M_Saveas", 504, 0, false},       {"M_Print", 505, 0, true},
@@ -157,17 +157,17 @@ void MainWindow::load() {
 
 void MainWindow::build_menus() {
   std::vector<QMenu*> menus;
-  for (const MenuSpec& spec : kMenus) {
-    if (spec.parent < 0) {
+  for (const MenuEntry& entry : kMenus) {
+    if (entry.parent < 0) {
       QMenu* m = menuBar()->addMenu(QString());
-      m->setObjectName(spec.name);
+      m->setObjectName(entry.name);
       menus.push_back(m);
       continue;
     }
-    QMenu* parent = menus[static_cast<size_t>(spec.parent)];
-    if (spec.separator_before) parent->addSeparator();
+    QMenu* parent = menus[static_cast<size_t>(entry.parent)];
+    if (entry.separator_before) parent->addSeparator();
     QAction* a = parent->addAction(QString());
-    a->setObjectName(spec.name);
+    a->setObjectName(entry.name);
   }
   connect(action("M_LoadSetup"), &QAction::triggered, this, &MainWindow::load_setup_dialog);
   connect(action("M_SaveSetup"), &QAction::triggered, this, [this] { save_setup_dialog(false); });
@@ -286,12 +286,12 @@ void MainWindow::build_controls() {
 }
 
 void MainWindow::set_captions() {
-  for (const MenuSpec& spec : kMenus) {
-    const QString caption = qtext(session_.text(spec.caption_id));
-    if (spec.parent < 0) {
-      menu(spec.name)->setTitle(caption);
+  for (const MenuEntry& entry : kMenus) {
+    const QString caption = qtext(session_.text(entry.caption_id));
+    if (entry.parent < 0) {
+      menu(entry.name)->setTitle(caption);
     } else {
-      action(spec.name)->setText(caption);
+      action(entry.name)->setText(caption);
     }
   }
   static const char* const kToolTips[][2] = {

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "corvan32.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 int main(void) {
   char version[16] = {0};

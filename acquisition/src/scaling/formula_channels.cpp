@@ -10,7 +10,7 @@
 
 #include "kernel_state.h"
 #include "numera32_evaluate.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 #include "numera32_strain.h"
 #include "platform.h"
 #include "scaling/formula_kinds.h"

@@ -4,7 +4,7 @@
 
 #include "channel_io.h"
 #include "guard.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 using namespace numera::signal;
 

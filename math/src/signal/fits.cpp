@@ -9,7 +9,7 @@
 #include "guard.h"
 #include "line_fit.h"
 #include "linear_solve.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace numera::signal {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace numera::signal {
 

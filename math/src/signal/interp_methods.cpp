@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace numera::signal {
 namespace {

@@ -9,7 +9,7 @@
 #include "channel_io.h"
 #include "guard.h"
 #include "interp_methods.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 using namespace numera::signal;
 

@@ -6,7 +6,7 @@
 #include "channel_io.h"
 #include "guard.h"
 #include "line_fit.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 using namespace numera::signal;
 

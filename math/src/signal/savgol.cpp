@@ -6,7 +6,7 @@
 
 #include "guard.h"
 #include "linear_solve.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 using namespace numera::signal;
 

@@ -6,7 +6,7 @@
 
 #include "fft.h"
 #include "guard.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 using namespace numera::signal;
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "channel_fixture.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 #include "reference.h"
 
 namespace {

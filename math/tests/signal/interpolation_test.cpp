@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "channel_fixture.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "channel_fixture.h"
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace {
 

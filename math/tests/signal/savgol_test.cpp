@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "numera32_spectra.h"
+#include "numera32_signal.h"
 
 namespace {
 

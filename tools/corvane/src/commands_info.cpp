@@ -38,12 +38,12 @@ int32_t dev_int(const Driver& d, int32_t selector) {
 }
 
 std::string port_description(const Session& s) {
-  const PortSpec& p = s.options().port;
+  const PortChoice& p = s.options().port;
   switch (p.kind) {
-    case PortSpec::Kind::kSim: return "sim (built-in simulator, " + std::to_string(s.options().devices) + " device(s))";
-    case PortSpec::Kind::kSerial:
-    case PortSpec::Kind::kParallel: return p.text + " (" + port_device_path(p) + ")";
-    case PortSpec::Kind::kOffline: return "offline (no device; settings are checked in memory)";
+    case PortChoice::Kind::kSim: return "sim (built-in simulator, " + std::to_string(s.options().devices) + " device(s))";
+    case PortChoice::Kind::kSerial:
+    case PortChoice::Kind::kParallel: return p.text + " (" + port_device_path(p) + ")";
+    case PortChoice::Kind::kOffline: return "offline (no device; settings are checked in memory)";
     default: return p.text;
   }
 }

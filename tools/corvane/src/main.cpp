@@ -54,7 +54,7 @@ struct Invocation {
 };
 
 // The port named by CORVANE_PORT, else the built-in simulator.
-PortSpec default_port() {
+PortChoice default_port() {
   const char* env = std::getenv("CORVANE_PORT");
   if (env == nullptr || env[0] == 0) return *parse_port("sim");
   auto port = parse_port(env);

@@ -63,7 +63,7 @@ int32_t attached_usb_serials(std::vector<std::string>* serials) {
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 
-void Session::require_usb_device(const PortSpec& port) const {
+void Session::require_usb_device(const PortChoice& port) const {
   std::vector<std::string> serials;
   int32_t status = attached_usb_serials(&serials);
   if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe(status) + ".");
@@ -148,11 +148,11 @@ void Session::settle_line() {
 }
 
 void Session::open_line() {
-  const PortSpec& port = options_.port;
+  const PortChoice& port = options_.port;
   int32_t status = 0;
   std::string path;
   switch (port.kind) {
-    case PortSpec::Kind::kSim: {
+    case PortChoice::Kind::kSim: {
       try {
         sim_ = std::make_unique<BuiltinSim>(options_.devices);
       } catch (const std::system_error& e) {
@@ -164,13 +164,13 @@ void Session::open_line() {
       status = driver_.CV_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     }
-    case PortSpec::Kind::kSerial:
+    case PortChoice::Kind::kSerial:
       path = port_device_path(port);
       // A device path is reached as COM1 of this process.
       if (!port.device_path.empty()) setenv("LINKAR32_COM1", port.device_path.c_str(), 1);
       status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
-    case PortSpec::Kind::kParallel: {
+    case PortChoice::Kind::kParallel: {
       path = port_device_path(port);
       // A missing device is named before the library is asked to open it.
       std::string why = diagnose_port(path);
@@ -180,25 +180,25 @@ void Session::open_line() {
                                    kReceiveBuffer);
       break;
     }
-    case PortSpec::Kind::kTcp:
+    case PortChoice::Kind::kTcp:
       status = QBX_OpenPort(kQbxPortTcp, 1, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
       break;
-    case PortSpec::Kind::kUsb:
+    case PortChoice::Kind::kUsb:
       require_usb_device(port);
       status = QBX_OpenPort(kQbxPortUsb, 1, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
       break;
-    case PortSpec::Kind::kOffline:
+    case PortChoice::Kind::kOffline:
       return;
   }
   if (status < 0 || status == kQbxLockTimeout) {
     std::string why;
     if (!path.empty()) why = diagnose_port(path);
-    if (why.empty() && port.kind == PortSpec::Kind::kTcp) {
+    if (why.empty() && port.kind == PortChoice::Kind::kTcp) {
       why = "no connection to " + port.host +
             (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) + " (" + describe(status) +
             ")";
     }
-    if (why.empty() && port.kind == PortSpec::Kind::kUsb) {
+    if (why.empty() && port.kind == PortChoice::Kind::kUsb) {
       why = "no Corvane with serial number " + port.usb_serial + " is attached (" + describe(status) + ")";
     }
     if (why.empty()) why = describe(status);

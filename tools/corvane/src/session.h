@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "driver.h"
-#include "port_spec.h"
+#include "port_choice.h"
 #include "status_text.h"
 
 namespace corvane_cli {
@@ -22,7 +22,7 @@ class BuiltinSim;
 int32_t attached_usb_serials(std::vector<std::string>* serials);
 
 struct GlobalOptions {
-  PortSpec port;
+  PortChoice port;
   int devices = 1;          // built-in simulator and offline mode: devices in the chain
   int32_t baud = 9600;      // serial baud rate, parallel mode for LPT ports
   int32_t timeout_ms = 3000;
@@ -65,7 +65,7 @@ class Session {
 
   const Driver& driver() const { return driver_; }
   const GlobalOptions& options() const { return options_; }
-  bool offline() const { return options_.port.kind == PortSpec::Kind::kOffline; }
+  bool offline() const { return options_.port.kind == PortChoice::Kind::kOffline; }
   bool json() const { return options_.json; }
   // Whether a confirmation (not a result) is to be printed.
   bool confirm() const { return !options_.quiet || options_.json; }
@@ -86,7 +86,7 @@ class Session {
   void settle_line();
   // Throws when no Corvane with this serial number is attached: the interface library opens a
   // missing USB device without complaint, and only its first exchange would fail.
-  void require_usb_device(const PortSpec& port) const;
+  void require_usb_device(const PortChoice& port) const;
   GlobalOptions options_;
   Driver driver_;
   std::unique_ptr<BuiltinSim> sim_;

@@ -9,7 +9,7 @@
 #include "json_mini.h"
 #include "json_writer.h"
 #include "plot_decimator.h"
-#include "port_spec.h"
+#include "port_choice.h"
 #include "session.h"
 #include "svg_plot.h"
 #include "text_codec.h"
@@ -87,7 +87,7 @@ TEST(Units, ChannelListsAndPorts) {
   EXPECT_EQ(parse_port("usb:A1B2")->usb_serial, "A1B2");
   EXPECT_FALSE(parse_port("tcp:host:99999"));
   EXPECT_FALSE(parse_port("COM7"));
-  EXPECT_EQ(parse_port("OFFLINE")->kind, PortSpec::Kind::kOffline);
+  EXPECT_EQ(parse_port("OFFLINE")->kind, PortChoice::Kind::kOffline);
 }
 
 TEST(Units, OverflowFloatsHaveTheirWords) {

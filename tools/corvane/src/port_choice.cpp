@@ -1,7 +1,7 @@
 // Port option parsing and the probe that explains an unusable device path. The probe opens the
 // path the same way the interface library does (non-blocking, then an exclusive flock), so a
 // busy line shows up as busy here too.
-#include "port_spec.h"
+#include "port_choice.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,65 +26,65 @@ std::string upper(std::string s) {
 
 }  // namespace
 
-std::optional<PortSpec> parse_port(const std::string& text) {
-  PortSpec spec;
-  spec.text = text;
+std::optional<PortChoice> parse_port(const std::string& text) {
+  PortChoice choice;
+  choice.text = text;
   const std::string u = upper(text);
-  if (u == "SIM") return spec;
+  if (u == "SIM") return choice;
   if (!text.empty() && text[0] == '/') {
-    spec.kind = PortSpec::Kind::kSerial;
-    spec.number = 1;
-    spec.device_path = text;
-    return spec;
+    choice.kind = PortChoice::Kind::kSerial;
+    choice.number = 1;
+    choice.device_path = text;
+    return choice;
   }
   if (u == "OFFLINE") {
-    spec.kind = PortSpec::Kind::kOffline;
-    return spec;
+    choice.kind = PortChoice::Kind::kOffline;
+    return choice;
   }
   if (u.size() == 4 && u.compare(0, 3, "COM") == 0 && u[3] >= '1' && u[3] <= '6') {
-    spec.kind = PortSpec::Kind::kSerial;
-    spec.number = u[3] - '0';
-    return spec;
+    choice.kind = PortChoice::Kind::kSerial;
+    choice.number = u[3] - '0';
+    return choice;
   }
   if (u == "LPT1" || u == "LPT2") {
-    spec.kind = PortSpec::Kind::kParallel;
-    spec.number = u == "LPT1" ? 90 : 91;
-    return spec;
+    choice.kind = PortChoice::Kind::kParallel;
+    choice.number = u == "LPT1" ? 90 : 91;
+    return choice;
   }
   if (u.compare(0, 4, "TCP:") == 0) {
-    spec.kind = PortSpec::Kind::kTcp;
-    spec.number = 100;
+    choice.kind = PortChoice::Kind::kTcp;
+    choice.number = 100;
     std::string rest = text.substr(4);
     size_t colon = rest.rfind(':');
     if (colon != std::string::npos) {
       auto p = parse_integer(rest.substr(colon + 1));
       if (!p || *p < 1 || *p > 65535) return std::nullopt;
-      spec.tcp_port = static_cast<int32_t>(*p);
+      choice.tcp_port = static_cast<int32_t>(*p);
       rest = rest.substr(0, colon);
     }
     if (rest.empty()) return std::nullopt;
-    spec.host = rest;
-    return spec;
+    choice.host = rest;
+    return choice;
   }
   if (u.compare(0, 4, "USB:") == 0 && text.size() > 4) {
-    spec.kind = PortSpec::Kind::kUsb;
-    spec.number = 200;
-    spec.usb_serial = text.substr(4);
-    return spec;
+    choice.kind = PortChoice::Kind::kUsb;
+    choice.number = 200;
+    choice.usb_serial = text.substr(4);
+    return choice;
   }
   return std::nullopt;
 }
 
-std::string port_device_path(const PortSpec& spec) {
-  if (!spec.device_path.empty()) return spec.device_path;
+std::string port_device_path(const PortChoice& choice) {
+  if (!choice.device_path.empty()) return choice.device_path;
   std::string var;
   std::string fallback;
-  if (spec.kind == PortSpec::Kind::kSerial) {
-    var = "LINKAR32_COM" + std::to_string(spec.number);
-    fallback = "/dev/ttyS" + std::to_string(spec.number - 1);
-  } else if (spec.kind == PortSpec::Kind::kParallel) {
-    var = spec.number == 90 ? "LINKAR32_LPT1" : "LINKAR32_LPT2";
-    fallback = spec.number == 90 ? "/dev/parport0" : "/dev/parport1";
+  if (choice.kind == PortChoice::Kind::kSerial) {
+    var = "LINKAR32_COM" + std::to_string(choice.number);
+    fallback = "/dev/ttyS" + std::to_string(choice.number - 1);
+  } else if (choice.kind == PortChoice::Kind::kParallel) {
+    var = choice.number == 90 ? "LINKAR32_LPT1" : "LINKAR32_LPT2";
+    fallback = choice.number == 90 ? "/dev/parport0" : "/dev/parport1";
   } else {
     return {};
   }

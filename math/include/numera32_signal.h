@@ -21,8 +21,8 @@
  * exp(-2*pi*i*j*k/N). Neither direction normalises, so a forward and an inverse transform give
  * N times the input.
  */
-#ifndef NUMERA32_SPECTRA_H
-#define NUMERA32_SPECTRA_H
+#ifndef NUMERA32_SIGNAL_H
+#define NUMERA32_SIGNAL_H
 
 #include <stdint.h>
 
@@ -197,4 +197,4 @@ NUMERA32_API int32_t Histogram(int32_t source, int32_t count_channel, double upp
 }
 #endif
 
-#endif /* NUMERA32_SPECTRA_H */
+#endif /* NUMERA32_SIGNAL_H */

@@ -7,7 +7,7 @@
 
 namespace corvane_cli {
 
-struct PortSpec {
+struct PortChoice {
   enum class Kind { kSim, kSerial, kParallel, kTcp, kUsb, kOffline };
   Kind kind = Kind::kSim;
   int32_t number = 0;     // LINKAR32 port number (1..6, 90/91, 100, 200)
@@ -21,10 +21,10 @@ struct PortSpec {
 // Parses "sim", "offline", "COM1".."COM6", a device path ("/dev/ttyUSB0", "/dev/serial/by-id/...",
 // reached as COM1), "LPT1", "LPT2", "tcp:HOST[:PORT]", "usb:SERIAL" (case-insensitive kinds).
 // nullopt when the text is none of these.
-std::optional<PortSpec> parse_port(const std::string& text);
+std::optional<PortChoice> parse_port(const std::string& text);
 
 // Device path behind a serial or parallel port (LINKAR32_COMn / LINKAR32_LPTn, else the default).
-std::string port_device_path(const PortSpec& spec);
+std::string port_device_path(const PortChoice& choice);
 
 // Why the device path of a serial or parallel port cannot be opened, as the end of a sentence:
 // "the device /dev/ttyS0 does not exist", "... is in use by another program (busy)",
