@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 
@@ -47,7 +48,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string which = argc == 3 ? argv[2] : "main";
-  setup::DriverApi api(setup::driver_file_for("en"), "liblinkar32.so", setup::library_folders());
+  // The edition follows the user's language, as in the program.
+  const std::string language = setup::language_from_environment();
+  QTranslator translator;
+  setup::install_qt_translation(language, &translator);
+  setup::DriverApi api(setup::driver_file_for(language), "liblinkar32.so", setup::library_folders());
   api.set_missing_handler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
   setup::MainWindow window(api, setup::program_folder());
   window.message_hook = [](const QString& text, bool) {
