@@ -10,7 +10,7 @@
 namespace corvane_sim {
 
 struct FdServer::Impl {
-  Impl(Engine& e, int r, int w, bool own) : engine(e), read_fd(r), write_fd(w < 0 ? r : w), owned(own) {}
+  Impl(LineDevice& e, int r, int w, bool own) : engine(e), read_fd(r), write_fd(w < 0 ? r : w), owned(own) {}
 
   void run() {
     LineSession session(engine, stop);
@@ -24,7 +24,7 @@ struct FdServer::Impl {
     finished = true;
   }
 
-  Engine& engine;
+  LineDevice& engine;
   int read_fd;
   int write_fd;
   bool owned;
@@ -33,7 +33,7 @@ struct FdServer::Impl {
   std::thread thread;
 };
 
-FdServer::FdServer(Engine& engine, int read_fd, int write_fd, bool take_ownership)
+FdServer::FdServer(LineDevice& engine, int read_fd, int write_fd, bool take_ownership)
     : impl_(std::make_unique<Impl>(engine, read_fd, write_fd, take_ownership)) {}
 
 FdServer::~FdServer() { stop(); }

@@ -6,14 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "corvane_sim/engine.h"
+#include "corvane_sim/line_device.h"
 #include "posix_io.h"
 
 namespace corvane_sim {
 
 class LineSession {
  public:
-  LineSession(Engine& engine, const StopSignal& stop) : engine_(engine), stop_(stop) {}
+  LineSession(LineDevice& engine, const StopSignal& stop) : engine_(engine), stop_(stop) {}
 
   // Where reply bytes go: kOk, or what stopped the write.
   using ReplySink = std::function<IoResult(std::string_view bytes)>;
@@ -30,7 +30,7 @@ class LineSession {
   // A line longer than this without LF is noise on the line and is dropped.
   static constexpr size_t kMaxLine = 4096;
 
-  Engine& engine_;
+  LineDevice& engine_;
   const StopSignal& stop_;
   std::string pending_;
 };

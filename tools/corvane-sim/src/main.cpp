@@ -1,42 +1,21 @@
-// The corvane-sim program: builds the engine from the options, serves it on a pty, a TCP port,
+// The corvane-sim program: builds the chosen personality (the Corvane engine by default) from the options, serves it on a pty, a TCP port,
 // a USB socket or stdin/stdout, prints where, and runs until SIGINT or SIGTERM (or stdin closes in --stdio).
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
+#include "personality.h"
 #include "program_options.h"
 
 using namespace corvane_sim;
-
-namespace {
-
-std::string printable(std::string_view bytes) {
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c >= 32 && c < 127) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -50,18 +29,23 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  Engine engine(options->config);
-  for (const auto& [channel, source] : options->sources) engine.set_source(channel, source);
-  for (const auto& fault : options->faults) engine.inject(fault);
-  if (options->config.virtual_clock) {
-    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(options->clock_step_ms * 1e6)));
+  if (options->list_personalities) {
+    for (const Personality& p : personalities()) std::cout << p.name << "\t" << p.summary << "\n";
+    return 0;
   }
-  if (options->log) {
-    engine.set_observer([](std::string_view line, const Reply& reply) {
-      std::string reply_text = reply.bytes.size() > 64 ? printable(reply.bytes.substr(0, 64)) + "..." : printable(reply.bytes);
-      std::cerr << "<< " << line << "\n>> " << reply_text << "\n";
-    });
+  const Personality* personality = find_personality(options->personality);
+  if (!personality) {
+    std::cerr << "corvane-sim: unknown personality " << options->personality << " (--personalities lists them)\n";
+    return 2;
   }
+  std::unique_ptr<LineDevice> device;
+  try {
+    device = personality->make(*options);
+  } catch (const std::invalid_argument& e) {
+    std::cerr << "corvane-sim: " << e.what() << "\n";
+    return 2;
+  }
+  LineDevice& engine = *device;
 
   // Block the stop signals in every thread; main waits for them.
   sigset_t stop_signals;

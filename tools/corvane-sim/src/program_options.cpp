@@ -64,6 +64,7 @@ const FaultName kFaultNames[] = {
 const char* const kUsage =
     "usage: corvane-sim [options]\n"
     "Plays a chain of Corvane amplifiers on a pseudo-terminal (default), a TCP port or stdin/stdout.\n"
+    "  --personality NAME     the instrument to play (default corvane; --personalities lists them)\n"
     "  --devices N            devices in the chain, 1..10 (default 1; ten channels each)\n"
     "  --types T0,...,T9      amplifier type per slot position, for every device\n"
     "  --type CH=TYPE         amplifier type of one channel (repeatable)\n"
@@ -91,6 +92,7 @@ const char* const kUsage =
     "                         cut (VALUE bytes kept), short (VALUE bytes dropped), corrupt (VALUE\n"
     "                         byte offset); MATCH is a command prefix, COUNT 0 means always\n"
     "  --log                  print every line and reply to standard error\n"
+    "  --personalities        list the instruments --personality can play\n"
     "  --help                 this text\n"
     "Prints the pty slave path, 127.0.0.1:PORT and the USB socket path (each served one on its\n"
     "own line, in this order) on standard output, then serves until interrupted.\n";
@@ -184,11 +186,13 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
       opt.config.virtual_clock = true;
     } else if (a == "--log") {
       opt.log = true;
+    } else if (a == "--personalities") {
+      opt.list_personalities = true;
     } else {
       static const char* const kValueOptions[] = {"--devices", "--types", "--type", "--source", "--tcp",
                                                   "--clock-step", "--buffer-samples", "--initial-error",
                                                   "--serial", "--version", "--shunt", "--fault",
-                                                  "--usb", "--usb-serial"};
+                                                  "--usb", "--usb-serial", "--personality"};
       bool known = false;
       for (const char* name : kValueOptions) known = known || a == name;
       if (!known) return bad("unknown option " + a);
@@ -222,6 +226,9 @@ std::optional<ProgramOptions> parse_options(const std::vector<std::string>& args
         auto port = integer(*v);
         if (!port || *port < 0 || *port > 65535) return bad("--tcp takes a port 0 to 65535");
         opt.tcp_port = *port;
+      } else if (a == "--personality") {
+        if (v->empty()) return bad("--personality takes a name (--personalities lists them)");
+        opt.personality = *v;
       } else if (a == "--usb") {
         if (v->empty()) return bad("--usb takes a socket path");
         opt.usb_socket = *v;

@@ -23,6 +23,9 @@ struct ProgramOptions {
   std::string usb_serial;
   double clock_step_ms = 0.0;
   bool log = false;
+  // The instrument played (a name of the personality table); checked by the program.
+  std::string personality = "corvane";
+  bool list_personalities = false;
   bool help = false;
 };
 

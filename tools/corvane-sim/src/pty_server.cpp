@@ -17,7 +17,7 @@ constexpr int kNoSlaveNapMs = 2;
 }  // namespace
 
 struct PtyServer::Impl {
-  explicit Impl(Engine& e) : engine(e) {}
+  explicit Impl(LineDevice& e) : engine(e) {}
 
   void run() {
     LineSession session(engine, stop);
@@ -40,14 +40,14 @@ struct PtyServer::Impl {
     }
   }
 
-  Engine& engine;
+  LineDevice& engine;
   StopSignal stop;
   int master = -1;
   std::string slave_path;
   std::thread thread;
 };
 
-PtyServer::PtyServer(Engine& engine) : impl_(std::make_unique<Impl>(engine)) {}
+PtyServer::PtyServer(LineDevice& engine) : impl_(std::make_unique<Impl>(engine)) {}
 
 PtyServer::~PtyServer() { stop(); }
 

@@ -11,7 +11,7 @@
 namespace corvane_sim {
 
 struct TcpServer::Impl {
-  explicit Impl(Engine& e) : engine(e) {}
+  explicit Impl(LineDevice& e) : engine(e) {}
 
   struct Connection {
     int fd;
@@ -57,7 +57,7 @@ struct TcpServer::Impl {
     for (auto& conn : connections) close_fd(conn.fd);
   }
 
-  Engine& engine;
+  LineDevice& engine;
   StopSignal stop;
   int listener = -1;
   uint16_t port = 0;
@@ -65,7 +65,7 @@ struct TcpServer::Impl {
   std::thread thread;
 };
 
-TcpServer::TcpServer(Engine& engine) : impl_(std::make_unique<Impl>(engine)) {}
+TcpServer::TcpServer(LineDevice& engine) : impl_(std::make_unique<Impl>(engine)) {}
 
 TcpServer::~TcpServer() { stop(); }
 

@@ -26,7 +26,7 @@ constexpr char kWritePipe = '1';
 
 struct UsbServer::Impl {
   struct Device {
-    Engine* engine = nullptr;
+    LineDevice* engine = nullptr;
     std::string serial;
     std::string path;
     std::unique_ptr<LineSession> session;
@@ -215,7 +215,7 @@ struct UsbServer::Impl {
   std::thread thread;
 };
 
-UsbServer::UsbServer(Engine& engine, std::string serial) : impl_(std::make_unique<Impl>()) {
+UsbServer::UsbServer(LineDevice& engine, std::string serial) : impl_(std::make_unique<Impl>()) {
   add_device(engine, std::move(serial));
 }
 
@@ -223,7 +223,7 @@ UsbServer::~UsbServer() {
   stop();
 }
 
-std::string UsbServer::add_device(Engine& engine, std::string serial) {
+std::string UsbServer::add_device(LineDevice& engine, std::string serial) {
   std::string path = kPathPrefix + std::to_string(impl_->devices.size());
   Impl::Device d;
   d.engine = &engine;

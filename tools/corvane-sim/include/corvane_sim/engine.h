@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "corvane_sim/line_device.h"
+
 namespace corvane_sim {
 
 inline constexpr int kSlotsPerDevice = 10;
@@ -202,23 +204,16 @@ struct Fault {
   bool hang_up = false;
 };
 
-// What the device does in answer to one line.
-struct Reply {
-  std::string bytes;     // exact bytes to send (may be empty: no answer)
-  int delay_ms = 0;      // wait this long before sending
-  bool hang_up = false;  // close the connection after sending (where the server can)
-};
-
-class Engine {
+class Engine : public LineDevice {
  public:
   explicit Engine(EngineConfig config = {});
-  ~Engine();
+  ~Engine() override;
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
   // Executes one command line (without its LF; a trailing CR is ignored) and returns the reply.
   // Empty lines are ignored (empty reply, not recorded).
-  Reply handle_line(std::string_view line);
+  Reply handle_line(std::string_view line) override;
   // handle_line(line).bytes, for tests that need no fault details.
   std::string process(std::string_view line);
 
@@ -257,7 +252,7 @@ class Engine {
   std::string received_bytes() const;
   void clear_received_bytes();
   // Called by the servers with the bytes of each read, before they are cut into lines.
-  void note_received(std::string_view bytes);
+  void note_received(std::string_view bytes) override;
   // Waits until at least `count` lines were received in total; false on time-out.
   bool wait_for_lines(std::size_t count, std::chrono::milliseconds timeout) const;
   // Called for every line received and for every reply (after faults), on the serving thread.

@@ -1,4 +1,4 @@
-// Puts an Engine on a line: a pseudo-terminal whose slave a driver opens as its serial port, a
+// Puts a LineDevice (the Corvane engine or another personality) on a line: a pseudo-terminal whose slave a driver opens as its serial port, a
 // TCP listener on 127.0.0.1, any descriptor pair that is already connected (a socket pair or
 // pipes), or Corvanes attached by USB as the interface library's simulator backend reaches them. Each server answers on its own thread: it
 // cuts the incoming bytes into lines at LF, hands each line to the engine and writes the reply
@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "corvane_sim/engine.h"
+#include "corvane_sim/line_device.h"
 
 namespace corvane_sim {
 
@@ -21,7 +21,7 @@ namespace corvane_sim {
 // on the slave (speed, parity) are accepted and have no effect.
 class PtyServer {
  public:
-  explicit PtyServer(Engine& engine);
+  explicit PtyServer(LineDevice& engine);
   ~PtyServer();
   PtyServer(const PtyServer&) = delete;
   PtyServer& operator=(const PtyServer&) = delete;
@@ -41,7 +41,7 @@ class PtyServer {
 // chain answers whichever connection speaks).
 class TcpServer {
  public:
-  explicit TcpServer(Engine& engine);
+  explicit TcpServer(LineDevice& engine);
   ~TcpServer();
   TcpServer(const TcpServer&) = delete;
   TcpServer& operator=(const TcpServer&) = delete;
@@ -66,7 +66,7 @@ class TcpServer {
 // closed by stop(). The server ends by itself when the peer closes (finished() turns true).
 class FdServer {
  public:
-  FdServer(Engine& engine, int read_fd, int write_fd = -1, bool take_ownership = false);
+  FdServer(LineDevice& engine, int read_fd, int write_fd = -1, bool take_ownership = false);
   ~FdServer();
   FdServer(const FdServer&) = delete;
   FdServer& operator=(const FdServer&) = delete;
@@ -93,13 +93,13 @@ class FdServer {
 class UsbServer {
  public:
   // The first device: answered by engine under the serial-number text serial.
-  UsbServer(Engine& engine, std::string serial);
+  UsbServer(LineDevice& engine, std::string serial);
   ~UsbServer();
   UsbServer(const UsbServer&) = delete;
   UsbServer& operator=(const UsbServer&) = delete;
 
   // Adds a further device before start(); returns its path.
-  std::string add_device(Engine& engine, std::string serial);
+  std::string add_device(LineDevice& engine, std::string serial);
   // Listens on the Unix socket at socket_path (a socket file already there is replaced) and starts
   // answering; returns the path. Throws std::system_error.
   const std::string& start(const std::string& socket_path);
