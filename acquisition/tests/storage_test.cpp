@@ -541,3 +541,100 @@ TEST(OnlineFileKill, BlocksWrittenBeforeAKillAreOnDisk) {
   }
   EXPECT_EQ(testkit::read_file(file), expected);
 }
+
+namespace {
+
+// Takes at most `limit` bytes per write, as a pipe or a signal may make the system do.
+class ShortWritesPlatform : public tallix::Platform {
+ public:
+  int64_t write_at(int fd, const iovec* pieces, int count, int64_t offset) override {
+    ++calls;
+    std::vector<iovec> cut;
+    size_t left = limit;
+    for (int i = 0; i < count && left > 0; ++i) {
+      const size_t n = std::min(left, pieces[i].iov_len);
+      cut.push_back(iovec{pieces[i].iov_base, n});
+      left -= n;
+    }
+    return Platform::write_at(fd, cut.data(), static_cast<int>(cut.size()), offset);
+  }
+  size_t limit = 13;
+  int calls = 0;
+};
+
+// Blocks put into the IO buffers by hand: channel ch holds n values ch * 100 + k.
+void put_block(int32_t ch, int32_t n) {
+  tallix::header(ch).read_block_count = n;
+  for (int32_t k = 0; k < n; ++k) tallix::buffer(ch).values[k] = ch * 100.0 + k;
+}
+std::string hand_values(int32_t ch, int32_t n) {
+  std::string out;
+  for (int32_t k = 0; k < n; ++k) put_double(out, ch * 100.0 + k);
+  return out;
+}
+
+class OnlineBlockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_storage();
+    for (int32_t ch : list_) {
+      ASSERT_EQ(QBX_ACQAllocIOBuf(ch, 50, 0), 0);
+      tallix::header(ch).storage_mode = 2;
+    }
+  }
+  void TearDown() override {
+    tallix::set_platform(nullptr);
+    reset_storage();
+  }
+  testkit::TempDir dir_;
+  int32_t list_[2] = {4, 9};
+};
+
+}  // namespace
+
+// A channel without values still writes its count 0 into the single file; the system taking
+// each write in small parts changes nothing in the file.
+TEST_F(OnlineBlockTest, EmptyBlocksAndShortWritesInTheSingleFile) {
+  const std::string file = dir_.file("short.bin");
+  ASSERT_EQ(QBX_ACQSetOnlineFile(0, 0, file.c_str(), 0, 0, 0, nullptr), 0);
+  ShortWritesPlatform short_writes;
+  tallix::set_platform(&short_writes);
+  put_block(4, 0);
+  put_block(9, 7);
+  ASSERT_EQ(tallix::write_online_block(2, list_), 0);
+  put_block(4, 3);
+  put_block(9, 0);
+  ASSERT_EQ(tallix::write_online_block(2, list_), 0);
+  std::string expected;
+  put_count(expected, 0);
+  put_count(expected, 7);
+  expected += hand_values(9, 7);
+  put_count(expected, 3);
+  expected += hand_values(4, 3);
+  put_count(expected, 0);
+  EXPECT_EQ(testkit::read_file(file), expected);
+  EXPECT_EQ(short_writes.calls, 5 + 3);  // 64 and 32 bytes, 13 at a time
+}
+
+// Per-channel files: a channel whose first blocks are empty gets its header when its first values
+// come, not never; empty blocks write nothing.
+TEST_F(OnlineBlockTest, PerChannelHeaderComesWithTheFirstValues) {
+  ASSERT_EQ(QBX_ACQSetOLStorageMode(kAcqOnlineFilePerChannel), 0);
+  ASSERT_EQ(QBX_ACQSetOnlineFile(0, 0, nullptr, 0, 0, 0, header_callback), 0);
+  ASSERT_EQ(QBX_ACQOpenSingleOnlineFile(dir_.file("a").c_str(), 0), 0);
+  ASSERT_EQ(QBX_ACQOpenSingleOnlineFile(dir_.file("b").c_str(), 1), 0);
+  put_block(4, 2);
+  put_block(9, 0);
+  ASSERT_EQ(tallix::write_online_block(2, list_), 0);
+  EXPECT_EQ(testkit::read_file(dir_.file("b")), "");
+  put_block(4, 0);
+  put_block(9, 4);
+  ASSERT_EQ(tallix::write_online_block(2, list_), 0);
+  EXPECT_EQ(testkit::read_file(dir_.file("a")), "H1:4\n" + hand_values(4, 2));
+  EXPECT_EQ(testkit::read_file(dir_.file("b")), "H1:9\n" + hand_values(9, 4));
+  // A header's block count beyond its IO buffer is refused before anything is written.
+  put_block(4, 1);
+  tallix::header(9).read_block_count = 51;
+  EXPECT_EQ(tallix::write_online_block(2, list_), kAcqDoesNotFit);
+  EXPECT_EQ(testkit::read_file(dir_.file("a")), "H1:4\n" + hand_values(4, 2));
+}
