@@ -33,13 +33,10 @@ struct Frame {
   // for (FlatInfo::runs_with) are read through it.
   const double* arguments = nullptr;
   int32_t status = 0;           // compiled: the failing status; text: the newest status RunCalcExp reports
-  const FormulaNode* record = nullptr;  // compiled: the nodes evaluated
-  const FormulaNode* kept = nullptr;    // and the copy the program was built from
+  bool write_mode = false;      // compiled: RunTimeExp's mode
+  const CompiledFormula* record = nullptr;  // compiled: the record evaluated
+  const FormulaNode* kept = nullptr;        // and the copy of its nodes the program was built from
 };
-
-// The status of a compiled program whose record no longer holds the nodes it was built from: the
-// program computed nothing, the caller builds it again.
-inline constexpr int32_t kStaleProgram = INT32_MIN;
 
 // An instruction's handler: computes the instruction's value from its operands (`acc` is the previous
 // instruction's value) and continues with the next instruction; the last one returns the result.

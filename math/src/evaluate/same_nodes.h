@@ -16,8 +16,8 @@ using SameNodes = bool (*)(const FormulaNode* a, const FormulaNode* b);
 SameNodes same_nodes(int count);
 
 // The first instruction of a compiled program of `count` nodes: goes on with the program when the
-// record (Frame::record) still holds the nodes it was built from (Frame::kept), else ends it with
-// kStaleProgram.
+// record (Frame::record) still holds the nodes it was built from (Frame::kept); else the record has
+// changed and is evaluated as it is now (run_changed_record).
 Handler check_nodes(int count);
 
 }  // namespace numera32::evaluate
