@@ -73,8 +73,8 @@ constexpr bool may_fail(int op) {
 }
 
 template <Form F>
-[[gnu::always_inline]] inline double operand(const Instruction* ip, int32_t where, const double* reg, const Frame& f,
-                                             double acc) {
+[[gnu::always_inline]] inline double operand(const Instruction* ip, int32_t where, const double* reg,
+                                             const double* arguments, double acc) {
   if constexpr (F == kPrevious) {
     return acc;
   } else if constexpr (F == kRegister) {
@@ -82,9 +82,9 @@ template <Form F>
   } else if constexpr (F == kConstant) {
     return ip->constant;
   } else if constexpr (F == kArgument) {
-    return f.arguments[where];
+    return arguments[where];
   } else {
-    return -f.arguments[where];
+    return -arguments[where];
   }
 }
 
@@ -101,7 +101,8 @@ enum Tail : int { kKeep, kGoOn, kReturn, kTails };
 
 // Ends an operation as `T` says; a failing compiled operation ends the evaluation.
 template <int Op, bool Text, int T>
-[[gnu::always_inline]] inline double keep(const Instruction* ip, double* reg, Frame& f, OpResult r) {
+[[gnu::always_inline]] inline double keep(const Instruction* ip, double* reg, Frame& f, const double* arguments,
+                                          OpResult r) {
   if (r.status != 0) [[unlikely]] {
     if constexpr (Text) {
       record_text_error(f, Op, r.status);
@@ -114,26 +115,27 @@ template <int Op, bool Text, int T>
     return r.value;
   } else {
     if constexpr (T == kKeep) reg[ip->target] = r.value;
-    return ip[1].fn(ip + 1, reg, f, r.value);
+    return ip[1].fn(ip + 1, reg, f, arguments, r.value);
   }
 }
 
 template <int Op, Form F, bool Text, int T>
-double single(const Instruction* ip, double* reg, Frame& f, double acc) {
-  return keep<Op, Text, T>(ip, reg, f, program_apply<Op>(operand<F>(ip, ip->first, reg, f, acc), 0.0));
+double single(const Instruction* ip, double* reg, Frame& f, const double* arguments, double acc) {
+  return keep<Op, Text, T>(ip, reg, f, arguments,
+                           program_apply<Op>(operand<F>(ip, ip->first, reg, arguments, acc), 0.0));
 }
 
 template <int Op, Form F1, Form F2, bool Text, int T>
-double pair(const Instruction* ip, double* reg, Frame& f, double acc) {
-  const double x = operand<F1>(ip, ip->first, reg, f, acc);
-  const double y = operand<F2>(ip, ip->second, reg, f, acc);
-  return keep<Op, Text, T>(ip, reg, f, program_apply<Op>(x, y));
+double pair(const Instruction* ip, double* reg, Frame& f, const double* arguments, double acc) {
+  const double x = operand<F1>(ip, ip->first, reg, arguments, acc);
+  const double y = operand<F2>(ip, ip->second, reg, arguments, acc);
+  return keep<Op, Text, T>(ip, reg, f, arguments, program_apply<Op>(x, y));
 }
 
 // A table, channel or time operand read as the evaluators read it at the node; a failing read ends
 // the evaluation (a text evaluator returns the value at that point).
 template <bool Text, int T>
-double load(const Instruction* ip, double* reg, Frame& f, double) {
+double load(const Instruction* ip, double* reg, Frame& f, const double* arguments, double) {
   double v = 0.0;
   const int32_t status = read_operand(ip->driver ? kDriverTables : kHostTables, ip->kind, ip->second, v);
   if (status != 0) [[unlikely]] {
@@ -149,7 +151,7 @@ double load(const Instruction* ip, double* reg, Frame& f, double) {
     return v;
   } else {
     if constexpr (T == kKeep) reg[ip->target] = v;
-    return ip[1].fn(ip + 1, reg, f, v);
+    return ip[1].fn(ip + 1, reg, f, arguments, v);
   }
 }
 

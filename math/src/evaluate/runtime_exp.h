@@ -57,11 +57,10 @@ inline bool runs_with(const KeptWay& way, int32_t argument_offset) {
                                               int32_t argument_offset, int32_t& status) {
   double reg[kCompiledRegisters];
   Frame frame;
-  frame.arguments = shifted_arguments(argument_offset);
   frame.write_mode = write_mode;
   frame.record = &formula;
   frame.kept = way.kept->nodes;
-  const double value = way.kept->code[0].fn(way.kept->code, reg, frame, 0.0);
+  const double value = way.kept->code[0].fn(way.kept->code, reg, frame, shifted_arguments(argument_offset), 0.0);
   status = frame.status;
   return value;
 }

@@ -44,9 +44,9 @@ bool same_16(const FormulaNode* a, const FormulaNode* b) {
 }
 
 template <std::size_t Bytes>
-double check_16(const Instruction* ip, double* reg, Frame& f, double acc) {
+double check_16(const Instruction* ip, double* reg, Frame& f, const double* arguments, double acc) {
   if (!same_16<Bytes>(f.record->node, f.kept)) [[unlikely]] return run_changed_record(f, Bytes / kNode - 1);
-  return ip[1].fn(ip + 1, reg, f, acc);
+  return ip[1].fn(ip + 1, reg, f, arguments, acc);
 }
 
 template <std::size_t... I>
@@ -82,9 +82,10 @@ __attribute__((target("avx2"))) bool same_32(const FormulaNode* a, const Formula
 }
 
 template <std::size_t Bytes>
-__attribute__((target("avx2"))) double check_32(const Instruction* ip, double* reg, Frame& f, double acc) {
+__attribute__((target("avx2"))) double check_32(const Instruction* ip, double* reg, Frame& f,
+                                                const double* arguments, double acc) {
   if (!same_32<Bytes>(f.record->node, f.kept)) [[unlikely]] return run_changed_record(f, Bytes / kNode - 1);
-  return ip[1].fn(ip + 1, reg, f, acc);
+  return ip[1].fn(ip + 1, reg, f, arguments, acc);
 }
 
 template <std::size_t... I>
@@ -123,9 +124,9 @@ __attribute__((target("avx2,avx512f,avx512vl"))) bool same_vl(const FormulaNode*
 
 template <std::size_t Bytes>
 __attribute__((target("avx2,avx512f,avx512vl"))) double check_vl(const Instruction* ip, double* reg, Frame& f,
-                                                                 double acc) {
+                                                                 const double* arguments, double acc) {
   if (!same_vl<Bytes>(f.record->node, f.kept)) [[unlikely]] return run_changed_record(f, Bytes / kNode - 1);
-  return ip[1].fn(ip + 1, reg, f, acc);
+  return ip[1].fn(ip + 1, reg, f, arguments, acc);
 }
 
 template <std::size_t... I>
