@@ -73,7 +73,9 @@ double run_compiled_other(const CompiledFormula& formula, int last_node, bool wr
 [[gnu::always_inline]] inline double run_compiled(const CompiledFormula& formula, int last_node, bool write_mode,
                                                   int32_t& status) {
   const KeptSet& set = g_kept_sets[kept_set_of(formula)];
-  const KeptWay& way = set.way[set.way[1].address == &formula ? 1 : 0];
+  // Both ways may hold the record (from two last nodes).
+  const bool second = set.way[1].address == &formula && set.way[1].last == last_node;
+  const KeptWay& way = set.way[second ? 1 : 0];
   const int32_t argument_offset = g_formula_tables.argument_offset;
   if (way.address != &formula || way.last != last_node || !runs_with(way, argument_offset)) [[unlikely]] {
     return run_compiled_other(formula, last_node, write_mode, status);

@@ -1,6 +1,7 @@
-// Node comparisons in 16-byte chunks, or in 32-byte chunks on processors with AVX2 (chosen once at
-// load). The byte count is a template argument, so each comparison is a fixed row of loads; the last
-// chunk overlaps the one before it, so no byte beyond the nodes is read.
+// Node comparisons in 16-byte chunks, or in 32-byte chunks on processors with AVX2, folded with one
+// ternary-logic instruction per chunk where AVX-512VL is present (chosen once at load). The byte
+// count is a template argument, so each comparison is a fixed row of loads; the last chunk overlaps
+// the one before it, so no byte beyond the nodes is read.
 #include "evaluate/same_nodes.h"
 
 #include "evaluate/runtime_exp.h"
@@ -155,9 +156,15 @@ SameNodes same_nodes(int count) {
   return kSame16[i];
 }
 
-}  // namespace numera32::evaluate
-
-namespace numera32::evaluate {
+std::vector<SameNodes> same_nodes_variants(int count) {
+  const auto i = static_cast<std::size_t>(count - 1);
+  std::vector<SameNodes> variants = {kSame16[i]};
+#if defined(__x86_64__)
+  if (g_avx2) variants.push_back(kSame32[i]);
+  if (g_avx512vl) variants.push_back(kSameVl[i]);
+#endif
+  return variants;
+}
 
 Handler check_nodes(int count) {
   const auto i = static_cast<std::size_t>(count - 1);
