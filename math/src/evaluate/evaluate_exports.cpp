@@ -91,8 +91,8 @@ NUMERA32_API int32_t ClearEventStack(void) {
 }
 
 NUMERA32_API double RunTimeExp(const CompiledFormula* formula, int16_t last_node, int32_t mode, int32_t* status) {
-  if (status == nullptr) return NUMERA32_FORMULA_FAILED_VALUE;
-  if (formula == nullptr || last_node < 0 || last_node >= NUMERA32_FORMULA_NODES) {
+  if (status == nullptr) [[unlikely]] return NUMERA32_FORMULA_FAILED_VALUE;
+  if (formula == nullptr || last_node < 0 || last_node >= NUMERA32_FORMULA_NODES) [[unlikely]] {
     *status = kFormulaSyntax;
     return NUMERA32_FORMULA_FAILED_VALUE;
   }

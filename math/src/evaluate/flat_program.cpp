@@ -22,7 +22,15 @@ namespace numera32::evaluate {
 namespace {
 
 constexpr double kFailedValue = NUMERA32_FORMULA_FAILED_VALUE;
-constexpr int kOperations = kFormulaOpDivide + 1;
+
+// Operations of the programs besides the language's (whose codes end at kFormulaOpDivide): forms of
+// an operation with a constant right operand that can not fail, computed without the domain check.
+enum ProgramOperation : int {
+  kOpSquare = kFormulaOpDivide + 1,  // x^2: what apply computes for a power of 2
+  kOpCube,                           // x^3: the same for a power of 3
+  kOpDivideByConstant,               // x/c with a constant c other than 0
+  kOperations
+};
 
 // Where an operand comes from.
 enum Form : uint8_t {
@@ -41,6 +49,23 @@ constexpr bool single_operand(int op) {
 constexpr bool two_operands(int op) {
   return (op >= kFormulaOpBit && op <= kFormulaOpLessEqual) || (op >= kFormulaOpAdd && op <= kFormulaOpDivide);
 }
+constexpr bool program_single(int op) { return single_operand(op) || op == kOpSquare || op == kOpCube; }
+constexpr bool program_pair(int op) { return two_operands(op) || op == kOpDivideByConstant; }
+
+// x op y for the language's operations and the programs' own.
+template <int Op>
+[[gnu::always_inline]] inline OpResult program_apply(double x, double y) {
+  if constexpr (Op == kOpSquare) {
+    return {x * x, 0};
+  } else if constexpr (Op == kOpCube) {
+    return {x * x * x, 0};
+  } else if constexpr (Op == kOpDivideByConstant) {
+    return {x / y, 0};
+  } else {
+    return apply(Op, x, y);
+  }
+}
+
 // Operations with a domain rule or a division.
 constexpr bool may_fail(int op) {
   return op == kFormulaOpSqrt || op == kFormulaOpLn || op == kFormulaOpLog || op == kFormulaOpBit ||
@@ -48,8 +73,8 @@ constexpr bool may_fail(int op) {
 }
 
 template <Form F>
-[[gnu::always_inline]] inline double operand(const Instruction* ip, int32_t where, const double* reg, const Frame& f,
-                                             double acc) {
+[[gnu::always_inline]] inline double operand(const Instruction* ip, int32_t where, const double* reg,
+                                             const double* arguments, double acc) {
   if constexpr (F == kPrevious) {
     return acc;
   } else if constexpr (F == kRegister) {
@@ -57,9 +82,9 @@ template <Form F>
   } else if constexpr (F == kConstant) {
     return ip->constant;
   } else if constexpr (F == kArgument) {
-    return f.arguments[where];
+    return arguments[where];
   } else {
-    return -f.arguments[where];
+    return -arguments[where];
   }
 }
 
@@ -76,7 +101,8 @@ enum Tail : int { kKeep, kGoOn, kReturn, kTails };
 
 // Ends an operation as `T` says; a failing compiled operation ends the evaluation.
 template <int Op, bool Text, int T>
-[[gnu::always_inline]] inline double keep(const Instruction* ip, double* reg, Frame& f, OpResult r) {
+[[gnu::always_inline]] inline double keep(const Instruction* ip, double* reg, Frame& f, const double* arguments,
+                                          OpResult r) {
   if (r.status != 0) [[unlikely]] {
     if constexpr (Text) {
       record_text_error(f, Op, r.status);
@@ -89,26 +115,27 @@ template <int Op, bool Text, int T>
     return r.value;
   } else {
     if constexpr (T == kKeep) reg[ip->target] = r.value;
-    return ip[1].fn(ip + 1, reg, f, r.value);
+    return ip[1].fn(ip + 1, reg, f, arguments, r.value);
   }
 }
 
 template <int Op, Form F, bool Text, int T>
-double single(const Instruction* ip, double* reg, Frame& f, double acc) {
-  return keep<Op, Text, T>(ip, reg, f, apply(Op, operand<F>(ip, ip->first, reg, f, acc), 0.0));
+double single(const Instruction* ip, double* reg, Frame& f, const double* arguments, double acc) {
+  return keep<Op, Text, T>(ip, reg, f, arguments,
+                           program_apply<Op>(operand<F>(ip, ip->first, reg, arguments, acc), 0.0));
 }
 
 template <int Op, Form F1, Form F2, bool Text, int T>
-double pair(const Instruction* ip, double* reg, Frame& f, double acc) {
-  const double x = operand<F1>(ip, ip->first, reg, f, acc);
-  const double y = operand<F2>(ip, ip->second, reg, f, acc);
-  return keep<Op, Text, T>(ip, reg, f, apply(Op, x, y));
+double pair(const Instruction* ip, double* reg, Frame& f, const double* arguments, double acc) {
+  const double x = operand<F1>(ip, ip->first, reg, arguments, acc);
+  const double y = operand<F2>(ip, ip->second, reg, arguments, acc);
+  return keep<Op, Text, T>(ip, reg, f, arguments, program_apply<Op>(x, y));
 }
 
 // A table, channel or time operand read as the evaluators read it at the node; a failing read ends
 // the evaluation (a text evaluator returns the value at that point).
 template <bool Text, int T>
-double load(const Instruction* ip, double* reg, Frame& f, double) {
+double load(const Instruction* ip, double* reg, Frame& f, const double* arguments, double) {
   double v = 0.0;
   const int32_t status = read_operand(ip->driver ? kDriverTables : kHostTables, ip->kind, ip->second, v);
   if (status != 0) [[unlikely]] {
@@ -124,7 +151,7 @@ double load(const Instruction* ip, double* reg, Frame& f, double) {
     return v;
   } else {
     if constexpr (T == kKeep) reg[ip->target] = v;
-    return ip[1].fn(ip + 1, reg, f, v);
+    return ip[1].fn(ip + 1, reg, f, arguments, v);
   }
 }
 
@@ -136,7 +163,7 @@ using PairRow = std::array<Handler, kPairForms * kPairForms>;
 
 template <int Op, bool Text, int Last>
 constexpr SingleRow single_row() {
-  if constexpr (!single_operand(Op)) {
+  if constexpr (!program_single(Op)) {
     return {};
   } else {
     constexpr bool T = Text && may_fail(Op);
@@ -157,7 +184,7 @@ constexpr Handler pair_handler() {
 
 template <int Op, bool Text, int Last, std::size_t... I>
 constexpr PairRow pair_row(std::index_sequence<I...>) {
-  if constexpr (!two_operands(Op)) {
+  if constexpr (!program_pair(Op)) {
     return {};
   } else {
     constexpr bool T = Text && may_fail(Op);
@@ -265,11 +292,26 @@ class Builder {
     return single(kFormulaOpGroup, s, target);
   }
 
-  // The operation `op` of x (and y when not null) into register `target`.
+  // The operation `op` of the language of x (and y when not null) into register `target`.
   bool operation(int op, Source x, const Source* y, int target) {
-    if (op < 0 || op >= kOperations) return false;
+    if (op < 0 || op > kFormulaOpDivide) return false;
+    if (y == nullptr) return program_operation(op, x, y, target);
+    if (!two_operands(op)) return false;
+    if (y->type == Source::kConstantValue) {
+      // A power of 2 or 3 can not fail (only exponents below 1 have a domain rule); nor can a
+      // division by a constant other than 0.
+      if (op == kFormulaOpPower && (y->constant == 2.0 || y->constant == 3.0)) {
+        return program_operation(y->constant == 2.0 ? kOpSquare : kOpCube, x, nullptr, target);
+      }
+      if (op == kFormulaOpDivide && y->constant != 0.0) op = kOpDivideByConstant;
+    }
+    return program_operation(op, x, y, target);
+  }
+
+  // The operation `op` (the language's or the programs' own) of x (and y when not null).
+  bool program_operation(int op, Source x, const Source* y, int target) {
     if (y == nullptr) {
-      if (!single_operand(op)) return false;
+      if (!program_single(op)) return false;
       if (x.type == Source::kTableValue) {
         if (!load(x, target)) return false;
         x = in_register(target);
@@ -277,7 +319,7 @@ class Builder {
       if (op == kFormulaOpOperand || op == kFormulaOpGroup) return load(x, target);
       return single(op, x, target);
     }
-    if (!two_operands(op)) return false;
+    if (!program_pair(op)) return false;
     Source second = *y;
     // Reads at the node, left operand first.
     if (!into_register(x, scratch_) || !into_register(second, scratch_ + 1)) return false;

@@ -26,24 +26,20 @@ namespace numera32::evaluate {
 struct TextProgram;
 struct Instruction;
 
-// What one evaluation passes to every instruction besides its registers.
+// What one evaluation passes to every instruction besides its registers and arguments.
 struct Frame {
-  // The argument table shifted by the argument offset: argument number n is arguments[n]. Formed
-  // as an integer, since it may point outside the table; only numbers the program was checked
-  // for (FlatInfo::runs_with) are read through it.
-  const double* arguments = nullptr;
   int32_t status = 0;           // compiled: the failing status; text: the newest status RunCalcExp reports
-  const FormulaNode* record = nullptr;  // compiled: the nodes evaluated
-  const FormulaNode* kept = nullptr;    // and the copy the program was built from
+  bool write_mode = false;      // compiled: RunTimeExp's mode
+  const CompiledFormula* record = nullptr;  // compiled: the record evaluated
+  const FormulaNode* kept = nullptr;        // and the copy of its nodes the program was built from
 };
-
-// The status of a compiled program whose record no longer holds the nodes it was built from: the
-// program computed nothing, the caller builds it again.
-inline constexpr int32_t kStaleProgram = INT32_MIN;
 
 // An instruction's handler: computes the instruction's value from its operands (`acc` is the previous
 // instruction's value) and continues with the next instruction; the last one returns the result.
-using Handler = double (*)(const Instruction* ip, double* reg, Frame& frame, double acc);
+// `arguments` is the argument table shifted by the argument offset: argument number n is
+// arguments[n]. Formed as an integer, since it may point outside the table; only numbers the program
+// was checked for (FlatInfo::runs_with) are read through it.
+using Handler = double (*)(const Instruction* ip, double* reg, Frame& frame, const double* arguments, double acc);
 
 struct Instruction {
   Handler fn = nullptr;
@@ -98,8 +94,7 @@ inline const double* shifted_arguments(int64_t argument_offset) {
 inline double run_text_program(const Instruction* code, int64_t argument_offset, int32_t& status) {
   double reg[kTextRegisters];
   Frame frame;
-  frame.arguments = shifted_arguments(argument_offset);
-  const double value = code->fn(code, reg, frame, 0.0);
+  const double value = code->fn(code, reg, frame, shifted_arguments(argument_offset), 0.0);
   status = frame.status;
   return value;
 }

@@ -1,8 +1,10 @@
-// The compiled evaluator. Nodes lie in pre-order, so taking them from the last one down to the root
-// computes every sub-formula before the node that uses it; a node's intermediate operands are the
-// newest values on the stack, the first of them on top. The first failing node ends the evaluation.
+// The compiled evaluator's general evaluation and the keeping of programs. Nodes lie in pre-order, so
+// taking them from the last one down to the root computes every sub-formula before the node that
+// uses it; a node's intermediate operands are the newest values on the stack, the first of them on
+// top. The first failing node ends the evaluation.
 #include "evaluate/runtime_exp.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -127,105 +129,62 @@ double run_nodes(const CompiledFormula& formula, int last_node, bool write_mode,
   return stack.values[stack.size - 1];
 }
 
-// Programs of recently evaluated compiled formulas, by the record's address and last node: two ways
-// in each of kSets sets, the tags apart from the programs so that finding an entry reads one cache
-// line. An entry is used only while the record still holds, byte for byte, the nodes its program was
-// built from (the nodes last..0, the only ones an evaluation reads).
-struct KeptFormula {
-  SameNodes same = nullptr;  // compares last + 1 nodes
-  FlatInfo info;
-  FormulaNode nodes[NUMERA32_FORMULA_NODES];
-  Instruction code[kCompiledCode];
-};
+// The programs the kept ways point to, two per set.
+std::array<std::array<KeptFormula, 2>, kKeptSets> g_kept;
 
-struct KeptTags {
-  const CompiledFormula* address[2] = {nullptr, nullptr};
-  int32_t last[2] = {-1, -1};
-  uint32_t newer = 0;  // the way filled last
-};
-
-constexpr std::size_t kSets = 64;  // a power of two
-std::array<KeptTags, kSets> g_tags;
-std::array<std::array<KeptFormula, 2>, kSets> g_kept;
-
-// Builds the program of nodes last..0 of `formula` into `k`.
-KeptFormula& rebuild(KeptFormula& k, const CompiledFormula& formula, int last) {
-  k.same = same_nodes(last + 1);
+// Builds the program of nodes last..0 of `formula` into the way's program.
+void rebuild(KeptWay& way, const CompiledFormula& formula, int last) {
+  KeptFormula& k = *way.kept;
   std::memcpy(k.nodes, formula.node, sizeof(FormulaNode) * static_cast<std::size_t>(last + 1));
-  build_compiled_program(formula, last, k.code, k.info);
-  return k;
-}
-
-// Keeps the program of nodes last..0 of `formula` in way `w` of set `s`.
-KeptFormula& keep(std::size_t s, uint32_t w, const CompiledFormula& formula, int last) {
-  KeptTags& tags = g_tags[s];
-  tags.newer = w;
-  tags.address[w] = &formula;
-  tags.last[w] = last;
-  return rebuild(g_kept[s][w], formula, last);
-}
-
-std::size_t set_of(const CompiledFormula& formula) {
-  // Records of one array (960 bytes apart) fall into different sets.
-  return (reinterpret_cast<uintptr_t>(&formula) >> 6) & (kSets - 1);
-}
-
-// The kept entry of `formula` from node `last`, or a new one.
-KeptFormula& kept_formula(const CompiledFormula& formula, int last) {
-  const std::size_t s = set_of(formula);
-  const KeptTags& tags = g_tags[s];
-  for (uint32_t w = 0; w < 2; ++w) {
-    if (tags.address[w] == &formula && tags.last[w] == last) return g_kept[s][w];
+  FlatInfo info;
+  build_compiled_program(formula, last, k.code, info);
+  way.lowest_offset = 1;
+  way.highest_offset = 0;
+  if (!info.usable) return;
+  int64_t lowest = INT32_MIN;
+  int64_t highest = INT32_MAX;
+  if (info.reads_arguments) {
+    lowest = std::max<int64_t>(lowest, -int64_t{info.lowest});
+    highest = std::min<int64_t>(highest, int64_t{kFormulaArguments} - 1 - info.highest);
   }
-  return keep(s, tags.newer ^ 1, formula, last);  // the way not filled last
+  if (lowest > highest) return;
+  way.lowest_offset = static_cast<int32_t>(lowest);
+  way.highest_offset = static_cast<int32_t>(highest);
 }
 
-// Runs a kept program: true with the value and status, false when the record has changed since the
-// program was built (nothing was computed).
-[[gnu::always_inline]] inline bool run_kept(const KeptFormula& k, const CompiledFormula& formula,
-                                            int64_t argument_offset, int32_t& status, double& value) {
-  double reg[kCompiledRegisters];
-  Frame frame;
-  frame.arguments = shifted_arguments(argument_offset);
-  frame.record = formula.node;
-  frame.kept = k.nodes;
-  value = k.code[0].fn(k.code, reg, frame, 0.0);
-  if (frame.status == kStaleProgram) [[unlikely]] return false;
-  status = frame.status;
-  return true;
-}
-
-// Every evaluation that the kept program of the record does not finish: a record met for the first
-// time or changed, an argument offset the program cannot run with, a formula for the general
-// evaluator.
-[[gnu::noinline]] double run_other(const CompiledFormula& formula, int last, bool write_mode, int32_t& status) {
-  KeptFormula* k = &kept_formula(formula, last);
-  const int64_t argument_offset = g_formula_tables.argument_offset;
-  double value = 0.0;
-  if (k->info.runs_with(argument_offset) && run_kept(*k, formula, argument_offset, status, value)) return value;
-  if (!k->same(k->nodes, formula.node)) {
-    k = &rebuild(*k, formula, last);
-    if (k->info.runs_with(argument_offset) && run_kept(*k, formula, argument_offset, status, value)) return value;
+// The way of `formula` from node `last`: the one kept, or a new one in place of the way filled
+// less recently.
+KeptWay& kept_way(const CompiledFormula& formula, int last) {
+  KeptSet& set = g_kept_sets[kept_set_of(formula)];
+  for (KeptWay& way : set.way) {
+    if (way.address == &formula && way.last == last) return way;
   }
-  return run_nodes(formula, last, write_mode, status);
+  KeptFormula* storage = set.way[1].kept;
+  if (storage == nullptr) {  // a set not yet full
+    std::array<KeptFormula, 2>& slots = g_kept[kept_set_of(formula)];
+    storage = set.way[0].kept == &slots[0] ? &slots[1] : &slots[0];
+  }
+  set.way[1] = set.way[0];
+  KeptWay& way = set.way[0];
+  way.address = &formula;
+  way.last = last;
+  way.kept = storage;
+  rebuild(way, formula, last);
+  return way;
 }
 
 }  // namespace
 
-double run_compiled(const CompiledFormula& formula, int last_node, bool write_mode, int32_t& status) {
-  // The kept program of a record met before; anything else is run_other's.
-  const std::size_t s = set_of(formula);
-  const KeptTags& tags = g_tags[s];
-  const uint32_t w = tags.address[1] == &formula ? 1 : 0;
-  if (tags.address[w] == &formula && tags.last[w] == last_node) [[likely]] {
-    const KeptFormula& k = g_kept[s][w];
-    const int64_t argument_offset = g_formula_tables.argument_offset;
-    double value;
-    if (k.info.runs_with(argument_offset) && run_kept(k, formula, argument_offset, status, value)) [[likely]] {
-      return value;
-    }
-  }
-  return run_other(formula, last_node, write_mode, status);
+double run_compiled_other(const CompiledFormula& formula, int last, bool write_mode, int32_t& status) {
+  KeptWay& way = kept_way(formula, last);
+  if (!same_nodes(last + 1)(way.kept->nodes, formula.node)) rebuild(way, formula, last);
+  const int32_t argument_offset = g_formula_tables.argument_offset;
+  if (runs_with(way, argument_offset)) return run_kept(way, formula, write_mode, argument_offset, status);
+  return run_nodes(formula, last, write_mode, status);
+}
+
+double run_changed_record(Frame& frame, int last_node) {
+  return run_compiled_other(*frame.record, last_node, frame.write_mode, frame.status);
 }
 
 }  // namespace numera32::evaluate

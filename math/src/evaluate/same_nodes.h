@@ -4,6 +4,8 @@
 #ifndef NUMERA32_EVALUATE_SAME_NODES_H
 #define NUMERA32_EVALUATE_SAME_NODES_H
 
+#include <vector>
+
 #include "evaluate/flat_program.h"
 #include "numera32_formula.h"
 
@@ -15,9 +17,13 @@ using SameNodes = bool (*)(const FormulaNode* a, const FormulaNode* b);
 // The comparison for `count` nodes, 1..NUMERA32_FORMULA_NODES.
 SameNodes same_nodes(int count);
 
+// Every comparison for `count` nodes that this processor runs (the one same_nodes picks among
+// them), so that tests reach each of them.
+std::vector<SameNodes> same_nodes_variants(int count);
+
 // The first instruction of a compiled program of `count` nodes: goes on with the program when the
-// record (Frame::record) still holds the nodes it was built from (Frame::kept), else ends it with
-// kStaleProgram.
+// record (Frame::record) still holds the nodes it was built from (Frame::kept); else the record has
+// changed and is evaluated as it is now (run_changed_record).
 Handler check_nodes(int count);
 
 }  // namespace numera32::evaluate
