@@ -168,7 +168,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     // Names set in this run (set, load) belong to the first line's chain.
     names.push_back(c < chains.front().first_channel + static_cast<int32_t>(chains.front().amplifiers.size())
                         ? read_channel(s.driver(), c).name
-                        : "Channel " + std::to_string(c));
+                        : "Channel" + std::to_string(c));
   }
   const auto block_capacity = static_cast<int32_t>(
       std::clamp<double>(std::round(requested_rate / kBlocksPerSecond), 1, KernelRecording::kMaxBlock));
