@@ -2,6 +2,9 @@
 // hours: the kernel reads every block, scales it, computes the formula channels and stores it in
 // the channel database; the tool paces the reads, shows the values live and stops cleanly on
 // the duration, on Ctrl-C, SIGTERM or SIGHUP (exit status 0), or when the database is full.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -17,6 +20,7 @@
 #include "json_writer.h"
 #include "kernel_recording.h"
 #include "run_metadata.h"
+#include "tallix32.h"
 #include "terminal.h"
 #include "text_codec.h"
 #include "text_table.h"
@@ -33,7 +37,8 @@ constexpr int64_t kMaxValues = 2000000000; // values per database channel
 constexpr double kBlocksPerSecond = 10.0;  // reads per second (a block is a tenth of a second)
 constexpr double kLiveIntervalS = 0.2;     // redraw of the live lines on a terminal
 constexpr double kLineIntervalS = 1.0;     // plain and JSON progress lines
-constexpr int16_t kStoreDatabase = 1;
+constexpr int16_t kStoreDatabase = 1, kStoreOnline = 2;
+constexpr size_t kMaxOnlineName = 255;  // the kernel keeps at most 255 characters of the name
 
 // "600", "600Hz", "600 Hz": a rate in Hz; throws CommandError (usage).
 float parse_rate(const std::string& text) {
@@ -133,6 +138,62 @@ class LiveView {
   long long printed_scans_ = -1;
 };
 
+// The online file of a recording: the kernel writes every block into it (per channel a 32-bit
+// count and that many doubles, little-endian); the tool writes its first line, a text that names
+// the channels, through the kernel's header callback.
+class OnlineFile {
+ public:
+  OnlineFile(const std::string& path, const std::string& header) {
+    header_text() = header;
+    QBX_ACQSetOLStorageMode(kAcqOnlineSingleFile);
+    QBX_ACQSetOnlineFile(0, 0, path.c_str(), 0, 0, 0, write_header);
+  }
+  ~OnlineFile() { close(); }
+  OnlineFile(const OnlineFile&) = delete;
+  OnlineFile& operator=(const OnlineFile&) = delete;
+  void close() {
+    if (closed_) return;
+    closed_ = true;
+    QBX_ACQCloseOnlineFile(0);
+    QBX_ACQSetOnlineFile(0, 0, nullptr, 1, 0, 0, nullptr);  // no online file for a later run
+  }
+
+ private:
+  static std::string& header_text() {
+    static std::string text;
+    return text;
+  }
+  // A failed header write shows at the first block's write, which then fails too (-304).
+  static void write_header(int32_t, int32_t file, int32_t) {
+    const std::string& t = header_text();
+    size_t done = 0;
+    while (done < t.size()) {
+      const ssize_t n = ::write(file, t.data() + done, t.size() - done);
+      if (n <= 0) return;
+      done += static_cast<size_t>(n);
+    }
+  }
+  bool closed_ = false;
+};
+
+// Refuses an online file name the kernel cannot take, a folder that does not exist, and an
+// existing file (the kernel empties it) unless replace.
+void check_online_name(const std::string& path, bool replace) {
+  if (path.empty() || path.size() > kMaxOnlineName) {
+    throw CommandError("--online takes a file name of 1 to 255 characters.", kExitUsage);
+  }
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    throw CommandError("The folder " + folder + " of the online file does not exist.", kExitUsage);
+  }
+  if (!replace && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    throw CommandError("The online file " + path + " exists already; give another name or --force to replace it.",
+                       kExitUsage);
+  }
+}
+
 }  // namespace
 
 void cmd_record(Session& s, const std::vector<std::string>& words) {
@@ -152,11 +213,9 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   }
   std::vector<FormulaOption> formulas;
   for (const std::string& f : args.all("--formula")) formulas.push_back(parse_formula_option(f));
-  if (args.has("--online")) {
-    throw CommandError("--online needs the acquisition kernel's online files, which this build does not have yet.",
-                       kExitUsage);
-  }
   const bool to_db = args.has("--db");
+  const bool online = args.has("--online");
+  if (online) check_online_name(args.get("--online"), args.flags.count("--force") != 0);
   if (s.checking()) return;
 
   if (s.offline()) throw CommandError("A recording needs a device: offline there are no measured values.");
@@ -173,8 +232,10 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   const auto block_capacity = static_cast<int32_t>(
       std::clamp<double>(std::round(requested_rate / kBlocksPerSecond), 1, KernelRecording::kMaxBlock));
   catch_interrupt();
-  KernelRecording rec(chains, channels, names, formulas, requested_rate, block_capacity, to_db ? kStoreDatabase : 0);
+  KernelRecording rec(chains, channels, names, formulas, requested_rate, block_capacity,
+                      static_cast<int16_t>((to_db ? kStoreDatabase : 0) | (online ? kStoreOnline : 0)));
   const std::vector<RecordedChannel>& recorded = rec.channels();
+  QBX_SetOLStorageFlag(to_db && online ? kAcqStoreBoth : online ? kAcqStoreOnlineOnly : kAcqStoreDatabaseOnly);
 
   rec.start();
   const auto start_time = std::chrono::system_clock::now();
@@ -221,6 +282,16 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     }
   }
 
+  std::optional<OnlineFile> online_file;
+  if (online) {
+    std::string header = "# corvane online file: " + std::to_string(recorded.size()) + " channels at " +
+                         format_number(rate) + " Hz from " + iso8601_utc(start_time) + ":";
+    for (size_t i = 0; i < recorded.size(); ++i) {
+      header += (i ? ", " : " ") + recorded[i].name + (recorded[i].unit.empty() ? "" : " [" + recorded[i].unit + "]");
+    }
+    online_file.emplace(args.get("--online"), header + "\n");
+  }
+
   // The read loop: one block a tenth of a second, exactly as many scans as asked for.
   const auto block = static_cast<int32_t>(std::clamp<double>(std::round(rate / kBlocksPerSecond), 1, block_capacity));
   const long long limit = target > 0 ? target : capacity;  // 0: no limit
@@ -251,6 +322,8 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     }
     again = false;
     if (r != 0) {
+      // A failed online file still had the block go into the database.
+      if (to_db && (r == kAcqFileNotCreated || r == kAcqFileWriteFailed)) done += want;
       failure = r;
       break;
     }
@@ -265,8 +338,10 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   const double wall_s = elapsed();
   live.update(done, target, rate, wall_s, extremes, true);
   if (db) db->close();
+  if (online_file) online_file->close();
 
-  const std::string where = to_db ? " into " + args.get("--db") : std::string();
+  std::string where = to_db ? " into " + args.get("--db") : std::string();
+  if (online) where += (to_db ? " and " : " into ") + args.get("--online");
   const std::string kept = to_db ? "; the " + std::to_string(done) + " scans recorded are kept in " + args.get("--db")
                                  : std::string();
   const std::string signal = interrupted() ? interrupt_name() : "";
@@ -276,6 +351,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     j.field("seconds", static_cast<double>(done) / rate).field("start_time", iso8601_utc(start_time));
     j.field("stopped_by", failure != 0 ? "failure" : !signal.empty() ? signal : full ? "full" : "duration");
     if (to_db) j.field("db", args.get("--db"));
+    if (online) j.field("online", args.get("--online"));
     j.key("channels").begin_array();
     for (size_t i = 0; i < recorded.size(); ++i) {
       const RecordedChannel& c = recorded[i];
@@ -307,6 +383,12 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
               << " s)" << where
               << (!signal.empty() ? "; stopped by " + signal : full ? "; the database is full (--max-duration)" : "")
               << ":\n" << t.render() << std::flush;
+  }
+  if (failure == kAcqFileNotCreated || failure == kAcqFileWriteFailed) {
+    throw CommandError("The online file " + args.get("--online") + " " +
+                       (failure == kAcqFileNotCreated ? "could not be created" : "could not be written") + " (" +
+                       s.describe(failure, StatusContext::kKernel) + "); the recording was stopped after " +
+                       std::to_string(done) + " scans" + kept + ".");
   }
   if (failure != 0) {
     throw CommandError("Reading the recording failed after " + std::to_string(done) + " scans: " +

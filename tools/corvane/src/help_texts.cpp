@@ -65,6 +65,7 @@ const CommandHelp kCommandHelp[] = {
      "the chart skip them and count them per kind; JSON gives null.\n"},
     {"record",
      "  record --channels LIST --rate R [--duration T] [--formula NAME=TEXT ...] [--db FILE]\n"
+     "         [--online FILE]\n"
      "                               recording on the acquisition kernel into a channel database\n",
      "Records the channels at the rate on the acquisition kernel, which reads every block, scales it,\n"
      "computes the formula channels and stores it in the channel database. With --duration it records\n"
@@ -85,7 +86,11 @@ const CommandHelp kCommandHelp[] = {
      "                      \"P=sqrt(c0^2+c1^2)\"\n"
      "  --db FILE           the channel database: one channel per recorded channel and formula,\n"
      "                      named, with its unit, rate and start time\n"
-     "  --force             replace an existing FILE (otherwise it is refused)\n"},
+     "  --online FILE       an online file as well: a first text line naming the channels, then\n"
+     "                      per block and channel a 32-bit count and that many doubles\n"
+     "                      (little-endian), written through block by block; a failed write stops\n"
+     "                      the recording (exit status 1), what was recorded is kept\n"
+     "  --force             replace an existing database or online file (otherwise refused)\n"},
     {"db",
      "  db FILE [export [CHANNELS] [--output F.csv] | plot CHANNELS --output F.svg]\n"
      "                               list, export or plot a channel database\n",

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "corvane_sim/engine.h"
@@ -317,6 +318,59 @@ TEST(Record, DatabaseListExportAndPlot) {
   r = run_tool({"db", dir.file("text.db")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("is not a channel database"), std::string::npos) << r.err;
+}
+
+// The online file beside the database: its header line, then per block and channel a count and
+// the values, the same as the database's; a write that fails stops the recording, said so.
+TEST(Record, OnlineFileHoldsTheBlocksAndAFailedWriteStops) {
+  SimLine a(1, 45);
+  for (int i = 0; i < 2; ++i) a.engine->set_source(i, ramp_of(i).source(200));
+  testkit::TempDir dir;
+  const std::string db_path = dir.file("run.db"), online = dir.file("run.onl");
+  ToolResult r = run_tool({"--port", a.path, "record", "--channels", "0-1", "--rate", "200", "--duration", "1s",
+                           "--formula", "S=c0+c1", "--db", db_path, "--online", online});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string bytes = testkit::read_file(online);
+  const size_t nl = bytes.find('\n');
+  ASSERT_NE(nl, std::string::npos);
+  EXPECT_EQ(bytes.substr(0, nl).rfind("# corvane online file: 3 channels at 200 Hz from 20", 0), 0u) << bytes.substr(0, nl);
+  EXPECT_NE(bytes.substr(0, nl).find(": Channel0 [mV/V], Channel1 [mV/V], S"), std::string::npos) << bytes.substr(0, nl);
+  // Blocks of 20 scans: 10 blocks of 3 x (4 + 160) bytes.
+  ASSERT_EQ(bytes.size() - nl - 1, 10u * 3 * (4 + 20 * 8));
+  Db db(db_path);
+  ASSERT_TRUE(db.ok());
+  size_t at = nl + 1;
+  for (int block = 0; block < 10; ++block) {
+    for (int32_t ch = 1; ch <= 3; ++ch) {
+      int32_t count = 0;
+      std::memcpy(&count, bytes.data() + at, 4);
+      ASSERT_EQ(count, 20);
+      std::vector<double> v(20);
+      std::memcpy(v.data(), bytes.data() + at + 4, 160);
+      EXPECT_EQ(v, db.values(ch, block * 20, 20)) << "block " << block << " channel " << ch;
+      at += 164;
+    }
+  }
+  // An existing online file is kept unless --force.
+  r = run_tool({"--port", a.path, "record", "--channels", "0", "--rate", "200", "--duration", "1s", "--online", online});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("The online file " + online + " exists already"), std::string::npos) << r.err;
+  r = run_tool({"--port", a.path, "record", "--channels", "0", "--rate", "200", "--duration", "1s", "--online",
+                dir.file("no/such/folder/x.onl")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("of the online file does not exist"), std::string::npos) << r.err;
+
+  // A disk that is full: the first block's write fails; the database keeps that block.
+  const std::string db2 = dir.file("full.db");
+  r = run_tool({"--port", a.path, "record", "--channels", "0-1", "--rate", "200", "--db", db2, "--online", "/dev/full"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("The online file /dev/full could not be written (writing the online file failed (status "
+                       "-304)); the recording was stopped after 20 scans; the 20 scans recorded are kept in " + db2),
+            std::string::npos)
+      << r.err;
+  Db full(db2);
+  ASSERT_TRUE(full.ok());
+  EXPECT_EQ(full.length(1), 20);
 }
 
 TEST(Record, CommandLineMistakes) {
