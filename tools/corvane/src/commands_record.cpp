@@ -315,8 +315,10 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
       // Not there yet: wait until the block is due by the clock (a device ahead of the clock,
       // such as a simulator on a virtual clock, is asked again at once).
       again = true;
-      const double due_s = static_cast<double>(done + want) / rate + 0.005;
-      const double wait_s = std::clamp(due_s - elapsed(), 0.001, want / rate);
+      const double block_s = want / rate;
+      double wait_s = static_cast<double>(done + want) / rate + 0.005 - elapsed();
+      if (wait_s > block_s + 0.005) wait_s = 0;  // ahead of the clock: not a device in real time
+      wait_s = std::clamp(wait_s, 0.001, block_s);
       std::this_thread::sleep_for(std::chrono::duration<double>(wait_s));
       continue;
     }

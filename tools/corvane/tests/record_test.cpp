@@ -6,106 +6,15 @@
 // middle, and `corvane db` on the result.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <memory>
 
-#include "corvane_sim/engine.h"
-#include "corvane_sim/server.h"
 #include "json_mini.h"
+#include "record_fixture.h"
 #include "run_async.h"
-#include "storix32.h"
+
+using namespace record_test;
 
 namespace {
-
-constexpr double kRange = 3.0;  // mV/V of the bridge channels at power-on
-constexpr double kFullScale = 25000.0;
-
-// A ramp in raw counts that rises by 2 per scan and wraps every n + 0.5 scans, half a scan away
-// from any scan, so that rounding never decides a count. The simulator's signals run on its own
-// clock, which starts before the recording: a channel's first value gives the ramp's phase, and
-// channels of the same line must share it.
-struct Ramp {
-  int64_t base;
-  int64_t n;
-  int64_t count(int64_t k, int64_t phase) const { return base + (phase + 2 * k) % (2 * n + 1); }
-  corvane_sim::SignalSource source(double rate) const {
-    return corvane_sim::SignalSource::ramp(static_cast<double>(base) * kRange / kFullScale,
-                                           2.0 * rate * kRange / kFullScale, (static_cast<double>(n) + 0.5) / rate);
-  }
-  double value(int64_t k, int64_t phase) const {
-    return static_cast<double>(count(k, phase)) * (kRange / kFullScale);
-  }
-  // The phase of a first value, -1 when it is no value of the ramp.
-  int64_t phase_of(double first) const {
-    const double counts = first / (kRange / kFullScale);
-    const int64_t c = std::llround(counts);
-    if (c - base < 0 || c - base > 2 * n || value(0, c - base) != first) return -1;
-    return c - base;
-  }
-};
-
-Ramp ramp_of(int i) { return {-30000 + 211 * i, 29000}; }
-
-// A Corvane chain on a pseudo-terminal whose virtual clock advances by `step_ms` per line.
-struct SimLine {
-  SimLine(int devices, double step_ms, size_t buffer_samples = 262144) {
-    corvane_sim::EngineConfig config;
-    config.devices = devices;
-    config.virtual_clock = true;
-    config.buffer_samples = buffer_samples;
-    engine = std::make_unique<corvane_sim::Engine>(config);
-    engine->set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(step_ms * 1e6)));
-    server = std::make_unique<corvane_sim::PtyServer>(*engine);
-    path = server->start();
-  }
-  ~SimLine() { server->stop(); }
-  std::unique_ptr<corvane_sim::Engine> engine;
-  std::unique_ptr<corvane_sim::PtyServer> server;
-  std::string path;
-};
-
-// The database file opened in this process for the length of a check.
-class Db {
- public:
-  explicit Db(const std::string& path) { ok_ = QBX_CreateDatabase(-1, path.c_str(), 0) == 0; }
-  ~Db() { QBX_RemoveDatabase(0); }
-  bool ok() const { return ok_; }
-  int32_t channels() const { return QBX_GetDatabaseMaxChans(); }
-  int32_t length(int32_t ch) const { return QBX_GetDatabaseChanCurrLen(ch); }
-  std::string text(int32_t ch, int32_t which) const {
-    char out[200] = {};
-    QBX_GetDatabaseChanText(ch, which, out);
-    std::string s(out);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-  }
-  std::vector<double> values(int32_t ch, int32_t first, int32_t count) const {
-    std::vector<double> v(static_cast<size_t>(count));
-    EXPECT_EQ(QBX_ReadFromDatabase(ch, first + 1, count, v.data()), 0);
-    return v;
-  }
-
- private:
-  bool ok_ = false;
-};
-
-// Checks every value of database channel ch from scan 0 on, streaming, against the ramp from the
-// phase of its first value: returns the first mismatch's scan, or -1; *phase gets the phase.
-int64_t first_wrong(int32_t ch, const Ramp& ramp, int64_t length, int64_t* phase) {
-  constexpr int32_t kChunk = 1 << 20;
-  std::vector<double> v(kChunk);
-  for (int64_t first = 0; first < length; first += kChunk) {
-    const auto n = static_cast<int32_t>(std::min<int64_t>(kChunk, length - first));
-    if (QBX_ReadFromDatabase(ch, static_cast<int32_t>(first + 1), n, v.data()) != 0) return first;
-    if (first == 0) *phase = ramp.phase_of(v[0]);
-    if (*phase < 0) return 0;
-    for (int32_t i = 0; i < n; ++i) {
-      if (v[static_cast<size_t>(i)] != ramp.value(first + i, *phase)) return first + i;
-    }
-  }
-  return -1;
-}
 
 // The first `count` blank-separated words of a table row, joined by one blank.
 std::string words_of(const std::string& row, size_t count) {
@@ -222,8 +131,9 @@ class Unbounded : public ::testing::Test {
     }
     const int64_t common = std::min({sum_len, static_cast<int64_t>(db.length(1)), static_cast<int64_t>(db.length(2))});
     const auto s = db.values(4, 0, static_cast<int32_t>(common));
-    for (int64_t k = 0; k < common; ++k) {
-      EXPECT_EQ(s[static_cast<size_t>(k)], ramp_of(0).value(k, phase[0]) + ramp_of(1).value(k, phase[1])) << k;
+    const auto a = db.values(1, 0, static_cast<int32_t>(common)), b = db.values(2, 0, static_cast<int32_t>(common));
+    for (size_t k = 0; k < s.size(); ++k) {
+      EXPECT_EQ(s[k], a[k] + b[k]) << k;
       if (HasFailure()) break;
     }
     return n;
