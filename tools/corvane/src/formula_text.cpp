@@ -12,6 +12,7 @@ namespace {
 
 constexpr size_t kMaxNameBytes = 31;     // a database channel name holds 32 bytes
 constexpr size_t kMaxFormulaBytes = 255; // the kernel's limit for a formula text
+constexpr size_t kMaxUnitBytes = 10;     // a database channel unit holds 10 bytes
 
 bool word_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
@@ -44,7 +45,17 @@ FormulaOption parse_formula_option(const std::string& option) {
   if (eq == std::string::npos || f.name.empty() || f.text.empty()) {
     throw CommandError("--formula takes NAME=TEXT, such as \"Sum=c0+c1\", not \"" + option + "\".", kExitUsage);
   }
-  if (f.name.size() > kMaxNameBytes || f.name.find(',') != std::string::npos) {
+  // "Force [kN]": the unit in brackets at the end of the name.
+  const size_t open = f.name.rfind('[');
+  if (f.name.back() == ']' && open != std::string::npos) {
+    f.unit = f.name.substr(open + 1, f.name.size() - open - 2);
+    f.name.resize(open);
+    while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
+    if (f.unit.size() > kMaxUnitBytes) {
+      throw CommandError("The unit \"" + f.unit + "\" of a formula may have at most 10 characters.", kExitUsage);
+    }
+  }
+  if (f.name.empty() || f.name.size() > kMaxNameBytes || f.name.find(',') != std::string::npos) {
     throw CommandError("The formula name \"" + f.name + "\" must be 1 to 31 characters without a comma.", kExitUsage);
   }
   return f;

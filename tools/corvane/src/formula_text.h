@@ -11,11 +11,13 @@ namespace corvane_cli {
 
 struct FormulaOption {
   std::string name;  // UTF-8, 1 to 31 characters
+  std::string unit;  // UTF-8, up to 10 characters; "" when none was given
   std::string text;  // the formula in the tool's channel numbers
 };
 
-// Splits "NAME=TEXT" at its first "="; throws CommandError (usage) for an empty name or text, a
-// name longer than 31 characters or one that holds a comma.
+// Splits "NAME=TEXT" or "NAME [UNIT]=TEXT" at its first "="; throws CommandError (usage) for an
+// empty name or text, a name longer than 31 characters or one that holds a comma, a unit longer
+// than 10 characters.
 FormulaOption parse_formula_option(const std::string& option);
 
 // The channel numbers the text names with c<n> (ascending, once each). A "c" counts only where it

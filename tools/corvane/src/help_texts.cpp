@@ -83,7 +83,7 @@ const CommandHelp kCommandHelp[] = {
      "  --max-duration T    without --duration: the database's room (default: 24h, or what 90 % of\n"
      "                      the free disk space holds)\n"
      "  --formula NAME=TEXT a formula channel (repeatable), c<n> being channel n: \"Sum=c0+c1\",\n"
-     "                      \"P=sqrt(c0^2+c1^2)\"\n"
+     "                      \"P [mV/V]=sqrt(c0^2+c1^2)\" (a unit in brackets after the name)\n"
      "  --db FILE           the channel database: one channel per recorded channel and formula,\n"
      "                      named, with its unit, rate and start time\n"
      "  --online FILE       an online file as well: a first text line naming the channels, then\n"

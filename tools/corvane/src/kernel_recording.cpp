@@ -171,6 +171,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
       RecordedChannel rc;
       rc.kernel = ch;
       rc.name = formulas[j].name;
+      rc.unit = formulas[j].unit;
       rc.formula = formulas[j].text;
       channels_.push_back(rc);
     }

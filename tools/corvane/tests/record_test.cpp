@@ -47,7 +47,7 @@ TEST(Record, TwoLinesAndAFormulaStoreEveryScanExactly) {
   testkit::TempDir dir;
   const std::string db_path = dir.file("run.db");
   ToolResult r = run_tool({"--port", a.path, "--port", b.path, "record", "--channels", "0,3,11,16", "--rate", "1000",
-                           "--duration", "2s", "--formula", "Diff=c11-c0", "--formula", "Scaled=2*c16+1", "--db", db_path});
+                           "--duration", "2s", "--formula", "Diff=c11-c0", "--formula", "Scaled [mV/V]=2*c16+1", "--db", db_path});
   ASSERT_EQ(r.status, 0) << r.err;
   // 1000 Hz is not a Corvane rate: 800 Hz, and exactly 2 s of it.
   EXPECT_NE(r.err.find("The Corvane has no rate of 1000 Hz; recording at 800 Hz."), std::string::npos) << r.err;
@@ -59,7 +59,7 @@ TEST(Record, TwoLinesAndAFormulaStoreEveryScanExactly) {
   for (int32_t ch = 1; ch <= 6; ++ch) {
     EXPECT_EQ(db.length(ch), 1600) << ch;
     EXPECT_EQ(db.text(ch, 0), names[ch - 1]);
-    EXPECT_EQ(db.text(ch, 1), ch <= 4 ? "mV/V" : "");
+    EXPECT_EQ(db.text(ch, 1), ch != 5 ? "mV/V" : "");
     EXPECT_EQ(db.text(ch, 3), "800 Hz");
   }
   EXPECT_EQ(db.text(5, 2).find("formula c11-c0"), 32u) << db.text(5, 2);
