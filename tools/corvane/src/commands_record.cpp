@@ -176,20 +176,22 @@ class OnlineFile {
   bool closed_ = false;
 };
 
-// Refuses an online file name the kernel cannot take, a folder that does not exist, and an
-// existing file (the kernel empties it) unless replace.
-void check_online_name(const std::string& path, bool replace) {
-  if (path.empty() || path.size() > kMaxOnlineName) {
-    throw CommandError("--online takes a file name of 1 to 255 characters.", kExitUsage);
+// Refuses a file name the kernel cannot take (online files: 1 to 255 characters), a folder that
+// does not exist, and an existing file (it would be replaced) unless replace. `what`: "database",
+// "online file".
+void check_output_name(const std::string& path, const std::string& what, bool replace) {
+  if (path.empty() || (what == "online file" && path.size() > kMaxOnlineName)) {
+    throw CommandError("The " + what + " needs a file name" + (path.empty() ? "." : " of at most 255 characters."),
+                       kExitUsage);
   }
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    throw CommandError("The folder " + folder + " of the online file does not exist.", kExitUsage);
+    throw CommandError("The folder " + folder + " of the " + what + " does not exist.", kExitUsage);
   }
   if (!replace && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    throw CommandError("The online file " + path + " exists already; give another name or --force to replace it.",
+    throw CommandError("The " + what + " " + path + " exists already; give another name or --force to replace it.",
                        kExitUsage);
   }
 }
@@ -215,7 +217,12 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   for (const std::string& f : args.all("--formula")) formulas.push_back(parse_formula_option(f));
   const bool to_db = args.has("--db");
   const bool online = args.has("--online");
-  if (online) check_online_name(args.get("--online"), args.flags.count("--force") != 0);
+  const bool replace = args.flags.count("--force") != 0;
+  if (to_db) check_output_name(args.get("--db"), "database", replace);
+  if (online) check_output_name(args.get("--online"), "online file", replace);
+  if (to_db && online && args.get("--db") == args.get("--online")) {
+    throw CommandError("The database and the online file must be two files.", kExitUsage);
+  }
   if (s.checking()) return;
 
   if (s.offline()) throw CommandError("A recording needs a device: offline there are no measured values.");
@@ -275,7 +282,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
       specs.push_back(n);
     }
     db.emplace(ChannelDatabase::create(args.get("--db"), specs, static_cast<int32_t>(capacity), rate, start_time,
-                                       args.flags.count("--force") != 0));
+                                       replace));
     if (target == 0) {
       print_confirmation(s, "Recording into " + args.get("--db") + " until Ctrl-C (room for " +
                                 clock_text(static_cast<double>(capacity) / rate) + ", --max-duration).");

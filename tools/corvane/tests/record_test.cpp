@@ -296,6 +296,9 @@ TEST(Record, CommandLineMistakes) {
       {{"record", "--channels", "0", "--rate", "600", "--formula", "S=c0+c4"}, "uses c4, which is not recorded"},
       {{"record", "--channels", "10", "--rate", "600"}, "Channel 10 does not exist: the chain has 10 channels", 1},
       {{"--port", "sim", "--port", "sim", "show"}, "Several --port options are for record only"},
+      {{"record", "--channels", "0", "--rate", "600", "--db", "/no/such/folder/x.db"},
+       "The folder /no/such/folder of the database does not exist."},
+      {{"record", "--channels", "0", "--rate", "600", "--db", "x.db", "--online", "x.db"}, "must be two files"},
   };
   for (const auto& c : cases) {
     ToolResult r = run_tool(c.args);
