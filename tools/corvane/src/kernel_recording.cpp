@@ -135,6 +135,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
   }
   try {
     QBX_ACQInitAcqHdr();
+    QBX_ACQResetTriggers();  // a free-running start: no trigger record names a device
     const auto devices = static_cast<int32_t>(chains_.size());
     const float rates[6] = {rate, 0, 0, 0, 0, 0};
     const uint8_t two_byte_samples[6] = {1, 1, 1, 1, 1, 1};
