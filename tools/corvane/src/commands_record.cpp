@@ -236,6 +236,17 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
                         ? read_channel(s.driver(), c).name
                         : "Channel" + std::to_string(c));
   }
+  // Every channel of the database and of the JSON lines is known by its name: no two alike.
+  std::vector<std::string> all_names = names;
+  for (const FormulaOption& f : formulas) all_names.push_back(f.name);
+  for (size_t i = 0; i < all_names.size(); ++i) {
+    for (size_t k = 0; k < i; ++k) {
+      if (all_names[i] == all_names[k]) {
+        throw CommandError("Two recorded channels are named \"" + all_names[i] + "\"; give the formula another name.",
+                           kExitUsage);
+      }
+    }
+  }
   const auto block_capacity = static_cast<int32_t>(
       std::clamp<double>(std::round(requested_rate / kBlocksPerSecond), 1, KernelRecording::kMaxBlock));
   catch_interrupt();

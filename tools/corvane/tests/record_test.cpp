@@ -320,6 +320,7 @@ TEST(Record, CommandLineMistakes) {
       {{"record", "--channels", "0", "--rate", "600", "--db", "/no/such/folder/x.db"},
        "The folder /no/such/folder of the database does not exist."},
       {{"record", "--channels", "0", "--rate", "600", "--db", "x.db", "--online", "x.db"}, "must be two files"},
+      {{"record", "--channels", "0,1", "--rate", "600", "--formula", "Channel1=c0*2"}, "named \"Channel1\""},
   };
   for (const auto& c : cases) {
     ToolResult r = run_tool(c.args);
