@@ -39,6 +39,7 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
         value = words[++i];
       }
       args.options[name] = value;
+      args.repeated[name].push_back(value);
     } else {
       throw CommandError("The command " + command + " has no option " + name + ".", kExitUsage);
     }
