@@ -54,9 +54,10 @@ CORVAN32_API int32_t CV_MeasOneVal(void);
  * trigger_mode 6100 immediate, 6101 with CV_Trigger, 6102 external, 6103 internal, or -1 (none);
  * for 6103: trigger_channel 0..7, trigger_level in the channel's unit (must fit the 16-bit raw
  * range), trigger_condition 6000 >=, 6001 <=, 6002 rising, 6003 falling edge; pre_trigger 0..200
- * scans. Sends "PRG?9,0", the rate ("ICR", result kept as last device status only), "DTR" for the
- * internal trigger and "MSV". Returns 0, kCvBadValue (an argument out of range, or offline), the
- * device's error number after a refusal, or an interface status. */
+ * scans. Sends "PRG?9,0", the rate ("ICR"; its result is not checked, and a start that goes on
+ * keeps it as the last device status), "DTR" for the internal trigger and "MSV". Returns 0,
+ * kCvBadValue (an argument out of range, or offline), the device's error number after a refusal, or
+ * an interface status. */
 CORVAN32_API int32_t CV_ACQStart(int32_t scans, int32_t rate, int32_t trigger_mode, int32_t trigger_channel,
                                  float trigger_level, int32_t trigger_condition, int32_t pre_trigger);
 /* Waits up to timeout_ms (polling "MSV?") until `scans` scans are available, then reads them with

@@ -14,6 +14,7 @@
 #include "export_guard.h"
 #include "ids.h"
 #include "linkar32.h"
+#include "operations.h"
 #include "settings_model.h"
 #include "settings_rules.h"
 
@@ -46,6 +47,23 @@ class StandardTimeoutOnExit {
   StandardTimeoutOnExit& operator=(const StandardTimeoutOnExit&) = delete;
 };
 
+bool in_range(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
+
+// Trigger level in the channel's unit to the raw count the device compares: inverse linearisation,
+// then level x 25000 / (scale x range value), truncated toward zero. False when it does not fit
+// 16 bits (or the channel has no usable range).
+bool trigger_raw(int32_t channel, float level, int32_t* raw) {
+  if (check_channel(channel) != 0) return false;
+  const ChannelRecord& rec = record(channel);
+  float v = level;
+  linearise(&v, rec.transducer, true);
+  const double r = std::trunc(static_cast<double>(v) * kRawFullScale /
+                              (static_cast<double>(state().scale_factor[channel]) * rec.range_value));
+  if (!(r >= INT16_MIN && r <= INT16_MAX)) return false;  // NaN fails too
+  *raw = static_cast<int32_t>(r);
+  return true;
+}
+
 }  // namespace
 
 namespace corvan {
@@ -74,29 +92,9 @@ int32_t measure_once() {
   return kCvOk;
 }
 
-}  // namespace corvan
-
-namespace {
-
-bool in_range(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
-
-// Trigger level in the channel's unit to the raw count the device compares: inverse linearisation,
-// then level x 25000 / (scale x range value), truncated toward zero. False when it does not fit
-// 16 bits (or the channel has no usable range).
-bool trigger_raw(int32_t channel, float level, int32_t* raw) {
-  if (check_channel(channel) != 0) return false;
-  const ChannelRecord& rec = record(channel);
-  float v = level;
-  CV_DoLinCalc(&v, rec.transducer, 1);
-  const double r = std::trunc(static_cast<double>(v) * kRawFullScale /
-                              (static_cast<double>(state().scale_factor[channel]) * rec.range_value));
-  if (!(r >= INT16_MIN && r <= INT16_MAX)) return false;  // NaN fails too
-  *raw = static_cast<int32_t>(r);
-  return true;
-}
-
-int32_t acq_start(int32_t scans, int32_t rate, int32_t trigger_mode, int32_t trigger_channel, float trigger_level,
-                  int32_t trigger_condition, int32_t pre_trigger) {
+int32_t acq_start(int32_t scans, int32_t rate, int32_t trigger_mode, int32_t trigger_channel,
+                  float trigger_level, int32_t trigger_condition, int32_t pre_trigger, Reply& reply,
+                  int32_t* rate_status) {
   if (!in_range(scans, 0, kMaxStartScans)) return kCvBadValue;
   if (rate != kUnchanged && !in_range(rate, id::kRateFirst, id::kRateLast)) return kCvBadValue;
   if (trigger_mode != kUnchanged && !in_range(trigger_mode, kTriggerModeFirst, kTriggerModeLast)) return kCvBadValue;
@@ -109,20 +107,20 @@ int32_t acq_start(int32_t scans, int32_t rate, int32_t trigger_mode, int32_t tri
   if (!in_range(pre_trigger, 0, kMaxPreTrigger)) return kCvBadValue;
   if (offline()) return kCvBadValue;  // nothing is sent without a device
 
-  int32_t r = query(command("PRG?9,0"));
+  int32_t r = query(command("PRG?9,0"), reply);
   if (r != 0) return r;
   if (rate != kUnchanged) {
     state().device.rate = rate;
-    note_device(CV_SaveDevSettings(kCvDevRate));  // kept, not checked: the start goes on
+    *rate_status = save_dev_settings(kCvDevRate, reply);  // kept, not checked: the start goes on
   }
   if (trigger_mode == kTriggerInternal) {
-    r = query(command("DTR", {trigger_channel, trigger_condition, level_raw}));
+    r = query(command("DTR", {trigger_channel, trigger_condition, level_raw}), reply);
     if (r != 0) return r;
   }
-  return query(command("MSV", {scans, pre_trigger, trigger_mode, 1}));
+  return query(command("MSV", {scans, pre_trigger, trigger_mode, 1}), reply);
 }
 
-int32_t acq_read(int32_t scans, int32_t timeout_ms, float* values) {
+int32_t acq_read(int32_t scans, int32_t timeout_ms, float* values, Reply& reply) {
   StandardTimeoutOnExit restore;
   if (scans < 1 || scans > kMaxReadScans || timeout_ms < 0 || values == nullptr) return kCvBadValue;
   if (offline()) return kCvBadValue;
@@ -133,13 +131,13 @@ int32_t acq_read(int32_t scans, int32_t timeout_ms, float* values) {
   note_interface(QBX_SetTimeout(timeout_ms));
   const uint32_t start = QBX_GetSysTime();
   for (;;) {
-    int32_t r = query(command("MSV?"));
+    int32_t r = query(command("MSV?"), reply);
     if (r != 0) return r;
     int32_t device_state = 0, available = 0;
-    if (reply_int(&device_state) != 0 || reply_int(&available) != 0) return note_device(kCvBadReply);
-    if (device_state == kDeviceStateFailed) return note_device(kCvDeviceState5);
+    if (reply.next_int(&device_state) != 0 || reply.next_int(&available) != 0) return kCvBadReply;
+    if (device_state == kDeviceStateFailed) return kCvDeviceState5;
     if (available >= scans) break;
-    if (QBX_GetSysTime() - start > static_cast<uint32_t>(timeout_ms)) return note_device(kCvDataTimeout);
+    if (QBX_GetSysTime() - start > static_cast<uint32_t>(timeout_ms)) return kCvDataTimeout;
     // A short pause between polls, sleeping (QBX_Delay waits busily): the scans come at the
     // measuring rate, and polling without one keeps the computer and the line busy for nothing.
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollPauseMs));
@@ -160,9 +158,9 @@ int32_t acq_read(int32_t scans, int32_t timeout_ms, float* values) {
   return kCvOk;
 }
 
-int32_t acq_stop() {
+int32_t acq_stop(Reply& reply) {
   if (offline()) return kCvBadValue;
-  const int32_t r = query(command("STP"));
+  const int32_t r = query(command("STP"), reply);
   if (r != 0) return r;
   QBX_Delay(kStopSettleMs);
   // Data still on the line after the stop are discarded; the count discarded is no status.
@@ -170,30 +168,35 @@ int32_t acq_stop() {
   return flushed < 0 ? flushed : kCvOk;
 }
 
-int32_t trigger() {
+int32_t trigger(Reply& reply) {
   if (offline()) return kCvBadValue;
-  return query(command("TRG"));
+  return query(command("TRG"), reply);
 }
 
-}  // namespace
+}  // namespace corvan
 
 extern "C" {
 
-CORVAN32_API int32_t CV_MeasOneVal(void) { return guarded([]() -> int32_t { return measure_once(); }); }
+CORVAN32_API int32_t CV_MeasOneVal(void) { return recorded([]() -> int32_t { return measure_once(); }); }
 
 CORVAN32_API int32_t CV_ACQStart(int32_t scans, int32_t rate, int32_t trigger_mode, int32_t trigger_channel,
                                  float trigger_level, int32_t trigger_condition, int32_t pre_trigger) {
-  return guarded([&]() -> int32_t {
-    return acq_start(scans, rate, trigger_mode, trigger_channel, trigger_level, trigger_condition, pre_trigger);
+  // A start that goes on although the rate was not taken keeps the rate's status.
+  int32_t rate_status = kCvOk;
+  const int32_t r = guarded([&]() -> int32_t {
+    return acq_start(scans, rate, trigger_mode, trigger_channel, trigger_level, trigger_condition, pre_trigger,
+                     state().reply, &rate_status);
   });
+  note_device(r != kCvOk ? r : rate_status);
+  return r;
 }
 
 CORVAN32_API int32_t CV_ACQRead(int32_t scans, int32_t timeout_ms, float* values) {
-  return guarded([&]() -> int32_t { return acq_read(scans, timeout_ms, values); });
+  return recorded([&]() -> int32_t { return acq_read(scans, timeout_ms, values, state().reply); });
 }
 
-CORVAN32_API int32_t CV_ACQStop(void) { return guarded([]() -> int32_t { return acq_stop(); }); }
+CORVAN32_API int32_t CV_ACQStop(void) { return recorded([]() -> int32_t { return acq_stop(state().reply); }); }
 
-CORVAN32_API int32_t CV_Trigger(void) { return guarded([]() -> int32_t { return trigger(); }); }
+CORVAN32_API int32_t CV_Trigger(void) { return recorded([]() -> int32_t { return trigger(state().reply); }); }
 
 }  // extern "C"

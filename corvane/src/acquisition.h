@@ -34,9 +34,4 @@ inline int32_t digital_value(int16_t raw) { return static_cast<uint16_t>(raw); }
 int32_t measuring_channels(int32_t* channels);
 int32_t taring_channels(int32_t* channels);
 
-// One reading of every measuring channel ("OMB?0") into its last measured value (digital I/O
-// channels: their digital value). Offline: 0, nothing changes. Returns 0, kCvNoActiveChannel, or
-// the interface status of a failed write or read.
-int32_t measure_once();
-
 }  // namespace corvan

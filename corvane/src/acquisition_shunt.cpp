@@ -9,6 +9,7 @@
 #include "export_guard.h"
 #include "ids.h"
 #include "linkar32.h"
+#include "operations.h"
 
 using namespace corvan;
 
@@ -19,7 +20,11 @@ constexpr float kValidLimit = 1e36f;  // readings at or beyond are overflow valu
 
 bool valid_reading(float v) { return v > -kValidLimit && v < kValidLimit; }
 
-int32_t shunt_calibration(int32_t count, const int32_t* channels) {
+}  // namespace
+
+namespace corvan {
+
+int32_t shunt_calibration(int32_t count, const int32_t* channels, Reply& reply) {
   if (count < 0 || (count > 0 && channels == nullptr)) return kCvBadValue;
   State& s = state();
   auto takes_part = [&](int32_t ch) { return check_channel(ch) == 0 && record(ch).amplifier == id::kAmpKx3; };
@@ -27,7 +32,7 @@ int32_t shunt_calibration(int32_t count, const int32_t* channels) {
     for (int32_t i = 0; i < count; ++i) {
       if (!takes_part(channels[i])) continue;
       s.signal_selector[channels[i]] = signal;
-      CV_SaveChanSettings(channels[i], kCvChanSignal);
+      save_chan_settings(channels[i], kCvChanSignal, reply);
     }
   };
   // Both readings are taken with the scale factor 1, so that the result does not depend on an
@@ -59,8 +64,8 @@ int32_t shunt_calibration(int32_t count, const int32_t* channels) {
   return kCvOk;
 }
 
-}  // namespace
+}  // namespace corvan
 
 extern "C" CORVAN32_API int32_t CV_ACQShuntCal(int32_t count, const int32_t* channels) {
-  return guarded([&]() -> int32_t { return shunt_calibration(count, channels); });
+  return recorded([&]() -> int32_t { return shunt_calibration(count, channels, state().reply); });
 }

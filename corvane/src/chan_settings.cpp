@@ -6,6 +6,7 @@
 #include "connection.h"
 #include "export_guard.h"
 #include "ids.h"
+#include "operations.h"
 #include "settings_model.h"
 #include "settings_rules.h"
 
@@ -53,7 +54,11 @@ T take(const void* in) {
   return v;
 }
 
-int32_t get_chan(int32_t channel, int32_t selector, void* out) {
+}  // namespace
+
+namespace corvan {
+
+int32_t get_chan_settings(int32_t channel, int32_t selector, void* out) {
   if (int32_t r = check_channel(channel); r != 0) return r;
   const ChannelRecord& rec = record(channel);
   State& s = state();
@@ -77,7 +82,7 @@ int32_t get_chan(int32_t channel, int32_t selector, void* out) {
   return kCvOk;
 }
 
-int32_t set_chan(int32_t channel, int32_t selector, const void* in) {
+int32_t set_chan_settings(int32_t channel, int32_t selector, const void* in, Reply& reply) {
   if (int32_t r = check_channel(channel); r != 0) return r;
   ChannelRecord& rec = record(channel);
   State& s = state();
@@ -90,7 +95,7 @@ int32_t set_chan(int32_t channel, int32_t selector, const void* in) {
     case kCvChanTransducer:
       rec.transducer = take<int32_t>(in);
       derive_range(rec);
-      CV_LoadChanSettings(channel, kCvChanTare);  // the tare value depends on the transducer
+      load_chan_settings(channel, kCvChanTare, reply);  // the tare value depends on the transducer
       break;
     case kCvChanRange:
       rec.range = take<int32_t>(in);
@@ -108,7 +113,7 @@ int32_t set_chan(int32_t channel, int32_t selector, const void* in) {
   return kCvOk;
 }
 
-int32_t possible_chan(int32_t channel, int32_t all_units, int32_t selector, void* out) {
+int32_t possible_chan_settings(int32_t channel, int32_t all_units, int32_t selector, void* out) {
   if (int32_t r = check_channel(channel); r != 0) return r;
   const ChannelRecord& rec = record(channel);
   auto* list = static_cast<int32_t*>(out);
@@ -144,20 +149,23 @@ int32_t possible_chan(int32_t channel, int32_t all_units, int32_t selector, void
   }
 }
 
-}  // namespace
+}  // namespace corvan
 
 extern "C" {
 
 CORVAN32_API int32_t CV_GetChanSettings(int32_t channel, int32_t selector, void* out) {
-  return guarded([&]() -> int32_t { return out == nullptr ? kCvBadValue : get_chan(channel, selector, out); });
+  if (out == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return get_chan_settings(channel, selector, out); });
 }
 
 CORVAN32_API int32_t CV_SetChanSettings(int32_t channel, int32_t selector, const void* in) {
-  return guarded([&]() -> int32_t { return in == nullptr ? kCvBadValue : set_chan(channel, selector, in); });
+  if (in == nullptr) return note_device(kCvBadValue);
+  return recorded([&]() -> int32_t { return set_chan_settings(channel, selector, in, state().reply); });
 }
 
 CORVAN32_API int32_t CV_GetPsbleChanSettings(int32_t channel, int32_t all_units, int32_t selector, void* out) {
-  return guarded([&]() -> int32_t { return out == nullptr ? kCvBadValue : possible_chan(channel, all_units, selector, out); });
+  if (out == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return possible_chan_settings(channel, all_units, selector, out); });
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include "connection.h"
 #include "export_guard.h"
 #include "ids.h"
+#include "operations.h"
 #include "settings_model.h"
 #include "settings_rules.h"
 
@@ -24,25 +25,25 @@ bool has(int32_t selectors, int32_t bit) { return (selectors & bit) != 0; }
 // A query whose reply holds the value wanted in field `index` (0-based). A refusal or a malformed
 // reply returns its status; on a refusal `on_refusal` runs first (the safe value).
 template <class OnRefusal>
-int32_t query_value(const Command& cmd, int32_t index, int32_t* value, OnRefusal&& on_refusal) {
+int32_t query_value(const Command& cmd, Reply& reply, int32_t index, int32_t* value, OnRefusal&& on_refusal) {
   bool refused = false;
-  int32_t r = query(cmd, &refused);
+  int32_t r = query(cmd, reply, &refused);
   if (refused) on_refusal();
   if (r != 0) return r;
   for (int32_t k = 0; k <= index; ++k)
-    if ((r = reply_int(value)) != 0) return r;
+    if ((r = reply.next_int(value)) != 0) return r;
   return kCvOk;
 }
 
-int32_t load_amplifier_types(int32_t channel, int32_t selectors) {
+int32_t load_amplifier_types(int32_t channel, int32_t selectors, Reply& reply) {
   State& s = state();
   if (s.channel_types_read && selectors != kCvChanAmplifier) return kCvOk;
-  if (int32_t r = query(command("AID?")); r != 0) return r;
+  if (int32_t r = query(command("AID?"), reply); r != 0) return r;
   const bool only_this = selectors == kCvChanAmplifier;
-  while (!reply_at_end()) {
+  while (!reply.at_end()) {
     int32_t ch = 0;
     int32_t amplifier = 0;
-    if (reply_int(&ch) != 0 || reply_int(&amplifier) != 0) return kCvBadReply;
+    if (reply.next_int(&ch) != 0 || reply.next_int(&amplifier) != 0) return kCvBadReply;
     if (only_this) {
       if (ch == channel) {
         record(channel).amplifier = amplifier;
@@ -56,15 +57,16 @@ int32_t load_amplifier_types(int32_t channel, int32_t selectors) {
   return kCvOk;
 }
 
-int32_t load_chan(int32_t channel, int32_t selectors) {
+int32_t load_chan(int32_t channel, int32_t selectors, Reply& reply) {
   ChannelRecord& rec = record(channel);
   State& s = state();
   int32_t r = 0;
-  if (has(selectors, kCvChanAmplifier) && (r = load_amplifier_types(channel, selectors)) != 0) return r;
+  if (has(selectors, kCvChanAmplifier) && (r = load_amplifier_types(channel, selectors, reply)) != 0) return r;
   if (has(selectors, kCvChanIdent)) rec.ident[0] = '\0';
   if (has(selectors, kCvChanState)) {
     int32_t v = 0;
-    if ((r = query_value(command("ACT?", {channel}), 0, &v, [&] { rec.state = id::kStatePassive; })) != 0) return r;
+    if ((r = query_value(command("ACT?", {channel}), reply, 0, &v, [&] { rec.state = id::kStatePassive; })) != 0)
+      return r;
     rec.state = v;
   }
   const bool want_transducer = has(selectors, kCvChanTransducer);
@@ -72,10 +74,10 @@ int32_t load_chan(int32_t channel, int32_t selectors) {
     // One "ASA?" answers both transducer and range.
     int32_t transducer = 0;
     int32_t range = 0;
-    if ((r = query(command("ASA?", {channel}))) != 0) return r;
-    if ((r = reply_int(&transducer)) != 0) return r;
+    if ((r = query(command("ASA?", {channel}), reply)) != 0) return r;
+    if ((r = reply.next_int(&transducer)) != 0) return r;
     const bool want_range = has(selectors, kCvChanRange);
-    if (want_range && (r = reply_int(&range)) != 0) return r;
+    if (want_range && (r = reply.next_int(&range)) != 0) return r;
     if (want_transducer) rec.transducer = transducer;
     if (want_range) {
       rec.range = range;
@@ -86,18 +88,19 @@ int32_t load_chan(int32_t channel, int32_t selectors) {
   if (has(selectors, kCvChanUnit)) derive_unit(rec);
   if (has(selectors, kCvChanTare) && rec.amplifier != id::kAmpDigitalIo && rec.amplifier != id::kAmpAux) {
     int32_t raw = 0;
-    if ((r = query_value(command("TAV?", {channel}), 0, &raw, [&] { rec.tare = 0.0f; })) != 0) return r;
+    if ((r = query_value(command("TAV?", {channel}), reply, 0, &raw, [&] { rec.tare = 0.0f; })) != 0) return r;
     rec.tare = tare_from_raw(raw, s.scale_factor[channel], rec);
   }
   if (has(selectors, kCvChanFilterMode)) {
     int32_t v = 0;
-    if ((r = query_value(command("AFS?", {channel}), 0, &v, [&] { rec.state = id::kStatePassive; })) != 0) return r;
+    if ((r = query_value(command("AFS?", {channel}), reply, 0, &v, [&] { rec.state = id::kStatePassive; })) != 0)
+      return r;
     rec.filter_mode = v;
   }
   if (has(selectors, kCvChanDigital)) rec.digital = 0;
   if (has(selectors, kCvChanSignal)) {
     int32_t v = 0;
-    if ((r = query_value(command("ASS?", {channel}), 0, &v,
+    if ((r = query_value(command("ASS?", {channel}), reply, 0, &v,
                          [&] { s.signal_selector[channel] = id::kSignalMeasuring; })) != 0)
       return r;
     s.signal_selector[channel] = v;
@@ -174,50 +177,59 @@ int32_t check_chan_offline(int32_t channel, int32_t selectors) {
   return kCvOk;
 }
 
-int32_t save_chan_online(int32_t channel, int32_t selectors) {
+int32_t save_chan_online(int32_t channel, int32_t selectors, Reply& reply) {
   ChannelRecord& rec = record(channel);
   const State& s = state();
   int32_t r = 0;
-  if (has(selectors, kCvChanState) && (r = set_command(command("ACT", {channel, rec.state}))) != 0) return r;
+  if (has(selectors, kCvChanState) && (r = set_command(command("ACT", {channel, rec.state}), reply)) != 0) return r;
   if (has(selectors, kCvChanTransducer | kCvChanRange)) {
     correct_range(rec);
-    if ((r = set_command(command("ASA", {channel, rec.transducer, rec.range}))) != 0) return r;
+    if ((r = set_command(command("ASA", {channel, rec.transducer, rec.range}), reply)) != 0) return r;
   }
   if (has(selectors, kCvChanTare) && !is_overflow_float(rec.tare)) {
     int32_t raw = 0;
     if (!tare_to_raw(rec.tare, s.scale_factor[channel], rec, &raw)) return kCvBadValue;
-    if ((r = set_command(command("TAV", {channel, raw}))) != 0) return r;
+    if ((r = set_command(command("TAV", {channel, raw}), reply)) != 0) return r;
   }
-  if (has(selectors, kCvChanFilterMode) && (r = set_command(command("AFS", {channel, rec.filter_mode}))) != 0)
+  if (has(selectors, kCvChanFilterMode) &&
+      (r = set_command(command("AFS", {channel, rec.filter_mode}), reply)) != 0)
     return r;
   if (has(selectors, kCvChanDigital) && rec.amplifier == id::kAmpDigitalIo &&
-      (r = set_command(command("DPI", {channel, rec.digital}))) != 0)
+      (r = set_command(command("DPI", {channel, rec.digital}), reply)) != 0)
     return r;
   if (has(selectors, kCvChanSignal) &&
-      (r = set_command(command("ASS", {channel, s.signal_selector[channel]}))) != 0)
+      (r = set_command(command("ASS", {channel, s.signal_selector[channel]}), reply)) != 0)
     return r;
   return kCvOk;
 }
 
 }  // namespace
 
+namespace corvan {
+
+int32_t load_chan_settings(int32_t channel, int32_t selectors, Reply& reply) {
+  if (int32_t r = check_channel(channel); r != 0) return r;
+  if ((selectors & kLoadHandledBits) == 0) return kCvUnknownSelector;
+  if (offline()) return kCvOk;
+  return load_chan(channel, selectors, reply);
+}
+
+int32_t save_chan_settings(int32_t channel, int32_t selectors, Reply& reply) {
+  if (int32_t r = check_channel(channel); r != 0) return r;
+  if ((selectors & kSaveHandledBits) == 0) return kCvUnknownSelector;
+  return offline() ? check_chan_offline(channel, selectors) : save_chan_online(channel, selectors, reply);
+}
+
+}  // namespace corvan
+
 extern "C" {
 
 CORVAN32_API int32_t CV_LoadChanSettings(int32_t channel, int32_t selectors) {
-  return guarded([&]() -> int32_t {
-    if (int32_t r = check_channel(channel); r != 0) return note_device(r);
-    if ((selectors & kLoadHandledBits) == 0) return note_device(kCvUnknownSelector);
-    if (offline()) return kCvOk;
-    return note_device(load_chan(channel, selectors));
-  });
+  return recorded([&]() -> int32_t { return load_chan_settings(channel, selectors, state().reply); });
 }
 
 CORVAN32_API int32_t CV_SaveChanSettings(int32_t channel, int32_t selectors) {
-  return guarded([&]() -> int32_t {
-    if (int32_t r = check_channel(channel); r != 0) return note_device(r);
-    if ((selectors & kSaveHandledBits) == 0) return note_device(kCvUnknownSelector);
-    return note_device(offline() ? check_chan_offline(channel, selectors) : save_chan_online(channel, selectors));
-  });
+  return recorded([&]() -> int32_t { return save_chan_settings(channel, selectors, state().reply); });
 }
 
 }  // extern "C"

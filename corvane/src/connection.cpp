@@ -74,18 +74,17 @@ Command command(std::string_view name, std::initializer_list<int64_t> args) {
 
 int32_t write_command(const Command& cmd) { return note_interface(QBX_WritePort(cmd.text)); }
 
-int32_t read_line() {
-  State& s = state();
-  s.line_length = 0;
-  s.parse_pos = 0;
+int32_t read_line(Reply& reply) {
+  reply.length = 0;
+  reply.pos = 0;
   int32_t status = 0;
   int32_t bytes = 0;
-  int32_t r = QBX_ReadPort(s.line, kReplyLimit, &status, &bytes, kLineFeed);
+  int32_t r = QBX_ReadPort(reply.line, kReplyLimit, &status, &bytes, kLineFeed);
   if (r == 0) r = status;
   if (bytes < 0) bytes = 0;
   if (bytes > kReplyLimit) bytes = kReplyLimit;
-  s.line_length = bytes;
-  s.line[bytes] = '\0';
+  reply.length = bytes;
+  reply.line[bytes] = '\0';
   if (r != 0) {
     note_interface(r);
     // Bytes came but no line end within the time-out: a malformed reply (garbage, a line cut
@@ -93,13 +92,8 @@ int32_t read_line() {
     return r == kQbxReadFailed && bytes > 0 ? kCvBadReply : r;
   }
   note_interface(0);
-  if (bytes == 0 || s.line[bytes - 1] != '\n') return kCvBadReply;
+  if (bytes == 0 || reply.line[bytes - 1] != '\n') return kCvBadReply;
   return kCvOk;
-}
-
-bool reply_refused() {
-  const State& s = state();
-  return s.line_length > 0 && s.line[0] == '?';
 }
 
 bool parse_int(std::string_view text, int32_t* value) {
@@ -120,75 +114,71 @@ bool parse_int(std::string_view text, int32_t* value) {
   return true;
 }
 
-bool reply_at_end() {
-  const State& s = state();
-  return s.parse_pos >= s.line_length || s.line[s.parse_pos] == '\r' || s.line[s.parse_pos] == '\n';
-}
+bool Reply::at_end() const { return pos >= length || line[pos] == '\r' || line[pos] == '\n'; }
 
-bool reply_field(std::string_view* field) {
-  State& s = state();
-  if (reply_at_end()) return false;
-  int32_t end = s.parse_pos;
-  while (end < s.line_length && s.line[end] != ',' && s.line[end] != '\r' && s.line[end] != '\n') ++end;
-  *field = std::string_view(s.line + s.parse_pos, static_cast<size_t>(end - s.parse_pos));
-  s.parse_pos = (end < s.line_length && s.line[end] == ',') ? end + 1 : end;
+bool Reply::field(std::string_view* out) {
+  if (at_end()) return false;
+  int32_t end = pos;
+  while (end < length && line[end] != ',' && line[end] != '\r' && line[end] != '\n') ++end;
+  *out = std::string_view(line + pos, static_cast<size_t>(end - pos));
+  pos = (end < length && line[end] == ',') ? end + 1 : end;
   return true;
 }
 
-int32_t reply_int(int32_t* value) {
-  std::string_view field;
-  if (!reply_field(&field) || !parse_int(field, value)) return kCvBadReply;
+int32_t Reply::next_int(int32_t* value) {
+  std::string_view f;
+  if (!field(&f) || !parse_int(f, value)) return kCvBadReply;
   return kCvOk;
 }
 
-int32_t error_status() {
+int32_t error_status(Reply& reply) {
   int32_t r = write_command(command("EST?"));
   if (r != 0) return r;
-  r = read_line();
+  r = read_line(reply);
   if (r != 0) return r;
-  if (reply_refused()) return kCvEstRefused;
+  if (reply.refused()) return kCvEstRefused;
   int32_t value = 0;
-  if (reply_int(&value) != 0) return kCvBadReply;
+  if (reply.next_int(&value) != 0) return kCvBadReply;
   return value;
 }
 
 // After a refusal: the device's reason, or kCvBadReply when it reports none (a refusal must never
-// come back as success).
+// come back as success). The error-status query reads into a reply of its own, so the refused
+// reply stays where the caller has it.
 static int32_t refusal_reason() {
-  int32_t e = error_status();
-  return note_device(e == 0 ? kCvBadReply : e);
+  Reply own;
+  const int32_t e = error_status(own);
+  return e == 0 ? kCvBadReply : e;
 }
 
-int32_t query(const Command& cmd, bool* refused) {
+int32_t query(const Command& cmd, Reply& reply, bool* refused) {
   if (refused != nullptr) *refused = false;
   int32_t r = write_command(cmd);
   if (r != 0) return r;
-  r = read_line();
+  r = read_line(reply);
   if (r != 0) return r;
-  if (reply_refused()) {
+  if (reply.refused()) {
     if (refused != nullptr) *refused = true;
     return refusal_reason();
   }
   return kCvOk;
 }
 
-int32_t set_reply() {
-  int32_t r = read_line();
+int32_t set_reply(Reply& reply) {
+  int32_t r = read_line(reply);
   if (r != 0) return r;
-  const State& s = state();
-  if (s.line[0] == '0') return kCvOk;
+  if (reply.line[0] == '0') return kCvOk;
   int32_t value = 0;
-  std::string_view field;
-  if (reply_field(&field) && parse_int(field, &value) &&
-      (value == kCvWarnFilterFrequency || value == kCvWarnTareState))
+  std::string_view f;
+  if (reply.field(&f) && parse_int(f, &value) && (value == kCvWarnFilterFrequency || value == kCvWarnTareState))
     return value;
   return refusal_reason();
 }
 
-int32_t set_command(const Command& cmd) {
+int32_t set_command(const Command& cmd, Reply& reply) {
   int32_t r = write_command(cmd);
   if (r != 0) return r;
-  return set_reply();
+  return set_reply(reply);
 }
 
 // One exact-length read; a read that returns without the full count is a failed read.
@@ -205,7 +195,7 @@ static int32_t read_exact(char* buffer, int32_t count) {
 static int32_t malformed_block() {
   QBX_Delay(kResyncMs);
   note_interface(QBX_FlushInQueue());
-  return note_device(kCvBadReply);
+  return kCvBadReply;
 }
 
 int32_t read_binary(unsigned char* payload, int32_t bytes) {

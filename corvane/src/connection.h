@@ -30,6 +30,27 @@ struct ChainRow {
   char device_type[24];
 };
 
+// One reply line of the amplifier and the position its parse has reached. Every exchange reads into
+// the Reply its caller hands it: an exchange nested inside another (the error-status query after a
+// refusal) reads into a Reply of its own and leaves the outer reply and its parse as they were.
+struct Reply {
+  char line[kReplyLimit + 32]{};  // the line as received, zero-terminated
+  int32_t length = 0;             // bytes of the line
+  int32_t pos = 0;                // position reached by the parse
+
+  // The line as received (CR LF included).
+  std::string_view text() const { return std::string_view(line, static_cast<size_t>(length)); }
+  // True when the line is a refusal (first byte "?").
+  bool refused() const { return length > 0 && line[0] == '?'; }
+  // True when the parse has reached the end of the line (its CR/LF or its byte count).
+  bool at_end() const;
+  // Next field (cut at "," or CR/LF); false when no field is left.
+  bool field(std::string_view* out);
+  // Next field converted to an integer (leading blanks skipped, optional sign, decimal digits up
+  // to the first non-digit). 0, or kCvBadReply when the field is missing or holds no digits.
+  int32_t next_int(int32_t* value);
+};
+
 // Everything the library keeps about the connection. The device block's channel_count and offline
 // fields are the channel count and offline flag of the connection (there is no second copy).
 struct State {
@@ -39,14 +60,15 @@ struct State {
   float scale_factor[kMaxChannels]{};      // 1.0 after creation
   ChainRow chain[kChainRows]{};
   int32_t last_interface_status = 0;       // result of the latest LINKAR32 call
-  int32_t last_device_status = 0;          // latest error number or status an operation returned
+  // The status the latest export that keeps one returned (the exports that exchange commands with
+  // the amplifier, and CV_GetIndexString); only exports write it, never the steps inside them.
+  int32_t last_device_status = 0;
   bool channel_types_read = false;         // "AID?" already walked since the device was opened
   unsigned char* block = nullptr;          // block buffer for binary measured data
   size_t block_size = 0;                   // its usable size in bytes
-  // Command buffer: the command text being sent, then the reply line (zero-terminated).
-  char line[1056]{};
-  int32_t line_length = 0;                 // bytes of the last reply line
-  int32_t parse_pos = 0;                   // position reached by the last reply parse
+  // Command buffer: the reply the exports hand down to their exchanges, so it holds the reply
+  // line of the latest exchange of an export.
+  Reply reply;
 };
 
 State& state();
@@ -79,35 +101,24 @@ Command command(std::string_view name, std::initializer_list<int64_t> args = {})
 
 // Writes a command with one QBX_WritePort call; returns its status (kept as last interface status).
 int32_t write_command(const Command& cmd);
-// Reads one reply line (terminator LF, at most 1024 bytes) into the command buffer and resets the
-// parse position. Returns 0, the interface status of a failed read, or kCvBadReply when 1024 bytes
-// came without LF or the time-out ended a line that had begun.
-int32_t read_line();
-// True when the reply line read last is a refusal (first byte "?").
-bool reply_refused();
-// Query exchange: writes cmd and reads the reply; a refusal runs the error-status query and returns
-// its result (kept as last device status; kCvBadReply when the device then reports no error), and
-// sets *refused when given. On 0 the reply is ready for reply_int / reply_field.
-int32_t query(const Command& cmd, bool* refused = nullptr);
+// Reads one reply line (terminator LF, at most 1024 bytes) into reply and resets its parse. Returns
+// 0, the interface status of a failed read, or kCvBadReply when 1024 bytes came without LF or the
+// time-out ended a line that had begun.
+int32_t read_line(Reply& reply);
+// Query exchange: writes cmd and reads the reply; a refusal runs the error-status query (on a
+// reply of its own) and returns its result (kCvBadReply when the device then reports no error),
+// and sets *refused when given. On 0 the reply is ready for Reply::next_int / Reply::field.
+int32_t query(const Command& cmd, Reply& reply, bool* refused = nullptr);
 // Set-command reply: reads one line; "0..." gives 0, the warnings 10021 and 10022 come back as
 // they are; anything else runs the error-status query and returns its result, or kCvBadReply when
 // the device then reports no error (a set that was neither confirmed nor explained).
-int32_t set_reply();
+int32_t set_reply(Reply& reply);
 // Writes a set command and checks its reply.
-int32_t set_command(const Command& cmd);
-// Error-status query "EST?": 0, the device error number, kCvEstRefused, kCvBadReply, or the
-// interface status of a failed write or read.
-int32_t error_status();
+int32_t set_command(const Command& cmd, Reply& reply);
+// Error-status query "EST?" read into reply: 0, the device error number, kCvEstRefused,
+// kCvBadReply, or the interface status of a failed write or read.
+int32_t error_status(Reply& reply);
 
-// ---- Reply parsing (bounded by the bytes received) ----
-
-// Next field of the reply (cut at "," or CR/LF); false when no field is left.
-bool reply_field(std::string_view* field);
-// Next field converted to an integer (leading blanks skipped, optional sign, decimal digits up to
-// the first non-digit). 0 or kCvBadReply when the field is missing or holds no digits.
-int32_t reply_int(int32_t* value);
-// True when the parse has reached the end of the reply line (its CR/LF or its byte count).
-bool reply_at_end();
 // Decimal conversion of a text as the reply parser does it: false when it holds no digits.
 bool parse_int(std::string_view text, int32_t* value);
 
@@ -125,9 +136,13 @@ inline int16_t raw_value(const unsigned char* payload, size_t i) {
   return static_cast<int16_t>(static_cast<uint16_t>(payload[2 * i] | (payload[2 * i + 1] << 8)));
 }
 
+// The reply line the latest exchange of an export left in the command buffer (CR LF included).
+inline std::string_view last_reply() { return state().reply.text(); }
+
 // Keeps the status of a LINKAR32 call as last interface status and returns it.
 int32_t note_interface(int32_t status);
-// Keeps the status as last device status and returns it.
+// Keeps the status as last device status and returns it. Called by exports only (see
+// export_guard.h): a step inside an export returns its status to the export instead.
 int32_t note_device(int32_t status);
 
 }  // namespace corvan

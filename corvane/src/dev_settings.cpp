@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "export_guard.h"
+#include "operations.h"
 #include "settings_model.h"
 #include "settings_rules.h"
 
@@ -27,7 +28,11 @@ int32_t take_int(const void* in) {
   return v;
 }
 
-int32_t get_dev(int32_t selector, void* out) {
+}  // namespace
+
+namespace corvan {
+
+int32_t get_dev_settings(int32_t selector, void* out) {
   const DeviceBlock& d = state().device;
   char* text = static_cast<char*>(out);
   switch (selector) {
@@ -44,7 +49,7 @@ int32_t get_dev(int32_t selector, void* out) {
   return kCvOk;
 }
 
-int32_t set_dev(int32_t selector, const void* in) {
+int32_t set_dev_settings(int32_t selector, const void* in) {
   DeviceBlock& d = state().device;
   const char* text = static_cast<const char*>(in);
   switch (selector) {
@@ -68,7 +73,7 @@ int32_t set_dev(int32_t selector, const void* in) {
   return kCvOk;
 }
 
-int32_t possible_dev(int32_t selector, void* out) {
+int32_t possible_dev_settings(int32_t selector, void* out) {
   auto* list = static_cast<int32_t*>(out);
   const DeviceBlock& d = state().device;
   switch (selector) {
@@ -86,7 +91,7 @@ int32_t possible_dev(int32_t selector, void* out) {
   }
 }
 
-int32_t system_setting(int32_t position, int32_t selector, char* out) {
+int32_t system_settings(int32_t position, int32_t selector, char* out) {
   if (position < 0 || position >= kChainRows) return kCvBadChannel;
   const ChainRow& row = state().chain[position];
   switch (selector) {
@@ -97,24 +102,28 @@ int32_t system_setting(int32_t position, int32_t selector, char* out) {
   }
 }
 
-}  // namespace
+}  // namespace corvan
 
 extern "C" {
 
 CORVAN32_API int32_t CV_GetDevSettings(int32_t selector, void* out) {
-  return guarded([&]() -> int32_t { return out == nullptr ? kCvBadValue : get_dev(selector, out); });
+  if (out == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return get_dev_settings(selector, out); });
 }
 
 CORVAN32_API int32_t CV_SetDevSettings(int32_t selector, const void* in) {
-  return guarded([&]() -> int32_t { return in == nullptr ? kCvBadValue : set_dev(selector, in); });
+  if (in == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return set_dev_settings(selector, in); });
 }
 
 CORVAN32_API int32_t CV_GetPsbleDevSettings(int32_t, int32_t selector, void* out) {
-  return guarded([&]() -> int32_t { return out == nullptr ? kCvBadValue : possible_dev(selector, out); });
+  if (out == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return possible_dev_settings(selector, out); });
 }
 
 CORVAN32_API int32_t CV_GetSystemSettings(int32_t position, int32_t selector, char* out) {
-  return guarded([&]() -> int32_t { return out == nullptr ? kCvBadValue : system_setting(position, selector, out); });
+  if (out == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return system_settings(position, selector, out); });
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "export_guard.h"
 #include "linkar32.h"
+#include "operations.h"
 #include "settings_model.h"
 
 using namespace corvan;
@@ -31,13 +32,13 @@ int32_t open_offline(int32_t* channels) {
   return r;
 }
 
-int32_t open_online(int32_t* channels) {
+int32_t open_online(int32_t* channels, Reply& reply) {
   State& s = state();
   s.device.offline = 1;
-  int32_t r = error_status();
+  int32_t r = error_status(reply);
   if (r != 0) return r;
   s.device.offline = 0;
-  r = CV_LoadDevSettings(kCvDevChannelCount);
+  r = load_dev_settings(kCvDevChannelCount, reply);
   if (r != 0) {
     s.device.offline = 1;
     return r;
@@ -54,46 +55,55 @@ int32_t open_online(int32_t* channels) {
 
 }  // namespace
 
+namespace corvan {
+
+int32_t open_device(int32_t mode, int32_t* channels, Reply& reply) {
+  state().channel_types_read = false;
+  free_block_buffer();
+  drop_device();
+  return mode == kModeOffline ? open_offline(channels) : open_online(channels, reply);
+}
+
+int32_t close_device() {
+  free_block_buffer();
+  free_records();
+  return kCvOk;
+}
+
+int32_t init_all(int32_t port, int32_t baud, Reply& reply) {
+  const char* parity = port == kQbxPortUsb ? nullptr : "e";
+  int32_t r = open_port(port, baud, parity, 8, 1, 4096, reply);
+  if (r < 0) return r;
+  error_status(reply);
+  error_status(reply);
+  r = error_status(reply);
+  if (r != 0) return r;
+  int32_t n = kMaxChannels;
+  r = open_device(0, &n, reply);
+  if (r != 0) return r;
+  r = load_dev_settings(0xFFFF, reply);
+  if (r != 0) return r;
+  int32_t count = 0;
+  get_dev_settings(kCvDevChannelCount, &count);
+  for (int32_t c = 0; c < count; ++c) load_chan_settings(c, 0xFFFF, reply);  // results ignored
+  return kCvOk;
+}
+
+}  // namespace corvan
+
 extern "C" {
 
 CORVAN32_API int32_t CV_OpenDevice(int32_t mode, int32_t* channels) {
-  return guarded([&]() -> int32_t {
-    if (channels == nullptr || (mode == kModeOffline && *channels < 0)) return note_device(kCvBadValue);
-    State& s = state();
-    s.channel_types_read = false;
-    free_block_buffer();
-    drop_device();
-    return note_device(mode == kModeOffline ? open_offline(channels) : open_online(channels));
-  });
+  if (channels == nullptr || (mode == kModeOffline && *channels < 0)) return note_device(kCvBadValue);
+  return recorded([&]() -> int32_t { return open_device(mode, channels, state().reply); });
 }
 
 CORVAN32_API int32_t CV_CloseDevice(void) {
-  return guarded([]() -> int32_t {
-    free_block_buffer();
-    free_records();
-    return kCvOk;
-  });
+  return guarded([]() -> int32_t { return close_device(); });
 }
 
 CORVAN32_API int32_t CV_InitAll(int32_t port, int32_t baud) {
-  return guarded([&]() -> int32_t {
-    const char* parity = port == kQbxPortUsb ? nullptr : "e";
-    int32_t r = CV_OpenPort(port, baud, parity, 8, 1, 4096);
-    if (r < 0) return r;
-    error_status();
-    error_status();
-    r = error_status();
-    if (r != 0) return note_device(r);
-    int32_t n = kMaxChannels;
-    r = CV_OpenDevice(0, &n);
-    if (r != 0) return r;
-    r = CV_LoadDevSettings(0xFFFF);
-    if (r != 0) return r;
-    int32_t count = 0;
-    CV_GetDevSettings(kCvDevChannelCount, &count);
-    for (int32_t c = 0; c < count; ++c) CV_LoadChanSettings(c, 0xFFFF);
-    return kCvOk;
-  });
+  return recorded([&]() -> int32_t { return init_all(port, baud, state().reply); });
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include "ids.h"
 #include "export_guard.h"
 #include "linkar32.h"
+#include "operations.h"
 #include "settings_rules.h"
 
 using namespace corvan;
@@ -17,10 +18,10 @@ constexpr int32_t kConnectBaud = 9600;  // the amplifier talks at 9600 Baud afte
 
 // Threefold error-status query at connection: the first two clear stale error states, the third
 // must report no error.
-int32_t clear_error_states() {
-  error_status();
-  error_status();
-  return error_status();
+int32_t clear_error_states(Reply& reply) {
+  error_status(reply);
+  error_status(reply);
+  return error_status(reply);
 }
 
 // Opens the port and discards whatever waits in its receive queue: bytes a program that was
@@ -37,14 +38,14 @@ int32_t open_clean(int32_t port, int32_t baud, const char* parity, int32_t data_
 // Switches the amplifier to `baud` over the line opened at 9600 Baud. Returns 0 or the failure; the
 // port is closed on every path after it was opened.
 int32_t switch_line_speed(int32_t port, int32_t baud, const char* parity, int32_t data_bits, int32_t stop_bits,
-                          int32_t receive_buffer) {
+                          int32_t receive_buffer, Reply& reply) {
   int32_t r = open_clean(port, kConnectBaud, parity, data_bits, stop_bits, receive_buffer);
   if (r != 0) return r;
-  r = clear_error_states();
+  r = clear_error_states(reply);
   if (r == 0) {
     int32_t code = baud_code(baud);
     if (code == 0) code = id::kBaud9600;
-    r = set_command(command("BDR", {code}));
+    r = set_command(command("BDR", {code}), reply);
   }
   note_interface(QBX_ClosePort());
   return r;
@@ -52,49 +53,66 @@ int32_t switch_line_speed(int32_t port, int32_t baud, const char* parity, int32_
 
 }  // namespace
 
+namespace corvan {
+
+int32_t open_port(int32_t port, int32_t baud, const char* parity, int32_t data_bits, int32_t stop_bits,
+                  int32_t receive_buffer, Reply& reply) {
+  if (port == kQbxPortLpt1 || port == kQbxPortLpt2) note_interface(QBX_EnableNTPortIO(port));
+  if ((port == 1 || port == 2) && baud != kConnectBaud) {
+    int32_t r = switch_line_speed(port, baud, parity, data_bits, stop_bits, receive_buffer, reply);
+    if (r != 0) return r;
+    // A rate without a code was sent as 9600 Baud: continue at 9600.
+    if (baud_code(baud) == 0) baud = kConnectBaud;
+  }
+  return open_clean(port, baud, parity, data_bits, stop_bits, receive_buffer);
+}
+
+int32_t close_port() { return note_interface(QBX_ClosePort()); }
+
+int32_t write_port(const char* text) { return note_interface(QBX_WritePort(text)); }
+
+int32_t read_port(int32_t count, int32_t terminator, int32_t* status, char* buffer, int32_t* bytes_read) {
+  return note_interface(QBX_ReadPort(buffer, count, status, bytes_read, terminator));
+}
+
+int32_t get_version(char* text) {
+  std::memcpy(text, kLibraryVersion, std::strlen(kLibraryVersion) + 1);
+  return kCvOk;
+}
+
+}  // namespace corvan
+
 extern "C" {
 
 CORVAN32_API int32_t CV_OpenPort(int32_t port, int32_t baud, const char* parity, int32_t data_bits,
                                  int32_t stop_bits, int32_t receive_buffer) {
-  return guarded([&]() -> int32_t {
-    if (port == kQbxPortLpt1 || port == kQbxPortLpt2) note_interface(QBX_EnableNTPortIO(port));
-    if ((port == 1 || port == 2) && baud != kConnectBaud) {
-      int32_t r = switch_line_speed(port, baud, parity, data_bits, stop_bits, receive_buffer);
-      if (r != 0) return r;
-      // A rate without a code was sent as 9600 Baud: continue at 9600.
-      if (baud_code(baud) == 0) baud = kConnectBaud;
-    }
-    return open_clean(port, baud, parity, data_bits, stop_bits, receive_buffer);
+  return recorded([&]() -> int32_t {
+    return open_port(port, baud, parity, data_bits, stop_bits, receive_buffer, state().reply);
   });
 }
 
 CORVAN32_API int32_t CV_ClosePort(void) {
-  return guarded([]() -> int32_t { return note_interface(QBX_ClosePort()); });
+  return guarded([]() -> int32_t { return close_port(); });
 }
 
 CORVAN32_API int32_t CV_GetErrorStatus(void) {
-  return guarded([]() -> int32_t { return note_device(error_status()); });
+  return recorded([]() -> int32_t { return error_status(state().reply); });
 }
 
 CORVAN32_API int32_t CV_WritePort(const char* text) {
-  return guarded([&]() -> int32_t {
-    if (text == nullptr) return kCvBadValue;
-    return note_interface(QBX_WritePort(text));
-  });
+  if (text == nullptr) return kCvBadValue;
+  return guarded([&]() -> int32_t { return write_port(text); });
 }
 
 CORVAN32_API int32_t CV_ReadPort(int32_t count, int32_t terminator, int32_t* status, char* buffer,
                                  int32_t* bytes_read) {
-  return guarded([&]() -> int32_t {
-    if (status == nullptr || buffer == nullptr || bytes_read == nullptr || count < 0) return kCvBadValue;
-    return note_interface(QBX_ReadPort(buffer, count, status, bytes_read, terminator));
-  });
+  if (status == nullptr || buffer == nullptr || bytes_read == nullptr || count < 0) return kCvBadValue;
+  return guarded([&]() -> int32_t { return read_port(count, terminator, status, buffer, bytes_read); });
 }
 
 CORVAN32_API int32_t CV_GetVersion(char* text) {
   if (text == nullptr) return kCvBadValue;
-  std::memcpy(text, kLibraryVersion, std::strlen(kLibraryVersion) + 1);
-  return kCvOk;
+  return get_version(text);
 }
 
 CORVAN32_API int32_t CV_DoSelfTest(int32_t, int32_t, int32_t) { return kCvOk; }

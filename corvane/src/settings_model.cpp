@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "connection.h"
-#include "corvan32_measure.h"
 #include "ids.h"
+#include "linearisation.h"
 #include "texts.h"
 
 namespace corvan {
@@ -181,13 +181,13 @@ float pt_offset(int32_t transducer) {
 
 float tare_from_raw(int32_t raw, float scale, const ChannelRecord& rec) {
   float t = static_cast<float>(raw * static_cast<double>(scale) * rec.range_value * 0.00004) + pt_offset(rec.transducer);
-  CV_DoLinCalc(&t, rec.transducer, 0);  // transducers without linearisation keep the value
+  linearise(&t, rec.transducer, false);  // transducers without linearisation keep the value
   return t;
 }
 
 bool tare_to_raw(float tare, float scale, const ChannelRecord& rec, int32_t* raw) {
   float t = tare;
-  CV_DoLinCalc(&t, rec.transducer, 1);
+  linearise(&t, rec.transducer, true);
   t -= pt_offset(rec.transducer);
   const double v = std::trunc(static_cast<double>(t) * kRawFullScale / (static_cast<double>(scale) * rec.range_value));
   if (!std::isfinite(v) || v < INT32_MIN || v > INT32_MAX) return false;

@@ -6,6 +6,7 @@
 #include "corvan32_measure.h"
 #include "export_guard.h"
 #include "ids.h"
+#include "operations.h"
 #include "settings_model.h"
 
 using namespace corvan;
@@ -15,7 +16,7 @@ namespace {
 // Clears `bit` in the state of every channel but the unconnected ones, sets it for the listed
 // channels, and sends every such channel's state. The list is checked whole before anything
 // changes. Returns 0, kCvBadValue, kCvBadChannel, or the first failure of a state transfer.
-int32_t setup_state_bit(int32_t count, const int32_t* channels, int32_t bit) {
+int32_t setup_state_bit(int32_t count, const int32_t* channels, int32_t bit, Reply& reply) {
   if (count < 0 || (count > 0 && channels == nullptr)) return kCvBadValue;
   for (int32_t i = 0; i < count; ++i) {
     if (check_channel(channels[i]) != 0) return kCvBadChannel;
@@ -33,10 +34,22 @@ int32_t setup_state_bit(int32_t count, const int32_t* channels, int32_t bit) {
   }
   for (int32_t ch = 0; ch < n; ++ch) {
     if (!takes_part(ch)) continue;
-    const int32_t r = CV_SaveChanSettings(ch, kCvChanState);
+    const int32_t r = save_chan_settings(ch, kCvChanState, reply);
     if (r != 0) return r;
   }
   return kCvOk;
+}
+
+}  // namespace
+
+namespace corvan {
+
+int32_t tare_setup(int32_t count, const int32_t* channels, Reply& reply) {
+  return setup_state_bit(count, channels, id::kStateTareBit, reply);
+}
+
+int32_t acq_setup(int32_t count, const int32_t* channels, Reply& reply) {
+  return setup_state_bit(count, channels, id::kStateMeasureBit, reply);
 }
 
 int32_t do_tare() {
@@ -63,18 +76,18 @@ int32_t do_tare() {
   return kCvOk;
 }
 
-}  // namespace
+}  // namespace corvan
 
 extern "C" {
 
 CORVAN32_API int32_t CV_TareSetup(int32_t count, const int32_t* channels) {
-  return guarded([&]() -> int32_t { return setup_state_bit(count, channels, id::kStateTareBit); });
+  return recorded([&]() -> int32_t { return tare_setup(count, channels, state().reply); });
 }
 
 CORVAN32_API int32_t CV_ACQSetup(int32_t count, const int32_t* channels) {
-  return guarded([&]() -> int32_t { return setup_state_bit(count, channels, id::kStateMeasureBit); });
+  return recorded([&]() -> int32_t { return acq_setup(count, channels, state().reply); });
 }
 
-CORVAN32_API int32_t CV_DoTara(void) { return guarded([]() -> int32_t { return do_tare(); }); }
+CORVAN32_API int32_t CV_DoTara(void) { return recorded([]() -> int32_t { return do_tare(); }); }
 
 }  // extern "C"

@@ -52,7 +52,7 @@ CORVAN32_API const char* CV_StatusText(int32_t status, int32_t origin) {
 }
 
 CORVAN32_API int32_t CV_GetIndexString(int32_t id, char* out) {
-  return guarded([&]() -> int32_t { return note_device(lookup(index_string_table(), id, out, kCvNoIndexString)); });
+  return recorded([&]() -> int32_t { return lookup(index_string_table(), id, out, kCvNoIndexString); });
 }
 
 CORVAN32_API int32_t GetIDString(int32_t id, char* out) {
