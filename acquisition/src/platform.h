@@ -1,10 +1,11 @@
 // The seam between the kernel and the operating system: loading plug-in libraries, memory for the
-// buffers and work areas the kernel owns, and the message boxes it shows. Tests replace it to make
+// buffers and work areas the kernel owns, the message boxes it shows, and reading driver files. Tests replace it to make
 // a chosen call fail.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace tallix {
 
@@ -20,6 +21,9 @@ class Platform {
   virtual void release(void* block);
   // Shows a message to the user through the installed handler (standard error by default).
   virtual void show_message(const char* caption, const char* text);
+  // Reads a file whole into *bytes, at most limit + 1 bytes (so that a caller sees a file longer
+  // than it accepts); false when it cannot be opened or read.
+  virtual bool read_file(const char* path, size_t limit, std::string* bytes);
 };
 
 // The platform in use; the real system unless a test installed another one.

@@ -1,6 +1,8 @@
-// The real system behind the platform seam: dlopen/dlsym, malloc/free, and messages through the
-// host's handler, else on standard error.
+// The real system behind the platform seam: dlopen/dlsym, malloc/free, messages through the host's
+// handler (else on standard error), and plain file reads.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +26,26 @@ void Platform::show_message(const char* caption, const char* text) {
   } else {
     std::fprintf(stderr, "%s\n", text);
   }
+}
+
+bool Platform::read_file(const char* path, size_t limit, std::string* bytes) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bytes->clear();
+  char chunk[65536];
+  bool ok = true;
+  while (bytes->size() <= limit) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    bytes->append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (bytes->size() > limit + 1) bytes->resize(limit + 1);
+  return ok;
 }
 
 namespace {
