@@ -201,6 +201,8 @@ std::string expression(std::string_view text, const char* what = "expression") {
   scan_top_level(e, [](size_t) { return false; });
   if (e.find('"') != std::string::npos) fail(std::string("a string cannot stand in an ") + what);
   if (e.find('$') != std::string::npos) fail(std::string("a text variable cannot stand in an ") + what);
+  // The formula language has no blanks: the source may use them freely.
+  std::erase_if(e, [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
   return e;
 }
 
