@@ -154,7 +154,7 @@ TEST_F(DriverFileTest, OffsetsCountsAndLengthsBeyondTheFileAreRefused) {
     EXPECT_EQ(load(spoiled), kAcqStackNotDriverFile) << c.what;
     EXPECT_EQ(tallix::stack_in_slot(kSlot), nullptr) << c.what;
   }
-  // Many sections over the same statements: more statements than the file could hold.
+  // Many sections over the same statements: copies without end from a small file.
   const std::string shared = compile("section ACQRead\nx1 = 1\nx1 = 1\nx1 = 1\nend\n");
   const uint32_t q = get32(shared, 80);
   std::string many(64 * 200 + 64, '\0');

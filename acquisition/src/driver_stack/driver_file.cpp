@@ -17,8 +17,6 @@ constexpr size_t kDirectoryEntry = 48;   // offset, two values, 40-byte name
 constexpr size_t kNameSize = 40;
 constexpr int32_t kTextsPerStatement = kAcqDriverArguments + 1;  // the 14th is skipped
 constexpr size_t kTrailerBytes = 6;                                // three skipped words
-// The fewest bytes a statement takes: type, 14 empty texts, trailer.
-constexpr size_t kMinStatementBytes = 2 + 2 * kTextsPerStatement + kTrailerBytes;
 
 // The section names the kernel runs, in the order of StackSection.
 constexpr std::string_view kSectionNames[kSectionCount] = {"InitDevice", "InitChan", "ACQStart", "ACQRead",
@@ -38,8 +36,9 @@ struct Entry {
 // Where section s's entry starts; the caller has checked it lies in the image.
 size_t entry_offset(size_t s) { return kDirectoryStride * s + kDirectoryBase; }
 
-// Checks one section's statements against the image end. true when all of them fit.
-bool walk_section(const uint8_t* image, size_t size, const Entry& e) {
+// Checks one section's statements against the image end. true when all of them fit; *extent gets
+// the bytes they take.
+bool walk_section(const uint8_t* image, size_t size, const Entry& e, size_t* extent) {
   size_t at = e.statements_at;
   for (uint32_t i = 0; i < e.count; ++i) {
     if (size - at < 2) return false;
@@ -54,6 +53,7 @@ bool walk_section(const uint8_t* image, size_t size, const Entry& e) {
     if (size - at < kTrailerBytes) return false;
     at += kTrailerBytes;
   }
+  *extent = at - e.statements_at;
   return true;
 }
 
@@ -97,16 +97,20 @@ int32_t parse_driver_image(const uint8_t* image, size_t size, DriverStack* stack
 
   // First pass: every entry's statements lie inside the image.
   size_t total = 0;
+  size_t extents = 0;
   for (size_t s = 1; s <= n; ++s) {
     const uint8_t* entry = image + entry_offset(s);
     const uint32_t p = u32(entry);
     if (p < 1 || p > size - 1) return kAcqStackNotDriverFile;  // the count at P - 1 needs two bytes
     const Entry e{static_cast<size_t>(p) + 1, u16(image + p - 1)};
-    if (!walk_section(image, size, e)) return kAcqStackNotDriverFile;
+    size_t extent = 0;
+    if (!walk_section(image, size, e, &extent)) return kAcqStackNotDriverFile;
     total += e.count;
+    extents += extent;
+    // Sections that share their bytes would let a small file ask for copies without end: the
+    // statements of all sections together must fit in the file.
+    if (extents > size) return kAcqStackNotDriverFile;
   }
-  // Sections may share bytes; still, a file cannot justify more statements than it could hold.
-  if (total * kMinStatementBytes > size) return kAcqStackNotDriverFile;
 
   if (n > 0) {
     stack->directory = static_cast<DirectoryValues*>(platform().allocate(n * sizeof(DirectoryValues)));
