@@ -125,11 +125,11 @@ std::vector<std::string> words(std::string_view text) {
     } else if (c == '(') {
       ++depth;
     } else if (c == ')') {
-      --depth;
+      if (--depth < 0) fail("unbalanced parentheses: ')' without '('");
     }
   }
   if (quoted) fail("unterminated string");
-  if (depth != 0) fail("unbalanced parentheses");
+  if (depth != 0) fail("unbalanced parentheses: '(' without ')'");
   close(text.size());
   return out;
 }
@@ -326,6 +326,7 @@ class Compiler {
     if (section_) {
       for (const Block& b : blocks_) error(b.line, std::string(b.kind == BlockKind::kIf ? "if" : "loop") + " without end");
       error(section_line_, "section " + program_.sections.back().name + " without end");
+      close_section();
     }
     return std::move(program_);
   }
@@ -362,13 +363,11 @@ class Compiler {
       if (!rest.empty()) fail("end takes nothing after it");
       return end_block();
     }
-    if (key == "if") return open_if(rest);
+    if (key == "if" || key == "loop" || key == "repeat") return open_block(key, rest);
     if (key == "else") {
       if (!rest.empty()) fail("else takes nothing after it");
       return else_part();
     }
-    if (key == "loop") return open_loop(rest);
-    if (key == "repeat") return open_repeat(rest);
     if (key == "break") return break_loop(rest);
     if (key == "goto") return go_to(rest);
     if (key == "wait") {
@@ -398,7 +397,12 @@ class Compiler {
   }
 
   void open_section(const std::string& name) {
-    if (section_) fail("section inside section " + current().name + " (missing end?)");
+    if (section_) {
+      // Report the missing end and go on as if it had been there.
+      for (const Block& b : blocks_) error(b.line, std::string(b.kind == BlockKind::kIf ? "if" : "loop") + " without end");
+      error(line_, "section inside section " + current().name + " (missing end?)");
+      close_section();
+    }
     if (!is_identifier(name)) fail("section needs a name");
     if (name.size() >= 40) fail("section name longer than 39 characters");
     bool runs = false;
@@ -435,6 +439,20 @@ class Compiler {
   void go_to(const std::string& name) {
     if (!is_identifier(name)) fail("goto needs a label name");
     gotos_.push_back({add(kDrvJump, {std::string("0")}), name, line_});
+  }
+
+  // A block whose opening line is wrong still opens, so that its "end" does not close the section.
+  void open_block(const std::string& key, const std::string& rest) {
+    try {
+      if (key == "if") return open_if(rest);
+      if (key == "loop") return open_loop(rest);
+      return open_repeat(rest);
+    } catch (const LineError&) {
+      Block b(key == "if" ? BlockKind::kIf : BlockKind::kLoop, line_);
+      b.condition = add(kNoOp, {});
+      blocks_.push_back(b);
+      throw;
+    }
   }
 
   void open_if(const std::string& condition) {
