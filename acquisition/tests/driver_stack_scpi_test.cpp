@@ -2,10 +2,6 @@
 // the simulator's scpi-meter personality (a separate corvane-sim process on a pseudo-terminal)
 // through a whole multi-scan: device and channel set-up, start, reads, stop. Every value of every
 // channel is checked against the ramp the meter was told to play on the input the channel names.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <string>
 #include <vector>
@@ -13,6 +9,7 @@
 #include "driver_stack/driver_program.h"
 #include "kernel_fixture.h"
 #include "linkar32.h"
+#include "testkit/child_process.h"
 #include "testkit/pty_pair.h"
 #include "testkit/temp_dir.h"
 
@@ -32,66 +29,13 @@ struct Ramp {
 };
 constexpr Ramp kInputs[5] = {{}, {1.0, 0.5}, {-3.0, 2.0}, {10.0, -1.25}, {0.125, 0.0}};
 
-// Runs a program, waits for it and returns its exit status (-1 when it did not exit).
-int run_program(std::vector<std::string> args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The simulator as a child process; its first output line is the pty path.
-class Simulator {
- public:
-  explicit Simulator(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      close(out[1]);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
-    out_ = out[0];
-  }
-  ~Simulator() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      int status;
-      waitpid(pid_, &status, 0);
-    }
-    if (out_ >= 0) close(out_);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string path_;
-};
-
 class ScpiMeterDriverTest : public KernelTest {
  protected:
   void SetUp() override {
     KernelTest::SetUp();
     QBX_ACQInitDriverStacks();
     driver_ = dir_.file("scpi_meter.drv");
-    ASSERT_EQ(run_program({DRVC_PROGRAM, "-o", driver_, DRVC_EXAMPLE}), 0);
+    ASSERT_EQ(testkit::run_program({DRVC_PROGRAM, "-o", driver_, DRVC_EXAMPLE}), 0);
   }
   void TearDown() override {
     QBX_ACQResetMultiScan();
@@ -112,9 +56,11 @@ TEST_F(ScpiMeterDriverTest, AFullMultiScanReadsEveryValueTheMeterGives) {
     args.push_back(std::to_string(i) + "=ramp:" + std::to_string(kInputs[i].start) + "," +
                    std::to_string(kInputs[i].slope));
   }
-  Simulator meter(args);
-  ASSERT_EQ(meter.path().rfind("/dev/pts/", 0), 0u) << meter.path();
-  testkit::ScopedEnv com1("LINKAR32_COM1", meter.path());
+  testkit::ChildProcess meter(args);
+  std::string path = meter.read_line(10000);  // the simulator's first line: its pty
+  ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+  path.pop_back();
+  testkit::ScopedEnv com1("LINKAR32_COM1", path);
   ASSERT_EQ(QBX_OpenPort(kPort, 9600, "n", 8, 1, 4096), 0);
   QBX_SetTimeout(2000);
 

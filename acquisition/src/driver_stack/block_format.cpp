@@ -75,12 +75,19 @@ class BlockParser {
     return end;
   }
 
+  // One little-endian binary value of type T (the host is little-endian, as the data are).
   template <class T>
-  bool take(T* out) {
-    if (length_ - at_ < sizeof(T)) return false;
-    std::memcpy(out, reply_ + at_, sizeof(T));  // the host is little-endian, as the data are
+  int32_t binary() {
+    T x;
+    if (length_ - at_ < sizeof(T)) return kAcqStackBadFormat;
+    std::memcpy(&x, reply_ + at_, sizeof(T));
     at_ += sizeof(T);
-    return true;
+    return deliver(static_cast<double>(x));
+  }
+
+  int32_t deliver(double v) {
+    ++values_;
+    return sink_(v);
   }
 
   int32_t value(char letter) {
@@ -94,41 +101,16 @@ class BlockParser {
         if (!parse_number(reinterpret_cast<const char*>(reply_ + at_), field, &v, &consumed))
           return kAcqStackBadFormat;
         at_ += width_ > 0 ? width_ : consumed;
-        break;
+        return deliver(v);
       }
-      case 'b': {
-        uint8_t x;
-        if (!take(&x)) return kAcqStackBadFormat;
-        v = x;
-        break;
-      }
-      case 'i': {
-        int16_t x;
-        if (!take(&x)) return kAcqStackBadFormat;
-        v = x;
-        break;
-      }
-      case 'l': {
-        int32_t x;
-        if (!take(&x)) return kAcqStackBadFormat;
-        v = x;
-        break;
-      }
-      case 'f': {
-        float x;
-        if (!take(&x)) return kAcqStackBadFormat;
-        v = x;
-        break;
-      }
-      case 'd': {
-        if (!take(&v)) return kAcqStackBadFormat;
-        break;
-      }
+      case 'b': return binary<uint8_t>();
+      case 'i': return binary<int16_t>();
+      case 'l': return binary<int32_t>();
+      case 'f': return binary<float>();
+      case 'd': return binary<double>();
       default:
         return kAcqStackBadFormat;
     }
-    ++values_;
-    return sink_(v);
   }
 
   const char* format_;
