@@ -449,7 +449,18 @@ TALLIX32_API int32_t QBX_CBFetch(int32_t channel, double* destination, double fi
  * (DrvCalcExp). A text operand is '"' followed by the text (a closing '"' is dropped), "$n" (text
  * variable n), "@" followed by an expression (its value as text: integers without decimals, else
  * 6 significant digits), or any other text taken as it is. Numbers are written and read with '.'
- * under every locale. */
+ * under every locale. Text variables hold at most 65535 bytes (longer texts are cut).
+ *
+ * Section runs. The numeric variables are handed to the math library (DrvSetArgument) at the start
+ * of each run; statements run from number 1 while the number lies in the section; the run ends
+ * with 0 after the last one, with a return statement's value, or with the first negative statement
+ * result. The kernel's abort flag (QBX_ACQSetAbortFlag) stops a run between statements with -491.
+ * The measured channels of a run are those of its channel list (start, read) whose acquisition
+ * class is 0, signal kind 8, and interface and address are the device's; in ACQRead only those of
+ * the FIFO being read. Before ACQRead runs, each gets IO buffer current length = its write offset
+ * and read block count 0; after a run that ended with 0 the read's block length is the largest
+ * read block count among them. One section runs at a time: a run started from inside a run (a
+ * message handler) gives -492. */
 
 /* Status codes of driver stacks. */
 enum {
@@ -543,8 +554,8 @@ enum {
  *     channel a3 (expression) instead. Each value is appended at the IO buffer's current length,
  *     which and the channel's read block count advance by one (-496 for a missing or full buffer).
  * Format: "%#" a number in text (width set by t<n>, else as far as it reads; leading blanks are
- * skipped), "%b" a byte, "%i" 16-bit, "%l" 32-bit integer, "%f" 32-bit float, "%d" 64-bit double
- * (signed, little-endian); "(...)" repeats the enclosed part r<n> times (r<n> sets the count for
+ * skipped), "%b" an unsigned byte, "%i" 16-bit, "%l" 32-bit signed integer, "%f" 32-bit float, "%d"
+ * 64-bit double (little-endian); "(...)" repeats the enclosed part r<n> times (r<n> sets the count for
  * the next group, at least 1; up to 7 levels); any other character skips one reply byte. Another
  * letter after '%', an unbalanced group, or a value beyond the reply: -498. */
 enum {
@@ -558,7 +569,8 @@ enum {
 /* Forgets every driver stack (the loaded ones are freed). 0. */
 TALLIX32_API int32_t QBX_ACQInitDriverStacks(void);
 /* Loads a driver file into slot 0..63 (else -1; NULL file: -495) and makes it ready. -493 slot in
- * use (left as it is), -495 file not found, -494 not a driver file or malformed, -490 out of
+ * use (left as it is), -495 file not found, -494 not a driver file or malformed (also: larger than
+ * 16 MiB, or sections whose statements together take more bytes than the file has), -490 out of
  * memory; after any failure the slot is empty. */
 TALLIX32_API int32_t QBX_ACQAllocDriverStack(int32_t slot, const char* file);
 /* Slot 0: frees all 64 stacks; 1..63: that slot only (an empty slot is fine). 0; -1 outside 0..63;
