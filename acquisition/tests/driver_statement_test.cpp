@@ -3,7 +3,9 @@
 // parameters of the run and of channels, and the text statements. Then what must stop a run: bad
 // statement numbers, loop levels and variables (-492), formula errors, the abort flag, and a run
 // started or a stack removed from inside a run.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "driver_stack_fixture.h"
 #include "linkar32.h"
@@ -205,6 +207,14 @@ TEST_F(StatementTest, TheAbortFlagStopsALoopWithoutEnd) {
   EXPECT_EQ(messages, 1000);
   EXPECT_EQ(tallix::kernel().abort_flag, 0) << "the flag is cleared";
   EXPECT_EQ(run("x1 = 1"), 0) << "the stack stays loaded and runs again";
+  // A host thread sets the flag while the driver waits an hour.
+  std::thread host([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QBX_ACQSetAbortFlag(1);
+  });
+  EXPECT_EQ(run("wait 3600000\nx1 = 2"), kAcqStackAborted);
+  host.join();
+  EXPECT_EQ(number(1), 0);
 }
 
 TEST_F(StatementTest, NoRunOrRemovalFromInsideARun) {

@@ -72,6 +72,11 @@ struct Step {
   int32_t result;
 };
 Step go(int32_t next) { return {next, false, 0}; }
+
+constexpr int32_t kWaitSlice = 20;  // ms between looks at the abort flag during a wait
+
+// The host may set the abort flag from another thread: read it as such.
+bool abort_requested() { return __atomic_load_n(&kernel().abort_flag, __ATOMIC_RELAXED) != 0; }
 Step finish(int32_t result) { return {0, true, result}; }
 
 int32_t to_int(double v) {
@@ -453,9 +458,12 @@ Step execute(Run& run, const DriverStatement& s) {
     }
     case kDrvAssign:
       return assign(run, s);
-    case kDrvWait:
-      QBX_Delay(to_int(eval(s.args[0])));
+    case kDrvWait: {
+      // In slices, so that the abort flag also ends a long wait (the run loop then sees it).
+      for (int32_t left = to_int(eval(s.args[0])); left > 0 && !abort_requested(); left -= kWaitSlice)
+        QBX_Delay(std::min(left, kWaitSlice));
       return go(g.pc + 2);
+    }
     case kDrvReturn:
       return finish(to_int(eval(s.args[0])));
     case kDrvMessage: {
@@ -522,10 +530,9 @@ int32_t interpret_section(int32_t slot, DriverStack& stack, StackSection section
   g.depth = 0;
   for (int32_t n = 1; n <= kAcqDriverVariables; ++n) DrvSetArgument(n, stack.numbers[n]);
   int32_t result = kAcqOk;
-  int32_t* abort_flag = &kernel().abort_flag;
   while (g.pc >= 1 && g.pc <= range.count) {
-    if (__atomic_load_n(abort_flag, __ATOMIC_RELAXED) != 0) {
-      __atomic_store_n(abort_flag, 0, __ATOMIC_RELAXED);
+    if (abort_requested()) {
+      __atomic_store_n(&kernel().abort_flag, 0, __ATOMIC_RELAXED);
       result = kAcqStackAborted;
       break;
     }
