@@ -553,6 +553,154 @@ TALLIX32_API int32_t QBX_CBGetCounters(int32_t channel, double* oldest, double* 
  * a ring. */
 TALLIX32_API int32_t QBX_CBFetch(int32_t channel, double* destination, double first, int32_t count);
 
+/* ---- Driver stacks ---------------------------------------------------------------------------
+ * A device whose type has no built-in family code and no plug-in driver runs a driver stack: a
+ * program loaded from a driver file into the slot of the device's number and interpreted at the
+ * device set-up (section "InitDevice"), the channel set-up ("InitChan", once per channel), the
+ * start ("ACQStart"), each read ("ACQRead") and the stop ("ACQStop"). The tools/drvc compiler
+ * writes driver files from a readable source text (docs/drvc.md).
+ *
+ * Driver file (integers little-endian): magic 28001 or 28002 (u16), section count N (u16); for
+ * section s = 1..N at offset 64 s + 16: file offset P (u32), two u16 values (kept, not
+ * interpreted), the name (40 bytes, zero-padded); at P - 1 the section's statement count (u16),
+ * from P + 1 its statements. A statement: type (u16), 13 argument texts (each a u16 length L and L
+ * bytes; L = 0: absent), a 14th text (skipped) and three u16 words (skipped). A section whose name
+ * contains "InitDevice", "InitChan", "ACQStart", "ACQRead" or "ACQStop" is that section of the
+ * stack. Statements are numbered from 1 within their section.
+ *
+ * Argument texts. A numeric variable is its number "1".."64" (in expressions: x1..x63; variable 64
+ * is not visible to expressions). An expression is a formula text over the numeric variables
+ * (DrvCalcExp). A text operand is '"' followed by the text (a closing '"' is dropped), "$n" (text
+ * variable n), "@" followed by an expression (its value as text: integers without decimals, else
+ * 6 significant digits), or any other text taken as it is. Numbers are written and read with '.'
+ * under every locale. Text variables hold at most 65535 bytes (longer texts are cut).
+ *
+ * Section runs. The numeric variables are handed to the math library (DrvSetArgument) at the start
+ * of each run; statements run from number 1 while the number lies in the section; the run ends
+ * with 0 after the last one, with a return statement's value, or with the first negative statement
+ * result. The kernel's abort flag (QBX_ACQSetAbortFlag) stops a run between statements with -491.
+ * The measured channels of a run are those of its channel list (start, read) whose acquisition
+ * class is 0, signal kind 8, and interface and address are the device's; in ACQRead only those of
+ * the FIFO being read. Before ACQRead runs, each gets IO buffer current length = its write offset
+ * and read block count 0; after a run that ended with 0 the read's block length is the largest
+ * read block count among them. One section runs at a time: a run started from inside a run (a
+ * message handler) gives -492. */
+
+/* Status codes of driver stacks. */
+enum {
+  kAcqStackNoMemory = -490,     /* out of memory loading a driver file (nothing stays loaded) */
+  kAcqStackAborted = -491,      /* a section run was stopped by the abort flag (the flag is cleared) */
+  kAcqStackBadStatement = -492, /* a statement names a variable, statement number or loop level that
+                                   does not exist; the stack is busy (removal or run inside a run) */
+  kAcqStackSlotInUse = -493,    /* the slot already holds a driver stack */
+  kAcqStackNotDriverFile = -494, /* wrong magic, or a malformed file (short, offsets, counts or
+                                    lengths beyond its end): nothing is loaded */
+  kAcqStackFileNotFound = -495, /* the driver file cannot be opened */
+  kAcqStackBadChannel = -496,   /* a statement named a channel outside 1..9999, or an IO buffer that
+                                   is missing or full, or no measured channel */
+  kAcqStackTextNoMemory = -497, /* out of memory for a text variable */
+  kAcqStackBadFormat = -498     /* bad block format text, or a reply shorter than the format reads */
+};
+
+enum {
+  kAcqDriverMagic1 = 28001,
+  kAcqDriverMagic2 = 28002,
+  kAcqDriverSlots = 64,
+  kAcqDriverArguments = 13,  /* argument texts per statement */
+  kAcqDriverVariables = 64,  /* numeric and text variables, 1-based */
+  kAcqDriverLoopLevels = 64,
+  kAcqDriverReplySize = 4096 /* reply area of the device input statement */
+};
+
+/* Statement types. Argument k is written a[k] (0-based). */
+enum {
+  kDrvLoopStart = 1,  /* counted: a0 variable, a1 start, a2 limit, a3 step (absent: 1); the body runs
+                         at least once and ends when step > 0 and variable > limit, or step < 0 and
+                         variable < limit. a0 absent: repeat loop, a1 the count (0: until a break) */
+  kDrvLoopEnd = 2,
+  kDrvIf = 3,         /* a0 expression; when 0 continue after statement a1 */
+  kDrvJump = 4,       /* continue after statement a0 */
+  kDrvBreak = 6,      /* leave the innermost loop, continue at statement a0 (its loop end) */
+  kDrvAssign = 8,     /* a0 variable; a1 '"'text into text variable a0 (empty: freed), else an
+                         expression into numeric variable a0 (a formula error ends the run with it) */
+  kDrvWait = 18,      /* QBX_Delay(a0 ms); the next statement is skipped */
+  kDrvReturn = 31,    /* ends the run with the value of a0 (absent: 0) */
+  kDrvMessage = 206,  /* shows text operand a0 with the caption "QBX Instrument Driver Message" */
+  kDrvSetParameter = 1001, /* a0 value expression, a1 target, a2 parameter id, a3 channel expression */
+  kDrvGetParameter = 1002, /* a0 variable, a1 target, a2 parameter id, a3 channel expression */
+  kDrvDeviceIO = 1003,     /* a0 sub-code (below) */
+  kDrvFormat = 34,    /* a0 text variable = a1 as fixed-point text with a2 decimals (absent: by value) */
+  kDrvConcat = 35,    /* a0 text variable = the text operands a1..a12 joined */
+  kDrvEqual = 403,    /* a0 variable = 1 when text operands a1 and a2 are equal ignoring case, else 0 */
+  kDrvFind = 501,     /* a0 variable = 1-based position of a2 in a1, 0 when absent */
+  kDrvLength = 502,   /* a0 variable = length of a1 */
+  kDrvMid = 505,      /* a0 text variable = a1 from 1-based position a2 for a3 characters (absent: to
+                         the end) */
+  kDrvValue = 508,    /* a0 variable = the number at the start of a1 (0 when none) */
+  kDrvChar = 521      /* a0 text variable = the character of code a1 (outside 0..255: code 0, empty) */
+};
+
+/* Targets and parameter ids of statements 1001 and 1002. Target 2 (interface and run): timeout
+ * (get/set, ms), input queue length, FIFO 0 sample rate, requested block length of the read,
+ * number of measured channels of the current device in the list, channel being initialised.
+ * Target 3 (the channel a3, 1..9999, else -496): hardware channel, measuring range, zero offset,
+ * full-scale count (set: at least 1). Target 5 ends the statement with -1, as does any other
+ * target or parameter. */
+enum {
+  kDrvTargetRun = 2,
+  kDrvTargetChannel = 3,
+  kDrvTargetEnd = 5,
+  kDrvParTimeout = 9,
+  kDrvParInQueue = 63,
+  kDrvParHwChannel = 47,
+  kDrvParSampleRate = 145,
+  kDrvParBlockLength = 147,
+  kDrvParChannelCount = 150,
+  kDrvParRange = 151,
+  kDrvParZeroOffset = 152,
+  kDrvParInitChannel = 153,
+  kDrvParFullScale = 154
+};
+
+/* Sub-codes of statement 1003 (a0) and their arguments:
+ *  13 flush the input queue.
+ *  17 read a reply into the reply area (4096 bytes): a1 destination ("n" numeric variable: the
+ *     number at the start of the reply; "$n" text variable: the reply without trailing CR/LF), a2
+ *     length expression (1..4095), a3 terminator code expression (0: exactly a2 bytes), a4 time-out
+ *     expression in ms (absent: the current one, which is restored afterwards). A failed read ends
+ *     the run with its status.
+ *  18 write text operand a1 with a2 appended (0 nothing, 1 CR, 2 LF, 3 CR LF; absent: 0), only the
+ *     first a3 characters when a3 is given; single quotes become double quotes.
+ *  110 variable a1 = the channel number of the a2-th (1-based) measured channel of the current
+ *     device in the list (-496 outside).
+ *  111 parse the reply area by the format text operand a1 into the measured channels of the current
+ *     device, round-robin from the first channel at each statement; a2 = "3": every value into
+ *     channel a3 (expression) instead. Each value is appended at the IO buffer's current length,
+ *     which and the channel's read block count advance by one (-496 for a missing or full buffer).
+ * Format: "%#" a number in text (width set by t<n>, else as far as it reads; leading blanks are
+ * skipped), "%b" an unsigned byte, "%i" 16-bit, "%l" 32-bit signed integer, "%f" 32-bit float, "%d"
+ * 64-bit double (little-endian); "(...)" repeats the enclosed part r<n> times (r<n> sets the count for
+ * the next group, at least 1; up to 7 levels); any other character skips one reply byte. Another
+ * letter after '%', an unbalanced group, or a value beyond the reply: -498. */
+enum {
+  kDrvIoFlush = 13,
+  kDrvIoRead = 17,
+  kDrvIoWrite = 18,
+  kDrvIoChannelOf = 110,
+  kDrvIoStore = 111
+};
+
+/* Forgets every driver stack (the loaded ones are freed). 0. */
+TALLIX32_API int32_t QBX_ACQInitDriverStacks(void);
+/* Loads a driver file into slot 0..63 (else -1; NULL file: -495) and makes it ready. -493 slot in
+ * use (left as it is), -495 file not found, -494 not a driver file or malformed (also: larger than
+ * 16 MiB, or sections whose statements together take more bytes than the file has), -490 out of
+ * memory; after any failure the slot is empty. */
+TALLIX32_API int32_t QBX_ACQAllocDriverStack(int32_t slot, const char* file);
+/* Slot 0: frees all 64 stacks; 1..63: that slot only (an empty slot is fine). 0; -1 outside 0..63;
+ * -492 while the stack runs (from a message handler). */
+TALLIX32_API int32_t QBX_ACQRemoveDriverStack(int32_t slot);
+
 #ifdef __cplusplus
 }
 #endif

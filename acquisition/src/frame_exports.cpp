@@ -35,7 +35,7 @@ int32_t QBX_ACQSetAppPath(const char* path) {
 }
 
 int32_t QBX_ACQSetAbortFlag(int32_t flag) {
-  kernel().abort_flag = flag;
+  __atomic_store_n(&kernel().abort_flag, flag, __ATOMIC_RELAXED);  // hosts may set it from another thread
   return kAcqOk;
 }
 

@@ -1,6 +1,6 @@
 // The seam between the kernel and the operating system: loading plug-in libraries, memory for the
-// buffers and work areas the kernel owns, the files it writes (online files, header dumps) and the
-// message boxes it shows. Tests replace it to make a chosen call fail.
+// buffers and work areas the kernel owns, the files it writes (online files, header dumps), the
+// driver files it reads and the message boxes it shows. Tests replace it to make a chosen call fail.
 #pragma once
 
 #include <sys/uio.h>
@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace tallix {
 
@@ -32,6 +33,9 @@ class Platform {
   // Cuts the file to size bytes: 0 or -errno.
   virtual int truncate_file(int fd, int64_t size);
   virtual void close_file(int fd);
+  // Reads a file whole into *bytes, at most limit + 1 bytes (so that a caller sees a file longer
+  // than it accepts); false when it cannot be opened or read.
+  virtual bool read_file(const char* path, size_t limit, std::string* bytes);
 };
 
 // The platform in use; the real system unless a test installed another one.

@@ -1,5 +1,5 @@
-// The real system behind the platform seam: dlopen/dlsym, malloc/free, file descriptors, and
-// messages through the host's handler, else on standard error.
+// The real system behind the platform seam: dlopen/dlsym, malloc/free, file descriptors (writes
+// and whole-file reads), and messages through the host's handler, else on standard error.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,6 +61,27 @@ int Platform::truncate_file(int fd, int64_t size) {
 }
 
 void Platform::close_file(int fd) { ::close(fd); }
+
+bool Platform::read_file(const char* path, size_t limit, std::string* bytes) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bytes->clear();
+  char chunk[65536];
+  bool ok = true;
+  while (bytes->size() <= limit) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    bytes->append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (bytes->size() > limit + 1) bytes->resize(limit + 1);
+  return ok;
+}
 
 namespace {
 Platform g_system;

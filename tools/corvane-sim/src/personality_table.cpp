@@ -7,6 +7,7 @@ namespace {
 
 constexpr Personality kPersonalities[] = {
     {"corvane", "a chain of 1 to 10 Corvane amplifiers (the default)", make_corvane},
+    {"scpi-meter", "a four-channel ASCII multimeter answering SCPI-style MEAS? lines", make_scpi_meter},
 };
 
 }  // namespace

@@ -39,18 +39,20 @@ int32_t init_chan(int32_t channel) {
   if (plugin_loaded(number)) return plugin_entry<AcqInitChanFn>(number, kEntryInitChan)(channel);
   if (plugin_named(number)) return kAcqOk;
   kernel().current.number = number;
-  return run_driver_stack(number, StackSection::kInitChan);
+  StackCall call;
+  call.channel = channel;
+  return run_driver_stack(number, StackSection::kInitChan, call);
 }
 
 int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t, int32_t) {
   if (plugin_loaded(number)) return plugin_entry<AcqStartFn>(number, kEntryStart)(number, count, channels);
-  return run_driver_stack(number, StackSection::kStart);
+  return run_driver_stack(number, StackSection::kStart, StackCall{count, channels});
 }
 
 int32_t read(int32_t number, int32_t count, const int32_t* channels, int32_t* length, double read_mode) {
   if (plugin_loaded(number))
     return plugin_entry<AcqReadFn>(number, kEntryRead)(number, count, channels, length, read_mode);
-  return run_driver_stack(number, StackSection::kRead);
+  return run_driver_stack(number, StackSection::kRead, StackCall{count, channels, length});
 }
 
 int32_t command(int32_t number, int32_t count, const int16_t* channels, int32_t code, void* value) {
