@@ -24,6 +24,7 @@
 #include <stdint.h>
 
 #include "tallix32_plugin.h"
+#include "tallix32_families.h"
 
 #if defined(_WIN32)
 #define TALLIX32_API __declspec(dllexport)
