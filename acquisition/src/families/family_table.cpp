@@ -14,7 +14,7 @@ struct FamilyRow {
 };
 
 constexpr FamilyRow kFamilies[] = {
-    {2, &kNotAvailableFamily},     // YAL amplifier system
+    {2, &kYalFamily},     // YAL amplifier system
     {3, &kNotAvailableFamily},     // single-channel family
     {8, &kCorvaneFamily},          // Corvane
     {16, &kAtmioFamily},           // ATMIO boards

@@ -7,6 +7,7 @@ namespace {
 
 constexpr Personality kPersonalities[] = {
     {"corvane", "a chain of 1 to 10 Corvane amplifiers (the default)", make_corvane},
+    {"yal", "a YAL amplifier system (device type 2)", make_yal},
 };
 
 }  // namespace
