@@ -23,7 +23,7 @@ constexpr FamilyRow kFamilies[] = {
     {56, &kNotAvailableFamily},
     {60, &kNotAvailableFamily},    // amplifier family with CR LF, channels 0..59
     {90, &kNotAvailableFamily},    // amplifier family with CR
-    {91, &kNotAvailableFamily},    // ZELPLUS
+    {91, &kZelplusFamily},        // ZELPLUS
     {100, &kNotAvailableFamily},   // amplifier family with CR LF, channels 0..99
     {155, &kReserved155Family},
     {156, &kReserved156Family},
