@@ -18,7 +18,7 @@ constexpr FamilyRow kFamilies[] = {
     {3, &kNotAvailableFamily},     // single-channel family
     {8, &kCorvaneFamily},          // Corvane
     {16, &kAtmioFamily},           // ATMIO boards
-    {40, &kNotAvailableFamily},    // VELMA
+    {40, &kVelmaFamily},          // VELMA
     {55, &kNotAvailableFamily},    // amplifier family 55/56
     {56, &kNotAvailableFamily},
     {60, &kNotAvailableFamily},    // amplifier family with CR LF, channels 0..59

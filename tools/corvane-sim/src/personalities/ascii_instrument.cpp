@@ -8,7 +8,10 @@ namespace corvane_sim {
 AsciiInstrument::AsciiInstrument(std::string line_end, char terminator, Framing framing)
     : line_end_(std::move(line_end)), terminator_(terminator), framing_(framing) {}
 
-void AsciiInstrument::on(std::string word, Rule rule) { rules_.push_back({std::move(word), std::move(rule)}); }
+void AsciiInstrument::on(std::string word, Rule rule) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rules_.push_back({std::move(word), std::move(rule)});
+}
 
 void AsciiInstrument::on_line(std::string word, std::string reply_text) {
   on(std::move(word), [this, reply_text](std::string_view) { return line(reply_text); });
@@ -42,13 +45,12 @@ void AsciiInstrument::note_received(std::string_view bytes) {
 }
 
 Reply AsciiInstrument::handle_line(std::string_view text) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    commands_.emplace_back(text);
-  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  commands_.emplace_back(text);
+  // The longest word wins; of equal words the later one (a test may replace an answer).
   const Entry* best = nullptr;
   for (const Entry& e : rules_) {
-    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() > best->word.size())) best = &e;
+    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() >= best->word.size())) best = &e;
   }
   if (best == nullptr) return line("?");
   return best->rule(text.substr(best->word.size()));

@@ -25,7 +25,8 @@ class AsciiInstrument : public LineDevice {
   // line_end: what the instrument ends its reply lines with ("\r\n", "\r").
   AsciiInstrument(std::string line_end, char terminator = '\n', Framing framing = nullptr);
 
-  // Answers commands that begin with `word` (the longest matching word wins).
+  // Answers commands that begin with `word` (the longest matching word wins; of equal words the
+  // one added last). Rules run under the instrument's lock: they must not call commands().
   void on(std::string word, Rule rule);
   // Answers `word` with a fixed reply line.
   void on_line(std::string word, std::string reply_text);
