@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <new>
 
 #include "kernel_state.h"
 #include "linkar32.h"
@@ -108,7 +109,12 @@ std::vector<double> numbers(const Reply& reply) {
 int32_t read_binary(int32_t bytes, const uint8_t** data) {
   uint8_t* area = acquisition().receive_area;
   if (bytes > kReceiveAreaSize - 1) {
-    large_block().resize(static_cast<size_t>(bytes) + 1);
+    try {
+      large_block().resize(static_cast<size_t>(bytes) + 1);
+    } catch (const std::bad_alloc&) {
+      QBX_FlushInQueue();
+      return kAcqBlockTooLarge;
+    }
     area = large_block().data();
   }
   int32_t status = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "families/corvane/corvane_line.h"
+#include "tallix32.h"
 
 namespace tallix::ascii {
 
@@ -83,6 +84,9 @@ int32_t once_per_cycle(int32_t device, int32_t* length, Read&& read);
 // The device's error status after "ESR?" (or another query whose first number is the error):
 // 0 when it is not above 0, else -207; a failed exchange: its status.
 int32_t error_status(Exchange& x, const Line& query);
+
+// A status of error_status with an error above 0 (-207) turned into `code`; others unchanged.
+inline int32_t error_as(int32_t status, int32_t code) { return status == kAcqDeviceErrorStatus ? code : status; }
 
 // The first listed channel that is a measured channel of the current device, or 0.
 int32_t first_on_current(int32_t count, const int16_t* channels);
