@@ -106,6 +106,13 @@ std::vector<double> numbers(const Reply& reply) {
   return values;
 }
 
+int32_t to_int32(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(v);
+}
+
 int32_t read_binary(int32_t bytes, const uint8_t** data) {
   uint8_t* area = acquisition().receive_area;
   if (bytes > kReceiveAreaSize - 1) {

@@ -47,6 +47,11 @@ int32_t receive(Reply* reply, int32_t terminator);
 // number counts as 0), parsed the same under every locale.
 std::vector<double> numbers(const Reply& reply);
 
+// A number of a reply as a 32-bit integer: truncated, clamped to the int32 range, 0 for not a number.
+int32_t to_int32(double v);
+// True when the reply holds something besides its line end (a silent line gives an empty reply).
+inline bool has_text(const Reply& reply) { return reply.text_length() > 0; }
+
 // Reads exactly `bytes` binary bytes (no terminator) into the receive area, or into a heap block
 // when they do not fit it; *data points at them until the next read. 0; -214 when fewer bytes came
 // (the rest is flushed so that it does not pass for a later reply); interface statuses.

@@ -40,7 +40,7 @@ void store(const Reply& reply, Out out, void* value) {
   }
   const double v = numbers(reply)[0];
   if (out == Out::kInteger) {
-    const auto i = static_cast<int32_t>(v);
+    const int32_t i = to_int32(v);
     std::memcpy(value, &i, sizeof i);
   } else {
     const auto f = static_cast<float>(v);

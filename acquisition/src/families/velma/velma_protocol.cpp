@@ -31,7 +31,7 @@ int32_t device_setup(int32_t, int32_t) {
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x(line("SRB1\n"))(line("CHS1\n"))(line("COF3\n"))(line("COF?\n"));
   if (!x.ok()) return x.status();
-  return static_cast<int32_t>(numbers(x.reply())[0]) == kAsciiFormat ? static_cast<int32_t>(kAcqOk)
+  return to_int32(numbers(x.reply())[0]) == kAsciiFormat ? static_cast<int32_t>(kAcqOk)
                                                                       : static_cast<int32_t>(kAcqDeviceErrorStatus);
 }
 
@@ -49,10 +49,10 @@ int32_t channel_setup(int32_t channel) {
   }
   for (int32_t i = 1; i <= kInputs; ++i) {
     x(line("IAD?%i\n", i));
-    if (x.ok() && i == input) {
+    if (x.ok() && i == input && has_text(x.reply())) {
       const std::vector<double> v = numbers(x.reply());
       h.range = static_cast<float>(v[0]);
-      if (v.size() > 1 && v[1] != 0.0) h.full_scale = static_cast<int32_t>(v[1]);
+      if (v.size() > 1 && v[1] != 0.0) h.full_scale = to_int32(v[1]);
     }
   }
   return x.status();
@@ -128,8 +128,8 @@ int32_t wait_until_clear(int32_t busy_bit) {
     x(line("XST?\n"));
     if (!x.ok()) return x.status();
     const std::vector<double> v = numbers(x.reply());
-    bool busy = (static_cast<int64_t>(v[0]) & busy_bit) != 0;
-    if (v.size() > 1) busy = busy || (static_cast<int64_t>(v[1]) & busy_bit) != 0;
+    bool busy = (to_int32(v[0]) & busy_bit) != 0;
+    if (v.size() > 1) busy = busy || (to_int32(v[1]) & busy_bit) != 0;
     if (!busy) return kAcqOk;
     if (QBX_GetSysTime() - begin >= limit) return kTimedOut;
     QBX_Delay(kPollMs);

@@ -49,10 +49,10 @@ int32_t channel_setup(int32_t channel) {
   x(line("ENU?1\n"));
   if (x.ok()) unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit, sizeof h.unit);
   x(line("IMR?1\n"));
-  if (x.ok()) h.range = static_cast<float>(numbers(x.reply())[0]);
+  if (x.ok() && has_text(x.reply())) h.range = static_cast<float>(numbers(x.reply())[0]);
   x(line("IAD?1\n"));
-  if (x.ok()) {
-    const int32_t full = static_cast<int32_t>(numbers(x.reply())[0]);
+  if (x.ok() && has_text(x.reply())) {
+    const int32_t full = to_int32(numbers(x.reply())[0]);
     if (full != 0) h.full_scale = full;
   }
   return x.status();
@@ -64,7 +64,7 @@ int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t bl
   x(line("SRB1\n"))(line("ISS?\n"));
   if (x.ok()) {
     const std::vector<double> v = numbers(x.reply());
-    g_settings[number] = {static_cast<int32_t>(v[0]), v.size() > 1 ? static_cast<int32_t>(v[1]) : 0};
+    g_settings[number] = {to_int32(v[0]), v.size() > 1 ? to_int32(v[1]) : 0};
   }
   x(line("ISS,0\n"))(line("CMR1\n"))(line("AFS1\n"))(line("COF3\n"));
   if (!x.ok()) return x.status();

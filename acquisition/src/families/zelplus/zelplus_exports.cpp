@@ -20,7 +20,7 @@ constexpr double kLargestCount = 2147483647.0;
 int32_t port_value(Exchange& x, int16_t port, int16_t line_number, int32_t* value) {
   x(line("DPI?%i,%i\n", port, line_number));
   if (!x.ok()) return x.status();
-  *value = static_cast<int32_t>(numbers(x.reply())[0]);
+  *value = to_int32(numbers(x.reply())[0]);
   return kAcqOk;
 }
 

@@ -26,7 +26,7 @@ constexpr int32_t kTrailerBytes = 2;
 bool slot_connected(const Reply& aid, int32_t hardware) {
   const std::vector<double> v = numbers(aid);
   for (size_t i = 0; i + 1 < v.size(); i += 2)
-    if (static_cast<int32_t>(v[i]) == hardware) return static_cast<int32_t>(v[i + 1]) != kNotConnected;
+    if (to_int32(v[i]) == hardware) return to_int32(v[i + 1]) != kNotConnected;
   return false;
 }
 
@@ -65,9 +65,10 @@ int32_t channel_setup(int32_t channel) {
   if (x.ok() && !slot_connected(x.reply(), hw)) return kAcqChannelNotAvailable;
   x(line("ACT%i,%i,1\n", hw, hw))(line("CSA?%i,%i\n", hw, hw))(line("ASA?%i,%i\n", hw, hw));
   if (!x.ok()) return x.status();
+  if (!has_text(x.reply())) return kAcqOk;
   const std::vector<double> v = numbers(x.reply());
   h.range = static_cast<float>(v[0]);
-  if (v.size() > 1 && v[1] != 0.0) h.full_scale = static_cast<int32_t>(v[1]);
+  if (v.size() > 1 && v[1] != 0.0) h.full_scale = to_int32(v[1]);
   return kAcqOk;
 }
 
