@@ -33,12 +33,14 @@ enum {
   kAcqTriggerOutputRefused = -403  /* the device did not accept the trigger output mode */
 };
 
-/* Family command codes of QBX_ACQCmd beside the Corvane's (value pointer in brackets). */
+/* Family command codes of QBX_ACQCmd beside the Corvane's (value pointer in brackets). Each family
+ * takes the codes its exchange sequences list and answers -253 to the others; a refusal: -270. The
+ * type-100 family also answers the queries 109, 115..120 on its first listed input. */
 enum {
   kAcqCmdTare = 1,          /* tare the listed channels (none) */
   kAcqCmdCalibrate = 2,     /* calibrate the amplifier (none) */
   kAcqCmdZero = 3,          /* zero the amplifier ("CPV") (none) */
-  kAcqCmdLinPoint = 5,      /* one linearisation point (int32_t[3]: point, input, output) */
+  kAcqCmdLinPoint = 5,      /* one linearisation point (double[3]: point, input, output) */
   kAcqCmdTareSource = 6     /* tare source or tare mode (int32_t) */
 };
 
