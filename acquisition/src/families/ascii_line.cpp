@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "families/corvane/corvane_trigger.h"
 #include "kernel_state.h"
 #include "linkar32.h"
 #include "multiscan/acquisition_state.h"
@@ -113,6 +114,14 @@ int32_t to_int32(double v) {
   return static_cast<int32_t>(v);
 }
 
+void drain_input(int32_t quiet_ms) {
+  const uint32_t begin = QBX_GetSysTime();
+  const auto limit = static_cast<uint32_t>(QBX_GetCurrTimeout() > 0 ? QBX_GetCurrTimeout() : 0);
+  do {
+    QBX_Delay(quiet_ms);
+  } while (QBX_FlushInQueue() > 0 && QBX_GetSysTime() - begin < limit);
+}
+
 int32_t read_binary(int32_t bytes, const uint8_t** data) {
   uint8_t* area = acquisition().receive_area;
   if (bytes > kReceiveAreaSize - 1) {
@@ -186,6 +195,27 @@ void distribute_values(int32_t device, const double* values, int32_t scans) {
   }
 }
 
+int32_t deliver_nothing(int32_t device, int32_t* length, int32_t delivered) {
+  clear_block_counts(device);
+  *length = delivered;
+  return kAcqOk;
+}
+
+int32_t not_complete(int32_t device, int32_t* length, bool read_all) {
+  if (read_all) return deliver_nothing(device, length, kNothingRead);
+  clear_block_counts(device);
+  return kAcqBlockNotComplete;
+}
+
+long trigger_raw_level(const int32_t* record) {
+  float level = 0.0f;
+  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
+  const int32_t ch = record[corvane::kTrigChannel];
+  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
+  const double raw = static_cast<double>(level) / header(ch).range * header(ch).full_scale;
+  return to_int32(raw);
+}
+
 void clear_block_counts(int32_t device) {
   const BlockOrder& order = acquisition().order[device];
   for (int32_t j = 0; j < order.count; ++j) header(order.channels[j]).read_block_count = 0;
@@ -252,6 +282,24 @@ LinPoint lin_point(const void* value) {
   double v[3] = {};
   if (value != nullptr) std::memcpy(v, value, sizeof v);
   return LinPoint{static_cast<int32_t>(v[0]), v[1], v[2]};
+}
+
+int32_t amplifier_command(Exchange& x, int32_t code, const void* value, int32_t (*after_calibration)()) {
+  switch (code) {
+    case kAcqCmdTare:
+      return x(line("TAR\n")).status();
+    case kAcqCmdCalibrate:
+      x(line("CAL\n"));
+      return x.ok() ? after_calibration() : x.status();
+    case kAcqCmdZero:
+      return x(line("CPV\n")).status();
+    case kAcqCmdLinPoint: {
+      const LinPoint p = lin_point(value);
+      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
+    }
+    default:
+      return kAcqCommandNotSupported;
+  }
 }
 
 NumberText number_text(double v) {

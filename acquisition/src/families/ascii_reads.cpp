@@ -24,20 +24,14 @@ int32_t requested_values_read(int32_t device, int32_t* length, double read_mode,
   return once_per_cycle(device, length, [&]() -> int32_t {
     const int32_t L = read_mode == kReadAll ? 1 : *length;
     const int32_t per_scan = layout == OnePerScan::kDeviceValue ? 1 : k;
-    if (L <= 0) {
-      clear_block_counts(device);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(device, length, 0);
     if (int64_t{L} * per_scan > kMaxValuesPerLine || !buffers_hold(device, L)) {
       clear_block_counts(device);
       return kAcqBlockTooLarge;
     }
     if (a.read_pass == 0) {
       if (int32_t r = QBX_WritePort(request(L).text); r != 0) return r;
-      a.second_pass[device] = 1;
-      *length = kNothingRead;
-      return kAcqOk;
+      return await_second_pass(device, length);
     }
     Reply reply;
     if (int32_t r = receive(&reply, terminator); r != 0) return r;
@@ -51,6 +45,21 @@ int32_t requested_values_read(int32_t device, int32_t* length, double read_mode,
     *length = L;
     return kAcqOk;
   });
+}
+
+int32_t await_second_pass(int32_t device, int32_t* length) {
+  acquisition().second_pass[device] = 1;
+  *length = kNothingRead;
+  return kAcqOk;
+}
+
+int32_t fetch_input_line(int32_t device, int32_t* length) {
+  Reply reply;
+  if (int32_t r = receive(&reply, kLf); r != 0) return r;
+  if (reply.refused()) return kAcqDeviceErrorStatus;
+  if (int32_t r = distribute_by_input(device, numbers(reply)); r != 0) return r;
+  *length = 1;
+  return kAcqOk;
 }
 
 int32_t distribute_by_input(int32_t device, const std::vector<double>& values) {

@@ -24,6 +24,13 @@ enum class OnePerScan {
 int32_t requested_values_read(int32_t device, int32_t* length, double read_mode, int32_t terminator,
                               Line (*request)(int32_t scans), OnePerScan layout);
 
+// Pass 0 of a two-pass read after its request went out: asks for pass 1, delivers nothing yet.
+int32_t await_second_pass(int32_t device, int32_t* length);
+
+// Pass 1 of the families that answer a measurement of all inputs with one line of a value per
+// input (types 60 and 100): reads the line, spreads it by input, one scan. -207 for a refusal.
+int32_t fetch_input_line(int32_t device, int32_t* length);
+
 // One scan of a line that holds a value for every input 0..n-1: each block-order channel gets the
 // value of its hardware channel. -207 when a channel's input is not in the line.
 int32_t distribute_by_input(int32_t device, const std::vector<double>& values);

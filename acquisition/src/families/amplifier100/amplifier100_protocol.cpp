@@ -83,21 +83,10 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
       if (!read_all) {
         if (int32_t r = QBX_WritePort("MSV?0,99,4\r\n"); r != 0) return r;
       }
-      a.second_pass[number] = 1;
-      *length = kNothingRead;
-      return kAcqOk;
+      return await_second_pass(number, length);
     }
-    if (read_all && QBX_GetSerInQLen() <= 0) {
-      clear_block_counts(number);
-      *length = kNothingRead;
-      return kAcqOk;
-    }
-    Reply reply;
-    if (int32_t r = receive(&reply, kLf); r != 0) return r;
-    if (reply.refused()) return kAcqDeviceErrorStatus;
-    if (int32_t r = distribute_by_input(number, numbers(reply)); r != 0) return r;
-    *length = 1;
-    return kAcqOk;
+    if (read_all && QBX_GetSerInQLen() <= 0) return deliver_nothing(number, length, kNothingRead);
+    return fetch_input_line(number, length);
   });
 }
 

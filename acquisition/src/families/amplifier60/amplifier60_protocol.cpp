@@ -41,16 +41,9 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double) {
   return once_per_cycle(number, length, [&]() -> int32_t {
     if (a.read_pass == 0) {
       if (int32_t r = QBX_WritePort("MSV0,59,0\r\n"); r != 0) return r;
-      a.second_pass[number] = 1;
-      *length = kNothingRead;
-      return kAcqOk;
+      return await_second_pass(number, length);
     }
-    Reply reply;
-    if (int32_t r = receive(&reply, kLf); r != 0) return r;
-    if (reply.refused()) return kAcqDeviceErrorStatus;
-    if (int32_t r = distribute_by_input(number, numbers(reply)); r != 0) return r;
-    *length = 1;
-    return kAcqOk;
+    return fetch_input_line(number, length);
   });
 }
 

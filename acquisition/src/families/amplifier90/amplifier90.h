@@ -15,7 +15,7 @@
 //   "MSV1,<k>,<block length>,<option>,<pre-trigger scans>", not answered by a line: the device
 //   streams its scans (ascending input) from then on.
 // - Read: the next L scans of the stream (read mode -1.0: those received, at most 1023).
-// - Stop: "STP", 10 ms, the rest of the stream flushed.
+// - Stop: "STP", then the input flushed until the line has been quiet for 10 ms.
 // - Channel commands (the listed inputs as one range), each followed by "EST": tare
 //   "TAR<first>,<last>,1", calibration "CAL<first>,<last>" (1500 ms for the amplifiers),
 //   tare source "ITS<first>,<last>,<value>" (int32). A refusal or an error above 0: -270;

@@ -18,15 +18,6 @@ using namespace ascii;
 constexpr int32_t kCalibrationMs = 1500;
 constexpr int32_t kStopSettleMs = 10;
 
-// A trigger level as the raw count of its input.
-long raw_level(const int32_t* record) {
-  float level = 0.0f;
-  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
-  const int32_t ch = record[corvane::kTrigChannel];
-  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
-  return static_cast<long>(static_cast<double>(level) / header(ch).range * header(ch).full_scale);
-}
-
 // A command of QBX_ACQCmd followed by "EST".
 int32_t checked(Exchange& x, const Line& l) {
   x(l);
@@ -73,7 +64,7 @@ int32_t start(int32_t number, int32_t, const int32_t*, int32_t block_length, int
     x(line("TSV1,%i,%li,%li,%i\r", input, static_cast<long>(block_length), static_cast<long>(pre), mode));
     if (!x.ok()) return x.status();
     if (mode == corvane::kTriggerLevel) {
-      x(line("TRG%i,%li,%i\r", input, raw_level(trigger), trigger[corvane::kTrigCondition]));
+      x(line("TRG%i,%li,%i\r", input, trigger_raw_level(trigger), trigger[corvane::kTrigCondition]));
       if (!x.ok()) return x.status() == kAcqDeviceErrorStatus ? static_cast<int32_t>(kAcqTriggerRefused) : x.status();
     }
   }
@@ -89,8 +80,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
 
 int32_t stop(int32_t) {
   const int32_t r = QBX_WritePort("STP\r");
-  QBX_Delay(kStopSettleMs);
-  QBX_FlushInQueue();
+  drain_input(kStopSettleMs);
   return r;
 }
 

@@ -45,11 +45,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
   return once_per_cycle(number, length, [&]() -> int32_t {
     const bool read_all = read_mode == kReadAll;
     const int32_t L = read_all ? kMaxScans : *length;
-    if (L <= 0) {
-      clear_block_counts(number);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(number, length, 0);
     int32_t r = QBX_WritePort(line("RDS_READ@%i", read_all ? 0 : L).text);
     const uint8_t* data = nullptr;
     if (r == 0) r = read_binary(kStatusBytes, &data);
@@ -68,12 +64,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
       clear_block_counts(number);
       return kAcqBlockTooLarge;
     }
-    if (scans == 0) {
-      clear_block_counts(number);
-      if (!read_all) return kAcqBlockNotComplete;
-      *length = kNothingRead;
-      return kAcqOk;
-    }
+    if (scans == 0) return not_complete(number, length, read_all);
     distribute(number, data, static_cast<int32_t>(scans), Sample::kFloat64Le);
     *length = static_cast<int32_t>(scans);
     return kAcqOk;

@@ -19,7 +19,7 @@
 //   kernel rate, at least 1 Hz; the kernel rate becomes it).
 // - Read: the next L samples of the stream (read mode -1.0: those received); with block length 1
 //   several listed channels of the device each get the device's one value.
-// - Stop: "STP", 10 ms, the rest of the stream flushed.
+// - Stop: "STP", then the input flushed until the line has been quiet for 10 ms.
 // - Channel commands: tare "TAR", tare source "TAS<value>" (int32). A refusal: -270; other codes
 //   -253.
 #pragma once

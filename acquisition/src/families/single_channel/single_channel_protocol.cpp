@@ -90,8 +90,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
 int32_t stop(int32_t) {
   address_device();
   const int32_t r = QBX_WritePort("STP\n");
-  QBX_Delay(kStopSettleMs);
-  QBX_FlushInQueue();
+  drain_input(kStopSettleMs);
   return r;
 }
 

@@ -3,6 +3,7 @@
 
 #include "export_guard.h"
 #include "families/ascii_line.h"
+#include "families/ascii_reads.h"
 #include "families/family_settings.h"
 #include "families/unit_words.h"
 #include "families/velma/velma.h"
@@ -68,16 +69,10 @@ int32_t read(int32_t number, int32_t count, const int32_t* channels, int32_t* le
     if (a.read_pass == 0) {
       x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(order.channels[0])));
       if (!x.ok()) return x.status();
-      a.second_pass[number] = 1;
-      *length = kNothingRead;
-      return kAcqOk;
+      return await_second_pass(number, length);
     }
     const int32_t L = read_mode == kReadAll ? 1 : *length;
-    if (L <= 0) {
-      clear_block_counts(number);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(number, length, 0);
     if (int64_t{L} * k > kMaxValuesPerRequest || !buffers_hold(number, L)) {
       clear_block_counts(number);
       return kAcqBlockTooLarge;
@@ -101,22 +96,7 @@ int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, v
   Exchange x(kLf, kAcqDeviceRefused);
   x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(first_on_current(count, channels))));
   if (int32_t r = error_status(x, line("ESR?\n")); r != 0) return r;
-  switch (code) {
-    case kAcqCmdTare:
-      return x(line("TAR\n")).status();
-    case kAcqCmdCalibrate:
-      x(line("CAL\n"));
-      if (!x.ok()) return x.status();
-      return wait_until_clear(kCalibratingBit);
-    case kAcqCmdZero:
-      return x(line("CPV\n")).status();
-    case kAcqCmdLinPoint: {
-      const LinPoint p = lin_point(value);
-      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
-    }
-    default:
-      return kAcqCommandNotSupported;
-  }
+  return amplifier_command(x, code, value, [] { return wait_until_clear(kCalibratingBit); });
 }
 
 int32_t wait_until_clear(int32_t busy_bit) {

@@ -85,8 +85,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
 int32_t stop(int32_t number) {
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x.send_only(line("STP\n"));
-  QBX_Delay(kStopSettleMs);
-  QBX_FlushInQueue();
+  drain_input(kStopSettleMs);
   x(line("CLS\n"))(line("ISS%i,%i\n", g_settings[number].first, g_settings[number].second));
   return x.status();
 }
@@ -95,22 +94,10 @@ int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, v
   Exchange x(kLf, kAcqDeviceRefused);
   x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))));
   if (int32_t r = error_status(x, line("ESR?\n")); r != 0) return r;
-  switch (code) {
-    case kAcqCmdTare:
-      return x(line("TAR\n")).status();
-    case kAcqCmdCalibrate:
-      x(line("CAL\n"));
-      if (x.ok()) QBX_Delay(kCalibrationMs);
-      return x.status();
-    case kAcqCmdZero:
-      return x(line("CPV\n")).status();
-    case kAcqCmdLinPoint: {
-      const LinPoint p = lin_point(value);
-      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
-    }
-    default:
-      return kAcqCommandNotSupported;
-  }
+  return amplifier_command(x, code, value, [] {
+    QBX_Delay(kCalibrationMs);
+    return static_cast<int32_t>(kAcqOk);
+  });
 }
 
 }  // namespace tallix::yal

@@ -30,22 +30,13 @@ bool slot_connected(const Reply& aid, int32_t hardware) {
   return false;
 }
 
-// The raw count of a trigger level on its channel.
-long raw_level(const int32_t* record) {
-  float level = 0.0f;
-  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
-  const int32_t ch = record[corvane::kTrigChannel];
-  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
-  return static_cast<long>(static_cast<double>(level) / header(ch).range * header(ch).full_scale);
-}
-
 int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, int32_t option) {
   const int32_t mode = record[corvane::kTrigMode];
   x(line("DOM2\n"));
   if (mode == corvane::kTriggerLevel) {
     const int32_t ch = record[corvane::kTrigChannel];
     const int32_t hardware = valid_channel(ch) ? header(ch).hardware_channel : 0;
-    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3, raw_level(record)));
+    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3, trigger_raw_level(record)));
   }
   int32_t pre = static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
   if (pre < 1) pre = 1;
@@ -95,11 +86,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
   return once_per_cycle(number, length, [&]() -> int32_t {
     const bool read_all = read_mode == kReadAll;
     const int32_t L = read_all ? kMaxScans : *length;
-    if (L <= 0) {
-      clear_block_counts(number);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(number, length, 0);
     if (int64_t{L} * k * 2 > kMaxBlockPayload || (!read_all && !buffers_hold(number, L))) {
       clear_block_counts(number);
       return kAcqBlockTooLarge;
@@ -118,12 +105,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
     if (n > 0) distribute(number, data, n, Sample::kInt16Le);
     Exchange x(kLf, kAcqDeviceErrorStatus);
     if ((r = error_status(x, line("EST?\n"))) != 0) return r;
-    if (n == 0) {
-      clear_block_counts(number);
-      if (!read_all) return kAcqBlockNotComplete;
-      *length = kNothingRead;
-      return kAcqOk;
-    }
+    if (n == 0) return not_complete(number, length, read_all);
     *length = n;
     return kAcqOk;
   });

@@ -2,7 +2,6 @@
 // full-scale value 200. "MSV?0,99,4" answers one line of 100 values, input h's value of cycle m
 // being known_count(h, m) / 100. Queries: "TDC?" 353, "AMP?" 2.5, "OSC?" 1.5, "OTV?" 0.125,
 // "OIT?" 7, "CAL?1" 0.
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -27,16 +26,7 @@ class Amplifier100 : public AsciiInstrument {
     on_line("OSC?", "1.5");
     on_line("OTV?", "0.125");
     on_line("OIT?", "7");
-    on("MSV?", [this](std::string_view) {
-      std::string text;
-      for (int h = 0; h < 100; ++h) {
-        char v[32];
-        std::snprintf(v, sizeof v, "%s%d.%02d", h ? "," : "", known_count(h, scan_) / 100, known_count(h, scan_) % 100);
-        text += v;
-      }
-      ++scan_;
-      return line(text);
-    });
+    on("MSV?", [this](std::string_view) { return line(input_values(100, scan_++)); });
   }
 
  private:

@@ -1,7 +1,6 @@
 // The personality of device type 60 (--personality amplifier60): inputs 0..59, each reporting the
 // unit "N". "MSV0,59,0" answers one line of 60 values, input h's value of measurement m being
 // known_count(h, m) / 100 (a physical value with two decimals).
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -18,16 +17,7 @@ class Amplifier60 : public AsciiInstrument {
     for (const char* w : {"DTR0", "BMP", "IPP", "TAR", "ITS"}) on(w, [this](std::string_view) { return ok(); });
     on_line("EST", "0");
     on_line("OEU", "N");
-    on("MSV", [this](std::string_view) {
-      std::string text;
-      for (int h = 0; h < 60; ++h) {
-        char v[32];
-        std::snprintf(v, sizeof v, "%s%d.%02d", h ? "," : "", known_count(h, scan_) / 100, known_count(h, scan_) % 100);
-        text += v;
-      }
-      ++scan_;
-      return line(text);
-    });
+    on("MSV", [this](std::string_view) { return line(input_values(60, scan_++)); });
   }
 
  private:
