@@ -48,7 +48,9 @@ TEST_F(Amplifier60Test, CrLfLinesAndOneScanPerRead) {
   ASSERT_EQ(init_device(), 0);
   EXPECT_EQ(take(), "DTR0\r\nBMP0,59\r\nEST\r\nIPP0,59,,,0\r\n");
   ASSERT_EQ(init_channels(), 0);
-  EXPECT_EQ(take(), "IPP59,59,,,1\r\nEST\r\nOEU59,59\r\nIPP0,0,,,1\r\nEST\r\nOEU0,0\r\nIPP7,7,,,1\r\nEST\r\nOEU7,7\r\n");
+  EXPECT_EQ(
+      take(),
+      "IPP59,59,,,1\r\nEST\r\nOEU59,59\r\nIPP0,0,,,1\r\nEST\r\nOEU0,0\r\nIPP7,7,,,1\r\nEST\r\nOEU7,7\r\n");
   EXPECT_STREQ(hdr(1).unit, "N");
   ASSERT_EQ(start(), 0);
   for (int m = 0; m < 2; ++m) {

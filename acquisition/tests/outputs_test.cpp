@@ -154,8 +154,9 @@ TEST_F(AtmioTest, EveryOperationIsNotSupported) {
     ASSERT_EQ(QBX_ACQSetAcqHdr(1, &h), 0);
     int32_t bit = 1;
     const double v = 1.0;
-    EXPECT_EQ(kind == 7 ? QBX_ACQAOWrite(1, list, &v) : kind == 5 ? QBX_ACQDIOWrite(1, list, &bit)
-                                                                  : QBX_ACQDIORead(1, list, &bit),
+    EXPECT_EQ(kind == 7   ? QBX_ACQAOWrite(1, list, &v)
+              : kind == 5 ? QBX_ACQDIOWrite(1, list, &bit)
+                          : QBX_ACQDIORead(1, list, &bit),
               kAcqFamilyNotSupported);
   }
   EXPECT_EQ(ATMIO_DIGCONF(1, 0, 1), kAcqFamilyNotSupported);

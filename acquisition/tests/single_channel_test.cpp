@@ -16,7 +16,8 @@ TEST_F(SingleChannelTest, SetUpStartReadStop) {
   ASSERT_EQ(init_device(), 0);
   EXPECT_EQ(take(), "");
   ASSERT_EQ(init_channels(), 0);
-  EXPECT_EQ(take(), "S12\nTAS?\nTAV?\nSPW\"KRN\"\nLDW0\nLWT1000000\nACL0\nTAV0.25\nTAS1\nCOF12\nICR2\nIDN?\n");
+  EXPECT_EQ(take(),
+            "S12\nTAS?\nTAV?\nSPW\"KRN\"\nLDW0\nLWT1000000\nACL0\nTAV0.25\nTAS1\nCOF12\nICR2\nIDN?\n");
   EXPECT_EQ(+hdr(1).full_scale, 5120000);
   // The access word is sent once after a device set-up.
   ASSERT_EQ(init_channels(), 0);
@@ -30,7 +31,8 @@ TEST_F(SingleChannelTest, SetUpStartReadStop) {
   int32_t length = 12;
   ASSERT_EQ(read(&length), 0);
   ASSERT_EQ(length, 12);
-  for (int i = 0; i < 12; ++i) EXPECT_DOUBLE_EQ(value(1, i), (1000 + i) / 5120000.0);  // 5120000 counts a unit
+  for (int i = 0; i < 12; ++i)
+    EXPECT_DOUBLE_EQ(value(1, i), (1000 + i) / 5120000.0);  // 5120000 counts a unit
   ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
   EXPECT_EQ(take("STP\n"), "S12\nS12\nSTP\n");
 }

@@ -18,7 +18,8 @@ constexpr int16_t kClassMeasured = 0;
 constexpr int16_t kSignalMeasured = 8;
 constexpr int32_t kMaskChannels = 31;
 constexpr int32_t kMaxScansPerRequest = 1023;
-constexpr int64_t kMaxBlockPayload = 524280;  // bytes of samples one block may carry  // a channel mask is a 32-bit number with one bit per amplifier
+constexpr int64_t kMaxBlockPayload = 524280;  // bytes of samples one block may carry  // a channel mask is a
+                                              // 32-bit number with one bit per amplifier
 
 std::vector<uint8_t>& large_block() {
   static std::vector<uint8_t> block;
@@ -164,7 +165,8 @@ bool buffers_hold(int32_t device, int32_t scans) {
   const BlockOrder& order = acquisition().order[device];
   for (int32_t j = 0; j < order.count; ++j) {
     const IOBuf& b = buffer(order.channels[j]);
-    if (b.values == nullptr || b.write_offset < 0 || int64_t{b.write_offset} + scans > b.capacity) return false;
+    if (b.values == nullptr || b.write_offset < 0 || int64_t{b.write_offset} + scans > b.capacity)
+      return false;
   }
   return true;
 }
@@ -257,7 +259,8 @@ int32_t read_stream(int32_t device, int32_t* length, double read_mode, Sample fo
   } else {
     std::vector<double> values(static_cast<size_t>(L) * order.count);
     for (int32_t i = 0; i < L; ++i)
-      for (int32_t j = 0; j < order.count; ++j) values[static_cast<size_t>(i) * order.count + j] = sample_value(data + i * scan_bytes, format);
+      for (int32_t j = 0; j < order.count; ++j)
+        values[static_cast<size_t>(i) * order.count + j] = sample_value(data + i * scan_bytes, format);
     distribute_values(device, values.data(), L);
   }
   *length = L;
@@ -295,7 +298,8 @@ int32_t amplifier_command(Exchange& x, int32_t code, const void* value, int32_t 
       return x(line("CPV\n")).status();
     case kAcqCmdLinPoint: {
       const LinPoint p = lin_point(value);
-      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
+      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output)))
+          .status();
     }
     default:
       return kAcqCommandNotSupported;
@@ -322,8 +326,12 @@ bool is_first_fifo(int32_t device) {
   return acquisition().current_fifo == first;
 }
 
-int32_t channel_mask(int32_t count, const int16_t* channels) { return mask_of(count, channels); }
-int32_t channel_mask(int32_t count, const int32_t* channels) { return mask_of(count, channels); }
+int32_t channel_mask(int32_t count, const int16_t* channels) {
+  return mask_of(count, channels);
+}
+int32_t channel_mask(int32_t count, const int32_t* channels) {
+  return mask_of(count, channels);
+}
 
 bool measured_on_current(int32_t channel) {
   const AcqHdr& h = header(channel);

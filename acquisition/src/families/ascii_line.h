@@ -50,7 +50,9 @@ std::vector<double> numbers(const Reply& reply);
 // A number of a reply as a 32-bit integer: truncated, clamped to the int32 range, 0 for not a number.
 int32_t to_int32(double v);
 // True when the reply holds something besides its line end (a silent line gives an empty reply).
-inline bool has_text(const Reply& reply) { return reply.text_length() > 0; }
+inline bool has_text(const Reply& reply) {
+  return reply.text_length() > 0;
+}
 
 // After the stop of a device that streams: flushes the input until the line has been quiet for
 // `quiet_ms` (at most for the current time-out), so that no sample left in flight passes for the
@@ -104,7 +106,9 @@ int32_t once_per_cycle(int32_t device, int32_t* length, Read&& read);
 int32_t error_status(Exchange& x, const Line& query);
 
 // A status of error_status with an error above 0 (-207) turned into `code`; others unchanged.
-inline int32_t error_as(int32_t status, int32_t code) { return status == kAcqDeviceErrorStatus ? code : status; }
+inline int32_t error_as(int32_t status, int32_t code) {
+  return status == kAcqDeviceErrorStatus ? code : status;
+}
 
 // The first listed channel that is a measured channel of the current device, or 0.
 int32_t first_on_current(int32_t count, const int16_t* channels);

@@ -40,7 +40,8 @@ int32_t requested_values_read(int32_t device, int32_t* length, double read_mode,
     std::vector<double> values(static_cast<size_t>(L) * k);
     for (int32_t i = 0; i < L; ++i)
       for (int32_t j = 0; j < k; ++j)
-        values[static_cast<size_t>(i) * k + j] = v[static_cast<size_t>(i) * per_scan + (per_scan == 1 ? 0 : j)];
+        values[static_cast<size_t>(i) * k + j] =
+            v[static_cast<size_t>(i) * per_scan + (per_scan == 1 ? 0 : j)];
     distribute_values(device, values.data(), L);
     *length = L;
     return kAcqOk;

@@ -4,8 +4,14 @@
 
 namespace tallix {
 
-const FamilyOps kAmplifier100Family = {"amplifier 100", true, amplifier100::device_setup, amplifier100::channel_setup,
-                                       amplifier100::start, amplifier100::read, amplifier100::stop,
-                                       amplifier100::command, nullptr};
+const FamilyOps kAmplifier100Family = {"amplifier 100",
+                                       true,
+                                       amplifier100::device_setup,
+                                       amplifier100::channel_setup,
+                                       amplifier100::start,
+                                       amplifier100::read,
+                                       amplifier100::stop,
+                                       amplifier100::command,
+                                       nullptr};
 
 }  // namespace tallix

@@ -28,8 +28,9 @@ struct Query {
   Out out;
 };
 constexpr Query kQueries[] = {
-    {109, "TDC?", Out::kInteger}, {116, "AMP?", Out::kFloat}, {120, "OEU?", Out::kText},  {117, "FEU?", Out::kFloat},
-    {118, "OSC?", Out::kFloat},   {115, "OTV?", Out::kFloat}, {119, "OIT?", Out::kInteger},
+    {109, "TDC?", Out::kInteger}, {116, "AMP?", Out::kFloat}, {120, "OEU?", Out::kText},
+    {117, "FEU?", Out::kFloat},   {118, "OSC?", Out::kFloat}, {115, "OTV?", Out::kFloat},
+    {119, "OIT?", Out::kInteger},
 };
 
 void store(const Reply& reply, Out out, void* value) {

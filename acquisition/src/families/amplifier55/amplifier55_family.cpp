@@ -5,11 +5,19 @@
 
 namespace tallix {
 namespace {
-int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) { return kAcqOk; }
+int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) {
+  return kAcqOk;
+}
 }  // namespace
 
-const FamilyOps kAmplifier55Family = {"amplifier 55/56", true, amplifier55::device_setup, amplifier55::channel_setup,
-                                      nothing_to_start, amplifier55::read, entries::external_stop,
-                                      amplifier55::command, nullptr};
+const FamilyOps kAmplifier55Family = {"amplifier 55/56",
+                                      true,
+                                      amplifier55::device_setup,
+                                      amplifier55::channel_setup,
+                                      nothing_to_start,
+                                      amplifier55::read,
+                                      entries::external_stop,
+                                      amplifier55::command,
+                                      nullptr};
 
 }  // namespace tallix

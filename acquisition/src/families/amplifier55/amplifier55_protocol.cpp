@@ -16,7 +16,9 @@ constexpr int32_t kType56 = 56;
 
 }  // namespace
 
-int32_t device_setup(int32_t, int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("COF1\n")).status(); }
+int32_t device_setup(int32_t, int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("COF1\n")).status();
+}
 
 int32_t channel_setup(int32_t channel) {
   AcqHdr& h = header(channel);
@@ -27,8 +29,9 @@ int32_t channel_setup(int32_t channel) {
 }
 
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
-  return requested_values_read(number, length, read_mode, kLf, [](int32_t L) { return line("MSV?%i,1\n", L); },
-                               OnePerScan::kDeviceValue);
+  return requested_values_read(
+      number, length, read_mode, kLf, [](int32_t L) { return line("MSV?%i,1\n", L); },
+      OnePerScan::kDeviceValue);
 }
 
 int32_t command(int32_t, int32_t, const int16_t*, int32_t code, void* value) {

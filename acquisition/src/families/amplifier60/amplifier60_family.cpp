@@ -5,11 +5,19 @@
 
 namespace tallix {
 namespace {
-int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) { return kAcqOk; }
+int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) {
+  return kAcqOk;
+}
 }  // namespace
 
-const FamilyOps kAmplifier60Family = {"amplifier 60", true, amplifier60::device_setup, amplifier60::channel_setup,
-                                      nothing_to_start, amplifier60::read, amplifier60::stop,
-                                      amplifier60::command, nullptr};
+const FamilyOps kAmplifier60Family = {"amplifier 60",
+                                      true,
+                                      amplifier60::device_setup,
+                                      amplifier60::channel_setup,
+                                      nothing_to_start,
+                                      amplifier60::read,
+                                      amplifier60::stop,
+                                      amplifier60::command,
+                                      nullptr};
 
 }  // namespace tallix

@@ -4,8 +4,14 @@
 
 namespace tallix {
 
-const FamilyOps kAmplifier90Family = {"amplifier 90", true, amplifier90::device_setup, amplifier90::channel_setup,
-                                      amplifier90::start, amplifier90::read, amplifier90::stop,
-                                      amplifier90::command, nullptr};
+const FamilyOps kAmplifier90Family = {"amplifier 90",
+                                      true,
+                                      amplifier90::device_setup,
+                                      amplifier90::channel_setup,
+                                      amplifier90::start,
+                                      amplifier90::read,
+                                      amplifier90::stop,
+                                      amplifier90::command,
+                                      nullptr};
 
 }  // namespace tallix

@@ -44,7 +44,8 @@ int32_t start(int32_t number, int32_t, const int32_t*, int32_t block_length, int
   const int32_t k = order.count;
   if (k == 0) return kAcqOk;
   KernelState& kn = kernel();
-  const int32_t rate = kn.sample_rate >= 1.0f && std::isfinite(kn.sample_rate) ? static_cast<int32_t>(kn.sample_rate) : 1;
+  const int32_t rate =
+      kn.sample_rate >= 1.0f && std::isfinite(kn.sample_rate) ? static_cast<int32_t>(kn.sample_rate) : 1;
   kn.sample_rate = static_cast<float>(rate);
   Exchange x(kCr, kAcqDeviceErrorStatus);
   x(line("ODU\r"));
@@ -65,17 +66,21 @@ int32_t start(int32_t number, int32_t, const int32_t*, int32_t block_length, int
     if (!x.ok()) return x.status();
     if (mode == corvane::kTriggerLevel) {
       x(line("TRG%i,%li,%i\r", input, trigger_raw_level(trigger), trigger[corvane::kTrigCondition]));
-      if (!x.ok()) return x.status() == kAcqDeviceErrorStatus ? static_cast<int32_t>(kAcqTriggerRefused) : x.status();
+      if (!x.ok())
+        return x.status() == kAcqDeviceErrorStatus ? static_cast<int32_t>(kAcqTriggerRefused) : x.status();
     }
   }
-  return x.send_only(line("MSV1,%i,%li,%i,%li\r", k, static_cast<long>(block_length), option, static_cast<long>(pre)))
+  return x
+      .send_only(
+          line("MSV1,%i,%li,%i,%li\r", k, static_cast<long>(block_length), option, static_cast<long>(pre)))
       .status();
 }
 
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
   const int32_t k = acquisition().order[number].count;
   if (k == 0) return kAcqOk;
-  return once_per_cycle(number, length, [&] { return read_stream(number, length, read_mode, Sample::kInt16Le, k); });
+  return once_per_cycle(number, length,
+                        [&] { return read_stream(number, length, read_mode, Sample::kInt16Le, k); });
 }
 
 int32_t stop(int32_t) {

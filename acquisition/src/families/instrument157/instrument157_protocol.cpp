@@ -8,7 +8,9 @@ namespace tallix::instrument157 {
 
 using namespace ascii;
 
-int32_t device_setup(int32_t, int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("IDN?\n")).status(); }
+int32_t device_setup(int32_t, int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("IDN?\n")).status();
+}
 
 int32_t channel_setup(int32_t channel) {
   AcqHdr& h = header(channel);
@@ -19,11 +21,14 @@ int32_t channel_setup(int32_t channel) {
 }
 
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
-  return requested_values_read(number, length, read_mode, kLf, [](int32_t L) { return line("MSV?%i,1\n", L); },
-                               OnePerScan::kChannelValues);
+  return requested_values_read(
+      number, length, read_mode, kLf, [](int32_t L) { return line("MSV?%i,1\n", L); },
+      OnePerScan::kChannelValues);
 }
 
-int32_t stop(int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("STP\n")).status(); }
+int32_t stop(int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("STP\n")).status();
+}
 
 int32_t command(int32_t, int32_t, const int16_t*, int32_t code, void*) {
   if (code != kAcqCmdTare) return kAcqCommandNotSupported;

@@ -5,7 +5,8 @@
 namespace tallix {
 
 namespace sc = single_channel;
-const FamilyOps kSingleChannelFamily = {"single channel", true, sc::device_setup, sc::channel_setup, sc::start,
-                                        sc::read, sc::stop, sc::command, nullptr};
+const FamilyOps kSingleChannelFamily = {"single channel",  true,        sc::device_setup,
+                                        sc::channel_setup, sc::start,   sc::read,
+                                        sc::stop,          sc::command, nullptr};
 
 }  // namespace tallix

@@ -37,7 +37,8 @@ RateCode quantise(float requested) {
 // "S<address>" for a device that shares its line.
 void address_device() {
   const int32_t address = kernel().current.address;
-  if (address >= kFirstSharedAddress && address <= kLastSharedAddress) QBX_WritePort(line("S%i\n", address).text);
+  if (address >= kFirstSharedAddress && address <= kLastSharedAddress)
+    QBX_WritePort(line("S%i\n", address).text);
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ constexpr int32_t kSettlingBit = 0x200;
 constexpr int32_t kCalibratingBit = 0x100;
 constexpr int32_t kTimedOut = -1;
 
-int32_t mode_of(int32_t channel) { return channel > 0 ? header(channel).sub_channel : 0; }
+int32_t mode_of(int32_t channel) {
+  return channel > 0 ? header(channel).sub_channel : 0;
+}
 
 }  // namespace
 
@@ -33,7 +35,7 @@ int32_t device_setup(int32_t, int32_t) {
   x(line("SRB1\n"))(line("CHS1\n"))(line("COF3\n"))(line("COF?\n"));
   if (!x.ok()) return x.status();
   return to_int32(numbers(x.reply())[0]) == kAsciiFormat ? static_cast<int32_t>(kAcqOk)
-                                                                      : static_cast<int32_t>(kAcqDeviceErrorStatus);
+                                                         : static_cast<int32_t>(kAcqDeviceErrorStatus);
 }
 
 int32_t channel_setup(int32_t channel) {
@@ -41,12 +43,14 @@ int32_t channel_setup(int32_t channel) {
   const int32_t input = h.hardware_channel;
   if (input < 1 || input > kInputs) return kAcqChannelNotAvailable;
   Exchange x(kLf, kAcqChannelNotAvailable);
-  x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(input)))(line("CHM%i\n", h.sub_channel))(line("ACL0\n"));
+  x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(input)))(line("CHM%i\n", h.sub_channel))(
+      line("ACL0\n"));
   x(line("CMR?\n"))(line("ASS2\n"));
   for (int32_t i = 1; i <= kInputs; ++i) {
     x(line("ENU?%i\n", i));
     if (x.ok() && i == input)
-      unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit, sizeof h.unit);
+      unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit,
+                     sizeof h.unit);
   }
   for (int32_t i = 1; i <= kInputs; ++i) {
     x(line("IAD?%i\n", i));
@@ -67,7 +71,8 @@ int32_t read(int32_t number, int32_t count, const int32_t* channels, int32_t* le
   return once_per_cycle(number, length, [&]() -> int32_t {
     Exchange x(kLf, kAcqDeviceErrorStatus);
     if (a.read_pass == 0) {
-      x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(order.channels[0])));
+      x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(
+          line("CHM%i\n", mode_of(order.channels[0])));
       if (!x.ok()) return x.status();
       return await_second_pass(number, length);
     }
@@ -94,7 +99,8 @@ int32_t stop(int32_t) {
 
 int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
   Exchange x(kLf, kAcqDeviceRefused);
-  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(first_on_current(count, channels))));
+  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(
+      line("CHM%i\n", mode_of(first_on_current(count, channels))));
   if (int32_t r = error_status(x, line("ESR?\n")); r != 0) return r;
   return amplifier_command(x, code, value, [] { return wait_until_clear(kCalibratingBit); });
 }

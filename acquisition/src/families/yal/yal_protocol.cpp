@@ -47,7 +47,9 @@ int32_t channel_setup(int32_t channel) {
   Exchange x(kLf, kAcqChannelNotAvailable);
   x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(1L << (h.hardware_channel - 1))))(line("ACL0\n"));
   x(line("ENU?1\n"));
-  if (x.ok()) unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit, sizeof h.unit);
+  if (x.ok())
+    unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit,
+                   sizeof h.unit);
   x(line("IMR?1\n"));
   if (x.ok() && has_text(x.reply())) h.range = static_cast<float>(numbers(x.reply())[0]);
   x(line("IAD?1\n"));
@@ -79,7 +81,8 @@ int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t bl
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
   const int32_t k = acquisition().order[number].count;
   if (k == 0) return kAcqOk;
-  return once_per_cycle(number, length, [&] { return read_stream(number, length, read_mode, Sample::kInt24Be, k); });
+  return once_per_cycle(number, length,
+                        [&] { return read_stream(number, length, read_mode, Sample::kInt24Be, k); });
 }
 
 int32_t stop(int32_t number) {

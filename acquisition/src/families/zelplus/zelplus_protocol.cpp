@@ -36,17 +36,22 @@ int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, 
   if (mode == corvane::kTriggerLevel) {
     const int32_t ch = record[corvane::kTrigChannel];
     const int32_t hardware = valid_channel(ch) ? header(ch).hardware_channel : 0;
-    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3, trigger_raw_level(record)));
+    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3,
+           trigger_raw_level(record)));
   }
-  int32_t pre = static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
+  int32_t pre =
+      static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
   if (pre < 1) pre = 1;
-  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode, option))
+  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode,
+                option))
       .status();
 }
 
 }  // namespace
 
-int32_t device_setup(int32_t, int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("SRB0,1\n")).status(); }
+int32_t device_setup(int32_t, int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("SRB0,1\n")).status();
+}
 
 int32_t channel_setup(int32_t channel) {
   AcqHdr& h = header(channel);
@@ -72,7 +77,8 @@ int32_t start(int32_t, int32_t count, const int32_t* channels, int32_t block_len
   const corvane::RateCode rate = corvane::quantise_rate(k.sample_rate);
   k.sample_rate = rate.rate;
   x(line("COF3\n"))(line("ICR%i\n", rate.code))(line("WAI\n"));
-  if (option == kRestart) return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
+  if (option == kRestart)
+    return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
   const int32_t* trigger = corvane::trigger_of_current_port();
   if (trigger != nullptr && trigger[corvane::kTrigMode] != corvane::kTriggerNone)
     return trigger_start(x, trigger, block_length, option);
@@ -111,7 +117,9 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
   });
 }
 
-int32_t stop(int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("CLS\n")).status(); }
+int32_t stop(int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("CLS\n")).status();
+}
 
 int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
   int32_t v = 0;

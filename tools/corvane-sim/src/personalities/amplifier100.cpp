@@ -35,6 +35,8 @@ class Amplifier100 : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_amplifier100(const ProgramOptions&) { return std::make_unique<Amplifier100>(); }
+std::unique_ptr<LineDevice> make_amplifier100(const ProgramOptions&) {
+  return std::make_unique<Amplifier100>();
+}
 
 }  // namespace corvane_sim

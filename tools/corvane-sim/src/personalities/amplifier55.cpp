@@ -13,11 +13,13 @@ namespace {
 class Amplifier55 : public AsciiInstrument {
  public:
   Amplifier55() : AsciiInstrument("\r\n") {
-    for (const char* w : {"COF1", "CPV", "CAL", "LIV", "TAR"}) on(w, [this](std::string_view) { return ok(); });
+    for (const char* w : {"COF1", "CPV", "CAL", "LIV", "TAR"})
+      on(w, [this](std::string_view) { return ok(); });
     on_line("ENU?", "KN  ");
     on("MSV?", [this](std::string_view args) {
       std::string text;
-      for (int64_t i = 0; i < integers(args)[0]; ++i, ++scan_) text += (i ? "," : "") + std::to_string(known_count(1, scan_));
+      for (int64_t i = 0; i < integers(args)[0]; ++i, ++scan_)
+        text += (i ? "," : "") + std::to_string(known_count(1, scan_));
       return line(text);
     });
   }
@@ -28,6 +30,8 @@ class Amplifier55 : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_amplifier55(const ProgramOptions&) { return std::make_unique<Amplifier55>(); }
+std::unique_ptr<LineDevice> make_amplifier55(const ProgramOptions&) {
+  return std::make_unique<Amplifier55>();
+}
 
 }  // namespace corvane_sim

@@ -14,7 +14,8 @@ namespace {
 class Amplifier60 : public AsciiInstrument {
  public:
   Amplifier60() : AsciiInstrument("\r\n") {
-    for (const char* w : {"DTR0", "BMP", "IPP", "TAR", "ITS"}) on(w, [this](std::string_view) { return ok(); });
+    for (const char* w : {"DTR0", "BMP", "IPP", "TAR", "ITS"})
+      on(w, [this](std::string_view) { return ok(); });
     on_line("EST", "0");
     on_line("OEU", "N");
     on("MSV", [this](std::string_view) { return line(input_values(60, scan_++)); });
@@ -26,6 +27,8 @@ class Amplifier60 : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_amplifier60(const ProgramOptions&) { return std::make_unique<Amplifier60>(); }
+std::unique_ptr<LineDevice> make_amplifier60(const ProgramOptions&) {
+  return std::make_unique<Amplifier60>();
+}
 
 }  // namespace corvane_sim

@@ -44,6 +44,8 @@ class Amplifier90 : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_amplifier90(const ProgramOptions&) { return std::make_unique<Amplifier90>(); }
+std::unique_ptr<LineDevice> make_amplifier90(const ProgramOptions&) {
+  return std::make_unique<Amplifier90>();
+}
 
 }  // namespace corvane_sim

@@ -51,7 +51,8 @@ Reply AsciiInstrument::handle_line(std::string_view text) {
   // The longest word wins; of equal words the later one (a test may replace an answer).
   const Entry* best = nullptr;
   for (const Entry& e : rules_) {
-    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() >= best->word.size())) best = &e;
+    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() >= best->word.size()))
+      best = &e;
   }
   if (best == nullptr) return line("?");
   return best->rule(text.substr(best->word.size()));

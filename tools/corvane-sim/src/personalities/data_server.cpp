@@ -77,6 +77,8 @@ class DataServer : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_data_server(const ProgramOptions&) { return std::make_unique<DataServer>(); }
+std::unique_ptr<LineDevice> make_data_server(const ProgramOptions&) {
+  return std::make_unique<DataServer>();
+}
 
 }  // namespace corvane_sim

@@ -37,6 +37,8 @@ class Instrument157 : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_instrument157(const ProgramOptions&) { return std::make_unique<Instrument157>(); }
+std::unique_ptr<LineDevice> make_instrument157(const ProgramOptions&) {
+  return std::make_unique<Instrument157>();
+}
 
 }  // namespace corvane_sim

@@ -44,6 +44,8 @@ class SingleChannel : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_single_channel(const ProgramOptions&) { return std::make_unique<SingleChannel>(); }
+std::unique_ptr<LineDevice> make_single_channel(const ProgramOptions&) {
+  return std::make_unique<SingleChannel>();
+}
 
 }  // namespace corvane_sim
