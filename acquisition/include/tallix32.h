@@ -24,6 +24,7 @@
 #include <stdint.h>
 
 #include "tallix32_plugin.h"
+#include "tallix32_yalplus.h"
 
 #if defined(_WIN32)
 #define TALLIX32_API __declspec(dllexport)
@@ -246,7 +247,8 @@ TALLIX32_API int32_t QBX_ACQResetMultiScan(void);
 TALLIX32_API int32_t QBX_ACQResetReadBlockCount(int32_t count, const int32_t* channels);
 /* -400 after a block whose first raw sample was an overflow code, else 0. */
 TALLIX32_API int32_t QBX_ACQGetMVStatus(void);
-/* Read mode of device type 2000 (kept for that family). 0. */
+/* Stores the read mode of device type 2000 when the last device initialised is of that type;
+ * otherwise nothing. 0. */
 TALLIX32_API int32_t QBX_ACQSetReadMode(int32_t mode);
 
 /* ---- Channel headers ------------------------------------------------------------------------- */

@@ -1,9 +1,11 @@
 // The seam between the kernel and the operating system: loading plug-in libraries, memory for the
-// buffers and work areas the kernel owns, and the message boxes it shows. Tests replace it to make
+// buffers and work areas the kernel owns, the message boxes it shows, and the local files and free
+// disk space of the YALPLUS disk transfer. Tests replace it to make
 // a chosen call fail.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 namespace tallix {
@@ -20,6 +22,15 @@ class Platform {
   virtual void release(void* block);
   // Shows a message to the user through the installed handler (standard error by default).
   virtual void show_message(const char* caption, const char* text);
+  // Free bytes of the file system holding `folder` into *free_bytes: 0, or the system's error
+  // number (statvfs).
+  virtual int free_disk_space(const char* folder, double* free_bytes);
+  // A new, empty file for writing (replacing one of that name), or nullptr.
+  virtual std::FILE* create_file(const char* path);
+  // Writes all bytes; false when not all were written.
+  virtual bool write_file(std::FILE* file, const void* bytes, size_t count);
+  // Closes the file; false when its last bytes could not be written.
+  virtual bool close_file(std::FILE* file);
 };
 
 // The platform in use; the real system unless a test installed another one.

@@ -32,6 +32,7 @@ struct AcquisitionState {
   int32_t asynchronous;      // the read in progress serves FIFO by FIFO
   int32_t current_fifo;      // the FIFO the read loop is serving
   int32_t block_mode_option; // the start's block length (family start code reads it)
+  char start_text[kAcqPathSize];  // the start's text (device type 2000 records under it)
   BlockOrder order[kAcqMaxDevices];
   char port_ctrl_text[8];    // QBX_ACQSetPortCtrlStruct, kept for the host
   int32_t port_ctrl[4];

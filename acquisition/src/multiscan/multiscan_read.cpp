@@ -7,6 +7,7 @@
 #include "device_line.h"
 #include "export_guard.h"
 #include "families/family.h"
+#include "families/yalplus/yalplus_family.h"
 #include "kernel_state.h"
 #include "multiscan/acquisition_state.h"
 #include "multiscan/block_storage.h"
@@ -91,6 +92,7 @@ int32_t read(int32_t count, const int32_t* channels, int32_t* block_length, doub
   a.asynchronous = asynchronous ? 1 : 0;
 
   ReadCycle c{count, channels, *block_length, mode, fastest_rate()};
+  if (int32_t r = yalplus::synchronise_fifos(); r < 0) return r;
   if (asynchronous) {
     for (int32_t f = 0; f < kAcqFifoCount; ++f)
       for (int32_t n = 0; n < k.device_count; ++n)

@@ -1,0 +1,100 @@
+// YALPLUS_TransferDiskFile: copies a file of the device's disk (recorded under a start text) into
+// a local file in 1024-byte pieces. The progress text goes to the caller's callback (the window a
+// desktop host would draw into); the host's abort request is the kernel's abort flag.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "export_guard.h"
+#include "families/yalplus/yalplus_line.h"
+#include "kernel_state.h"
+#include "linkar32.h"
+#include "platform.h"
+#include "tallix32.h"
+
+using namespace tallix;
+using namespace tallix::yalplus;
+
+namespace {
+
+constexpr int32_t kPiece = 1024;
+constexpr int32_t kStopWaitMs = 10;
+
+// The folder of a local file ("." for a bare name).
+std::string folder_of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void stop_device() {
+  send("STP\n");
+  QBX_Delay(kStopWaitMs);
+  QBX_FlushInQueue();
+}
+
+int32_t transfer(const char* device_name, const char* local_path, YalplusProgressCallback progress, void* context) {
+  Platform& p = platform();
+  int32_t r = send(line("RHD?%s\n", device_name));
+  if (r < 0) return r;
+  uint8_t length_bytes[4];
+  if ((r = read_exact(length_bytes, sizeof length_bytes)) != 0) return r == kAcqBlockTooLarge ? kYalDiskReadFailed : r;
+  const auto total = static_cast<int32_t>(static_cast<uint32_t>(length_bytes[0]) << 24 |
+                                          static_cast<uint32_t>(length_bytes[1]) << 16 |
+                                          static_cast<uint32_t>(length_bytes[2]) << 8 | length_bytes[3]);
+  if (total <= 0) return kYalDiskRefused;
+  double free_bytes = 0.0;
+  if (int error = p.free_disk_space(folder_of(local_path).c_str(), &free_bytes); error != 0) {
+    p.show_message("", line("Unable to determine available disk space: %i", error).c_str());
+    stop_device();
+    return kYalDiskRefused;
+  }
+  if (free_bytes < total) {
+    stop_device();
+    return kYalDiskFull;
+  }
+  std::FILE* file = p.create_file(local_path);
+  if (file == nullptr) {
+    stop_device();
+    return kYalDiskFileNotCreated;
+  }
+  uint8_t piece[kPiece];
+  int32_t done = 0;
+  int32_t result = kAcqOk;
+  while (done < total) {
+    KernelState& k = kernel();
+    if (k.abort_flag != 0) {
+      k.abort_flag = 0;
+      p.show_message("", "Disk transfer aborted!");
+      stop_device();
+      break;
+    }
+    const int32_t n = total - done < kPiece ? total - done : kPiece;
+    if (read_exact(piece, n) != 0) {
+      stop_device();
+      result = kYalDiskReadFailed;
+      break;
+    }
+    if (!p.write_file(file, piece, static_cast<size_t>(n))) {
+      stop_device();
+      result = kYalDiskFileNotCreated;
+      break;
+    }
+    done += n;
+    if (progress != nullptr) {
+      const auto percent = static_cast<int32_t>(int64_t{done} * 100 / total);
+      progress(line("Transfer: %i Byte of %i (%i)", done, total, percent).c_str(), context);
+    }
+  }
+  if (!p.close_file(file) && result == kAcqOk) result = kYalDiskFileNotCreated;
+  return result;
+}
+
+}  // namespace
+
+extern "C" int32_t YALPLUS_TransferDiskFile(const char* device_name, const char* local_path,
+                                            YalplusProgressCallback progress, void* context) {
+  if (device_name == nullptr || local_path == nullptr) return kAcqBadArgument;
+  return guarded([&] { return transfer(device_name, local_path, progress, context); });
+}
