@@ -27,5 +27,6 @@ const Personality* find_personality(std::string_view name);
 
 // Builders, one per file under personalities/.
 std::unique_ptr<LineDevice> make_corvane(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_yalplus(const ProgramOptions& options);
 
 }  // namespace corvane_sim

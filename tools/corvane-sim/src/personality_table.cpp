@@ -7,6 +7,7 @@ namespace {
 
 constexpr Personality kPersonalities[] = {
     {"corvane", "a chain of 1 to 10 Corvane amplifiers (the default)", make_corvane},
+    {"yalplus", "a YALPLUS rack: 16 slots with sub-channels, time and counter slots, three FIFOs", make_yalplus},
 };
 
 }  // namespace
