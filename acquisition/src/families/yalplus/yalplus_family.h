@@ -7,8 +7,9 @@
 // Exchanges (each command is followed by reading its reply line):
 // - Device set-up: flush, "SRB1", 100 ms, reply; "IDN?" (64 bytes at most; the firmware version is
 //   the number that starts one character before the identity's first '.').
-// - Channel set-up of one channel: "PCS<slot>" (refused: -217), "SPS1", "AMT?" (amplifier type;
-//   0: empty slot, -217), "SPS<sub-channel>" (sub-channel 0: the slot's own signal, skipped),
+// - Channel set-up of one channel of slots 17..19: no traffic (full-scale 1, range 1, unit "s" for
+//   the time slots); of an amplifier slot: "PCS<slot>" (refused: -217), "SPS1", "AMT?" (amplifier type;
+//   0: empty slot, -217), "SPS<sub-channel>" (0: the slot's own signal),
 //   "CAN0" (measured signal) or "CAN1" (digital signal kinds 5, 6), "OSP<sub>,219" (the output
 //   signal follows the measured value), "PAR130,<FIFO>" (the stream it feeds), "PAR140,1942"
 //   (binary samples), "LVS<sub>,0" (limit switch off), "IUN?0" (the input unit, quoted), when that

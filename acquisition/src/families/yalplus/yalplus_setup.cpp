@@ -26,6 +26,8 @@ constexpr int32_t kOldMinPretrigger = 8;
 constexpr int16_t kSignalDigitalOut = 5;
 constexpr int16_t kSignalDigitalIn = 6;
 constexpr int16_t kFifoBoth = 4;
+constexpr int32_t kFirstTimeSlot = 17;
+constexpr int32_t kCounterSlot = 19;
 constexpr int32_t kFirstItem = 109;
 constexpr int32_t kDataSheetEntries = 40;
 constexpr int32_t kLastItem = 151;
@@ -115,6 +117,16 @@ int32_t channel_setup(int32_t channel) {
   AcqHdr& h = header(channel);
   FamilyState& s = family_state();
   const int32_t sub = h.sub_channel;
+  if (h.hardware_channel >= kFirstTimeSlot) {
+    // Time and counter slots have no amplifier: their values are counts (seconds for the time).
+    h.full_scale = 1;
+    h.range = 1.0f;
+    set_unit(h, h.hardware_channel == kCounterSlot ? "" : "s");
+    s.scale[channel] = 1.0f;
+    s.offset[channel] = 0.0f;
+    s.span[channel] = 1.0f;
+    return kAcqOk;
+  }
   Reply reply;
   int32_t r = exchange(line("PCS%i\n", h.hardware_channel), &reply);
   if (r != 0) return r;
@@ -122,7 +134,7 @@ int32_t channel_setup(int32_t channel) {
   if ((r = setup_command("SPS1\n")) != 0) return r;
   if ((r = setup_query("AMT?\n", &reply)) != 0) return r;
   if (reply.integer(0) == 0) return kAcqChannelNotAvailable;
-  if (sub > 0 && (r = setup_command(line("SPS%i\n", sub))) != 0) return r;
+  if ((r = setup_command(line("SPS%i\n", sub))) != 0) return r;
   const bool digital = h.signal_kind == kSignalDigitalOut || h.signal_kind == kSignalDigitalIn;
   if ((r = setup_command(digital ? "CAN1\n" : "CAN0\n")) != 0) return r;
   if ((r = setup_command(line("OSP%i,219\n", sub))) != 0) return r;
