@@ -28,6 +28,16 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Takes `count` announced bytes off the line without keeping them (a file that is not copied).
+void drain(int32_t count) {
+  uint8_t piece[kPiece];
+  while (count > 0) {
+    const int32_t n = count < kPiece ? count : kPiece;
+    if (read_exact(piece, n) != 0) return;
+    count -= n;
+  }
+}
+
 void stop_device() {
   send("STP\n");
   QBX_Delay(kStopWaitMs);
@@ -47,15 +57,18 @@ int32_t transfer(const char* device_name, const char* local_path, YalplusProgres
   double free_bytes = 0.0;
   if (int error = p.free_disk_space(folder_of(local_path).c_str(), &free_bytes); error != 0) {
     p.show_message("", line("Unable to determine available disk space: %i", error).c_str());
+    drain(total);
     stop_device();
     return kYalDiskRefused;
   }
   if (free_bytes < total) {
+    drain(total);
     stop_device();
     return kYalDiskFull;
   }
   std::FILE* file = p.create_file(local_path);
   if (file == nullptr) {
+    drain(total);
     stop_device();
     return kYalDiskFileNotCreated;
   }

@@ -97,10 +97,11 @@ int32_t read_block(uint8_t* area, int32_t capacity, int32_t* payload) {
   *payload = 0;
   uint8_t lead[kLeadInBytes + 1] = {};
   int32_t r = read_exact(lead, kLeadInBytes);
-  if (r == 0 && lead[0] != kBlockMark) r = kYalDeviceError;
   const int32_t count = static_cast<int32_t>(lead[1]) << 16 | static_cast<int32_t>(lead[2]) << 8 | lead[3];
   if (r == 0 && count > capacity) r = kYalDeviceError;
   if (r == 0 && count > 0) r = read_exact(area, count);
+  // A damaged mark: the announced bytes were taken off the line, the block is not used.
+  if (r == 0 && lead[0] != kBlockMark) r = kYalDeviceError;
   if (r != 0) {
     // What is left of a bad block must not pass for the reply of the next exchange.
     QBX_FlushInQueue();

@@ -36,8 +36,8 @@ std::string number_text(double value);
 
 // Reads a binary block: '#', the payload byte count in 3 big-endian bytes, then the payload into
 // `area` (capacity bytes). *payload gets the count. -207 for a block that does not start with '#'
-// or announces more than capacity (the rest of the line is flushed), interface statuses (a cut
-// block is flushed too).
+// (its announced bytes are read first, so the line stays in step) or announces more than
+// capacity; interface statuses for a cut block. After a failure the input queue is flushed.
 int32_t read_block(uint8_t* area, int32_t capacity, int32_t* payload);
 // Reads exactly `count` bytes; 0, -214 for fewer bytes, or the interface status.
 int32_t read_exact(uint8_t* area, int32_t count);

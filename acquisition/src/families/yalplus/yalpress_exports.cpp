@@ -1,5 +1,6 @@
 // The YALPRESS exports: press-fit evaluation on YALPLUS channels of the current device. Each
-// selects its channel(s) with "CHS<mask>" and checks "ESR?" first, then runs its evaluation
+// selects its channel(s) with "CHS<mask>" and asks "ESR?" first (a refused selection gives -253,
+// else an error above 0 -207), then runs its evaluation
 // command. The curve blocks ("FDB?") are a '#', the byte count in 3 big-endian bytes and
 // big-endian 16-bit (x, y) pairs; the result block of "FDE?1" is "#48", a status byte, 48
 // big-endian 16-bit words and CR LF. Scales come from "ISV?" over the selected channels: an offset
@@ -38,7 +39,8 @@ struct Scale {
 
 bool valid(int32_t channel) { return channel >= 1 && channel <= kMaxChannel; }
 
-// "CHS<mask>", its reply, "ESR?": -207 for an error above 0, -253 for a refusal.
+// "CHS<mask>", its reply, "ESR?" (which also clears the error of a refusal): -253 for a refused
+// selection, else -207 for an error above 0.
 int32_t select(int32_t channel, int32_t second = 0) {
   if (!valid(channel) || (second != 0 && !valid(second))) return kAcqBadArgument;
   uint32_t mask = 1u << (channel - 1);
@@ -49,8 +51,9 @@ int32_t select(int32_t channel, int32_t second = 0) {
   const bool refused = reply.refused();
   int32_t error = 0;
   if ((r = device_error(&error)) != 0) return r;
+  if (refused) return kAcqCommandNotSupported;
   if (error > 0) return kYalDeviceError;
-  return refused ? kAcqCommandNotSupported : kAcqOk;
+  return kAcqOk;
 }
 
 // A command of the evaluation: its reply, -253 for a refusal.

@@ -454,13 +454,11 @@ struct YalplusEngine::Impl {
       return ok();
     }
     if (cmd == "TSV") {
-      if (args.empty()) {
-        if (!configured) return refuse(kBadParameter);
+      if (args.empty()) {  // restart with the last block and pre-trigger
         start_measuring(block_scans, pretrigger_scans);
         return ok();
       }
       if (v.size() != 3 || v[0] < 0 || v[1] < 0) return refuse(kBadParameter);
-      configured = true;
       start_measuring(v[0], v[1]);
       return ok();
     }
@@ -515,7 +513,6 @@ struct YalplusEngine::Impl {
   std::chrono::steady_clock::time_point origin = std::chrono::steady_clock::now();
   int64_t start_ns = 0;
   bool running = false;
-  bool configured = false;
   bool armed = false;
   bool triggered = false;
   int64_t block_scans = 0;
