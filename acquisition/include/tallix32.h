@@ -25,6 +25,7 @@
 
 #include "tallix32_plugin.h"
 #include "tallix32_yalplus.h"
+#include "tallix32_families.h"
 
 #if defined(_WIN32)
 #define TALLIX32_API __declspec(dllexport)
@@ -143,7 +144,8 @@ TALLIX32_API int32_t QBX_ACQInitDevice(int32_t device, int32_t device_type, int3
  * 155, 156: -451; 2001: full-scale 1 and range 1.0; plug-in: ACQInitChan; else the driver stack).
  * A negative result ends the call. Then every listed channel gets a fresh work area (time and
  * formula channels; -241 when it cannot be allocated). Mode -100 first runs the read-back of the
- * YALPLUS family (-234 while that family is not available) and skips its channel set-up. */
+ * YALPLUS family (its items, messages 109..151, see tallix32_yalplus.h) and skips its channel
+ * set-up. */
 TALLIX32_API int32_t QBX_ACQInitChan(int32_t count, const int32_t* channels, int32_t mode, int32_t reserved);
 /* Selects the device's port and address (a negative result is returned); for device type 0 with a
  * loaded plug-in returns its ACQDeviceControl(code, argument1, argument2), else the selection

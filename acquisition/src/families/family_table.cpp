@@ -14,16 +14,16 @@ struct FamilyRow {
 };
 
 constexpr FamilyRow kFamilies[] = {
-    {2, &kNotAvailableFamily},     // YAL amplifier system
+    {2, &kYalFamily},     // YAL amplifier system
     {3, &kNotAvailableFamily},     // single-channel family
     {8, &kCorvaneFamily},          // Corvane
     {16, &kAtmioFamily},           // ATMIO boards
-    {40, &kNotAvailableFamily},    // VELMA
+    {40, &kVelmaFamily},          // VELMA
     {55, &kNotAvailableFamily},    // amplifier family 55/56
     {56, &kNotAvailableFamily},
     {60, &kNotAvailableFamily},    // amplifier family with CR LF, channels 0..59
     {90, &kNotAvailableFamily},    // amplifier family with CR
-    {91, &kNotAvailableFamily},    // ZELPLUS
+    {91, &kZelplusFamily},        // ZELPLUS
     {100, &kNotAvailableFamily},   // amplifier family with CR LF, channels 0..99
     {155, &kReserved155Family},
     {156, &kReserved156Family},

@@ -46,19 +46,23 @@ float fastest_rate() {
   return fastest;
 }
 
-// One FIFO of one device: selection, requested length, family read and the read-done bookkeeping.
-// A negative device selection ends the read.
-int32_t read_fifo(ReadCycle& c, int32_t number, int32_t fifo) {
+// One FIFO of one device in one pass: selection, requested length, family read and the read-done
+// bookkeeping. Pass 1 serves only the devices whose family asked for it in pass 0. A negative
+// device selection ends the read.
+int32_t read_fifo(ReadCycle& c, int32_t number, int32_t fifo, int32_t pass) {
   DeviceRecord& d = device(number);
   if (!d.fifo_in_use[fifo]) return kAcqOk;
+  AcquisitionState& a = acquisition();
+  if (pass == 1 && !a.second_pass[number]) return kAcqOk;
   KernelState& k = kernel();
   k.current = CurrentDevice{d.port, d.address, number, d.device_type};
-  acquisition().current_fifo = fifo;
+  a.current_fifo = fifo;
+  a.read_pass = pass;
   int32_t r = select_device_line(d.port, d.address);
   if (r < 0) return r;
   int32_t length = c.requested;
   if (!d.fifo_rate_matches[fifo]) {
-    if (k.first_read_after_reset && !d.fifo_read_done[fifo])
+    if (pass == 0 && k.first_read_after_reset && !d.fifo_read_done[fifo])
       d.fifo_length_accumulator[fifo] += static_cast<float>(c.requested) * d.fifo_rate[fifo] / c.fastest;
     length = static_cast<int32_t>(d.fifo_length_accumulator[fifo]);
   }
@@ -93,15 +97,20 @@ int32_t read(int32_t count, const int32_t* channels, int32_t* block_length, doub
 
   ReadCycle c{count, channels, *block_length, mode, fastest_rate()};
   if (int32_t r = yalplus::synchronise_fifos(); r < 0) return r;
-  if (asynchronous) {
-    for (int32_t f = 0; f < kAcqFifoCount; ++f)
-      for (int32_t n = 0; n < k.device_count; ++n)
-        if (int32_t r = read_fifo(c, n, f); r < 0) return r;
-  } else {
-    for (int32_t n = 0; n < k.device_count; ++n)
+  std::memset(a.second_pass, 0, sizeof a.second_pass);
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    if (pass == 1 && std::memchr(a.second_pass, 1, sizeof a.second_pass) == nullptr) break;
+    if (asynchronous) {
       for (int32_t f = 0; f < kAcqFifoCount; ++f)
-        if (int32_t r = read_fifo(c, n, f); r < 0) return r;
+        for (int32_t n = 0; n < k.device_count; ++n)
+          if (int32_t r = read_fifo(c, n, f, pass); r < 0) return r;
+    } else {
+      for (int32_t n = 0; n < k.device_count; ++n)
+        for (int32_t f = 0; f < kAcqFifoCount; ++f)
+          if (int32_t r = read_fifo(c, n, f, pass); r < 0) return r;
+    }
   }
+  a.read_pass = 0;
   // Every FIFO had delivered before this call (no reset since): nothing new to process, and the
   // blocks already scaled must not be scaled again.
   if (!c.served) {

@@ -1,4 +1,5 @@
-// Line framing of the servers. The driver ends commands with LF; a CR before it is tolerated.
+// Line framing of the servers: the device says where a command ends (LF by default; a CR before
+// it is the device's to judge).
 #include "line_session.h"
 
 namespace corvane_sim {
@@ -12,10 +13,11 @@ IoResult LineSession::feed(const char* data, size_t size, const ReplySink& sink)
   pending_.append(data, size);
   size_t start = 0;
   while (true) {
-    size_t lf = pending_.find('\n', start);
-    if (lf == std::string::npos) break;
-    std::string line = pending_.substr(start, lf - start);
-    start = lf + 1;
+    size_t text_length = 0;
+    const size_t taken = engine_.next_command(std::string_view(pending_).substr(start), &text_length);
+    if (taken == 0) break;
+    std::string line = pending_.substr(start, text_length);
+    start += taken;
     Reply reply = engine_.handle_line(line);
     if (reply.delay_ms > 0 && stop_.wait_ms(reply.delay_ms)) return IoResult::kStopped;
     if (!reply.bytes.empty()) {

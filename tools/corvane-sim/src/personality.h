@@ -28,5 +28,17 @@ const Personality* find_personality(std::string_view name);
 // Builders, one per file under personalities/.
 std::unique_ptr<LineDevice> make_corvane(const ProgramOptions& options);
 std::unique_ptr<LineDevice> make_yalplus(const ProgramOptions& options);
+// Instruments of the other amplifier families (personalities/<family>.cpp); each is an
+// AsciiInstrument (personalities/ascii_instrument.h) that keeps the commands it received.
+std::unique_ptr<LineDevice> make_yal(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_single_channel(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_velma(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_amplifier55(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_amplifier60(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_amplifier90(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_zelplus(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_amplifier100(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_instrument157(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_data_server(const ProgramOptions& options);
 
 }  // namespace corvane_sim

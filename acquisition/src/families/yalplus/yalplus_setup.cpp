@@ -66,9 +66,6 @@ int32_t setup_query(const char* text, Reply* reply) {
   return kAcqOk;
 }
 
-// The unit word in a reply, padded to four characters as the device sends it.
-std::string word_of(const Reply& reply) { return text_of(reply); }
-
 // One read-back item: the query, the items filled from its reply, then the message.
 int32_t read_back_item(int32_t channel, int32_t item, const std::string& query) {
   Items& items = kernel().items;
@@ -142,14 +139,15 @@ int32_t channel_setup(int32_t channel) {
   if ((r = setup_command("PAR140,1942\n")) != 0) return r;
   if ((r = setup_command(line("LVS%i,0\n", sub))) != 0) return r;
   if ((r = setup_query("IUN?0\n", &reply)) != 0) return r;
-  std::string unit = unit_text(word_of(reply));
-  if (unit.empty()) {
+  char unit[sizeof h.unit] = {};
+  const bool input_known = unit_from_word(text_of(reply), unit, sizeof unit);
+  if (!input_known) {
     const std::string host_unit(h.unit, strnlen(h.unit, sizeof h.unit));
     if ((r = setup_command(line("IUN\"%-4s\"\n", host_unit.c_str()))) != 0) return r;
   }
   if ((r = setup_query("EUN?1\n", &reply)) != 0) return r;
-  if (std::string engineering = unit_text(word_of(reply)); !engineering.empty()) unit = engineering;
-  if (!unit.empty()) set_unit(h, unit);
+  const bool engineering_known = unit_from_word(text_of(reply), unit, sizeof unit);
+  if (input_known || engineering_known) set_unit(h, unit);
   if ((r = setup_query("ISV?\n", &reply)) != 0) return r;
   const std::vector<double> scale = numbers(reply);
   const double offset = scale.size() > 0 ? scale[0] : 0.0;

@@ -24,6 +24,15 @@ class LineDevice {
   virtual Reply handle_line(std::string_view line) = 0;
   // Called with the bytes of each read before they are cut into lines (for byte-exact checks).
   virtual void note_received(std::string_view /*bytes*/) {}
+  // Framing: the bytes the first complete command of `pending` takes (terminator included), 0
+  // while none is complete; *text_length gets the length of the command without its terminator.
+  // By default commands end with LF.
+  virtual size_t next_command(std::string_view pending, size_t* text_length) const {
+    const size_t lf = pending.find('\n');
+    if (lf == std::string_view::npos) return 0;
+    *text_length = lf;
+    return lf + 1;
+  }
 };
 
 }  // namespace corvane_sim

@@ -1,0 +1,153 @@
+// The ZELPLUS exchanges (sequences in zelplus.h).
+#include <cstring>
+#include <vector>
+
+#include "families/ascii_line.h"
+#include "families/corvane/corvane_rates.h"
+#include "families/corvane/corvane_trigger.h"
+#include "families/zelplus/zelplus.h"
+#include "kernel_state.h"
+#include "linkar32.h"
+#include "multiscan/acquisition_state.h"
+
+namespace tallix::zelplus {
+namespace {
+
+using namespace ascii;
+
+constexpr int32_t kNotConnected = 5050;
+constexpr int32_t kCalibrationMs = 3000;
+constexpr int32_t kRestart = -1;
+constexpr int32_t kMaxScans = 1023;
+constexpr int64_t kMaxBlockPayload = 524280;
+constexpr int32_t kCountBytes = 2;
+constexpr int32_t kTrailerBytes = 2;
+
+bool slot_connected(const Reply& aid, int32_t hardware) {
+  const std::vector<double> v = numbers(aid);
+  for (size_t i = 0; i + 1 < v.size(); i += 2)
+    if (static_cast<int32_t>(v[i]) == hardware) return static_cast<int32_t>(v[i + 1]) != kNotConnected;
+  return false;
+}
+
+// The raw count of a trigger level on its channel.
+long raw_level(const int32_t* record) {
+  float level = 0.0f;
+  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
+  const int32_t ch = record[corvane::kTrigChannel];
+  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
+  return static_cast<long>(static_cast<double>(level) / header(ch).range * header(ch).full_scale);
+}
+
+int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, int32_t option) {
+  const int32_t mode = record[corvane::kTrigMode];
+  x(line("DOM2\n"));
+  if (mode == corvane::kTriggerLevel) {
+    const int32_t ch = record[corvane::kTrigChannel];
+    const int32_t hardware = valid_channel(ch) ? header(ch).hardware_channel : 0;
+    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3, raw_level(record)));
+  }
+  int32_t pre = static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
+  if (pre < 1) pre = 1;
+  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode, option))
+      .status();
+}
+
+}  // namespace
+
+int32_t device_setup(int32_t, int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("SRB0,1\n")).status(); }
+
+int32_t channel_setup(int32_t channel) {
+  AcqHdr& h = header(channel);
+  const int32_t hw = h.hardware_channel;
+  Exchange x(kLf, kAcqChannelNotAvailable);
+  x(line("AID?\n"));
+  if (x.ok() && !slot_connected(x.reply(), hw)) return kAcqChannelNotAvailable;
+  x(line("ACT%i,%i,1\n", hw, hw))(line("CSA?%i,%i\n", hw, hw))(line("ASA?%i,%i\n", hw, hw));
+  if (!x.ok()) return x.status();
+  const std::vector<double> v = numbers(x.reply());
+  h.range = static_cast<float>(v[0]);
+  if (v.size() > 1 && v[1] != 0.0) h.full_scale = static_cast<int32_t>(v[1]);
+  return kAcqOk;
+}
+
+int32_t start(int32_t, int32_t count, const int32_t* channels, int32_t block_length, int32_t option) {
+  if (!acquisition().measured_present) return kAcqOk;
+  KernelState& k = kernel();
+  Exchange x(kLf, kAcqDeviceErrorStatus);
+  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))));
+  if (int32_t r = error_status(x, line("EST?\n")); r != 0) return r;
+  const corvane::RateCode rate = corvane::quantise_rate(k.sample_rate);
+  k.sample_rate = rate.rate;
+  x(line("COF3\n"))(line("ICR%i\n", rate.code))(line("WAI\n"));
+  if (option == kRestart) return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
+  const int32_t* trigger = corvane::trigger_of_current_port();
+  if (trigger != nullptr && trigger[corvane::kTrigMode] != corvane::kTriggerNone)
+    return trigger_start(x, trigger, block_length, option);
+  x(line(block_length == 0 ? "DOM0\n" : "DOM1\n"));
+  return x(line("MSV0,28,%li,%i,%li\n", static_cast<long>(block_length), option, 0L)).status();
+}
+
+int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
+  const int32_t k = acquisition().order[number].count;
+  if (k == 0) return kAcqOk;
+  return once_per_cycle(number, length, [&]() -> int32_t {
+    const bool read_all = read_mode == kReadAll;
+    const int32_t L = read_all ? kMaxScans : *length;
+    if (L <= 0) {
+      clear_block_counts(number);
+      *length = 0;
+      return kAcqOk;
+    }
+    if (int64_t{L} * k * 2 > kMaxBlockPayload || (!read_all && !buffers_hold(number, L))) {
+      clear_block_counts(number);
+      return kAcqBlockTooLarge;
+    }
+    int32_t r = QBX_WritePort(line(read_all ? "OMB?%i,1,2\n" : "OMB?%i,1,1\n", L).text);
+    const uint8_t* data = nullptr;
+    if (r == 0) r = read_binary(kCountBytes, &data);
+    if (r < 0) return r;
+    const int32_t n = data[0] | data[1] << 8;
+    if (n > L || (n > 0 && !buffers_hold(number, n))) {
+      QBX_FlushInQueue();
+      clear_block_counts(number);
+      return kAcqBlockTooLarge;
+    }
+    if ((r = read_binary(n * k * 2 + kTrailerBytes, &data)) < 0) return r;
+    if (n > 0) distribute(number, data, n, Sample::kInt16Le);
+    Exchange x(kLf, kAcqDeviceErrorStatus);
+    if ((r = error_status(x, line("EST?\n"))) != 0) return r;
+    if (n == 0) {
+      clear_block_counts(number);
+      if (!read_all) return kAcqBlockNotComplete;
+      *length = kNothingRead;
+      return kAcqOk;
+    }
+    *length = n;
+    return kAcqOk;
+  });
+}
+
+int32_t stop(int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("CLS\n")).status(); }
+
+int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
+  int32_t v = 0;
+  if (value != nullptr) std::memcpy(&v, value, sizeof v);
+  Exchange x(kLf, kAcqDeviceRefused);
+  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))));
+  if (int32_t r = error_status(x, line("EST?\n")); r != 0) return r;
+  switch (code) {
+    case kAcqCmdTare:
+      return x(line("TAR1,28,%i\n", v)).status();
+    case kAcqCmdCalibrate:
+      x(line("CAL1,28\n"));
+      if (x.ok()) QBX_Delay(kCalibrationMs);
+      return x.status();
+    case kAcqCmdTareSource:
+      return x(line("TAS1,28,%i\n", v)).status();
+    default:
+      return kAcqCommandNotSupported;
+  }
+}
+
+}  // namespace tallix::zelplus

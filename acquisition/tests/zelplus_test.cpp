@@ -1,0 +1,111 @@
+// ZELPLUS (device type 91) against its simulator personality: set-up, start, read and stop lines,
+// blocks of known counts (exact and read-all), the refused slot, channel commands, and the
+// digital and analog outputs and inputs through the shared exports and the ZELPLUS exports.
+#include "family_fixture.h"
+#include "tallix32.h"
+
+namespace {
+
+class ZelplusTest : public family_test::FamilyTest {
+ protected:
+  void SetUp() override { open(corvane_sim::make_zelplus, 91, 0, 100.0f); }
+
+  // An output/input channel of the device (not a measured one).
+  void io_channel(int32_t channel, int16_t kind, int16_t port, int16_t line, int16_t bit) {
+    AcqHdr h = kernel_test::measured_header(91, family_test::kCom1, 0, line);
+    h.signal_kind = kind;
+    h.dio_port = port;
+    h.dio_bit = bit;
+    ASSERT_EQ(QBX_ACQSetAcqHdr(channel, &h), 0);
+  }
+};
+
+TEST_F(ZelplusTest, SetUpStartReadStop) {
+  channels({4, 1});
+  ASSERT_EQ(init_device(), 0);
+  EXPECT_EQ(take(), "SRB0,1\n");
+  ASSERT_EQ(init_channels(), 0);
+  EXPECT_EQ(take(), "AID?\nACT4,4,1\nCSA?4,4\nASA?4,4\nAID?\nACT1,1,1\nCSA?1,1\nASA?1,1\n");
+  EXPECT_EQ(+hdr(1).range, 10.0f);
+  EXPECT_EQ(+hdr(1).full_scale, 30000);
+  EXPECT_EQ(+hdr(2).range, 2.5f);
+  EXPECT_EQ(+hdr(2).full_scale, 25000);
+
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(take(), "CHS9\nEST?\nCOF3\nICR6308\nWAI\nDOM0\nMSV0,28,0,0,0\n");
+  int32_t length = 10;
+  ASSERT_EQ(read(&length), 0);
+  EXPECT_EQ(take(), "OMB?10,1,1\nEST?\n");
+  ASSERT_EQ(length, 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_DOUBLE_EQ(value(1, i), 10.0 * (4000 + i) / 30000.0);
+    EXPECT_DOUBLE_EQ(value(2, i), 2.5 * (1000 + i) / 25000.0);
+  }
+  // 15 scans are left: a block of 20 is not complete; read-all takes the 15.
+  length = 20;
+  EXPECT_EQ(read(&length), kAcqBlockNotComplete);
+  take();
+  length = 20;
+  ASSERT_EQ(read(&length, -1.0), 0);
+  EXPECT_EQ(take(), "OMB?1023,1,2\nEST?\n");
+  ASSERT_EQ(length, 15);
+  EXPECT_DOUBLE_EQ(value(1, 14), 10.0 * (4000 + 24) / 30000.0);
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
+  EXPECT_EQ(take(), "CLS\n");
+}
+
+TEST_F(ZelplusTest, MissingSlotAndBlockStart) {
+  channels({3});
+  EXPECT_EQ(init_channels(), kAcqChannelNotAvailable);
+  EXPECT_EQ(take(), "AID?\n");
+  channels({2});
+  ASSERT_EQ(start(500), 0);
+  EXPECT_EQ(take(), "CHS2\nEST?\nCOF3\nICR6308\nWAI\nDOM1\nMSV0,28,500,0,0\n");
+  ASSERT_EQ(start(500, -1), 0);
+  EXPECT_EQ(take(), "CHS2\nEST?\nCOF3\nICR6308\nWAI\nDOM0;MSV0,28,500,0,0\n");
+}
+
+TEST_F(ZelplusTest, ChannelCommands) {
+  channels({1, 2});
+  int32_t v = 1;
+  EXPECT_EQ(cmd(kAcqCmdTare, &v), 0);
+  EXPECT_EQ(take(), "CHS3\nEST?\nTAR1,28,1\n");
+  v = 0;
+  EXPECT_EQ(cmd(kAcqCmdTareSource, &v), 0);
+  EXPECT_EQ(take(), "CHS3\nEST?\nTAS1,28,0\n");
+  EXPECT_EQ(cmd(kAcqCmdLinPoint, &v), kAcqCommandNotSupported);
+}
+
+TEST_F(ZelplusTest, OutputsAndInputs) {
+  io_channel(1, 5, 3, 1, 4);  // digital out: port 3, line 1, bit 4
+  io_channel(2, 5, 0, 1, 0);  // port 0 writes line 2
+  io_channel(3, 6, 3, 1, 4);  // digital in
+  io_channel(4, 7, 2, 6, 0);  // analog out: port 2, channel 6
+  const int32_t outs[2] = {1, 2};
+  const int32_t bits[2] = {1, 0x10001};  // only the low 16 bits count
+  ASSERT_EQ(QBX_ACQDIOWrite(2, outs, bits), 0);
+  EXPECT_EQ(take(), "DPI?3,1\nDPI3,1,16\nDPI?0,2\nDPI0,2,1\n");
+  const int32_t ins[1] = {3};
+  int32_t got[1] = {7};
+  ASSERT_EQ(QBX_ACQDIORead(1, ins, got), 0);
+  EXPECT_EQ(got[0], 1);
+  EXPECT_EQ(take(), "DPI?3,1\n");
+  const int32_t clear[1] = {0};
+  ASSERT_EQ(QBX_ACQDIOWrite(1, outs, clear), 0);
+  EXPECT_EQ(take(), "DPI?3,1\nDPI3,1,0\n");
+  const int32_t aos[1] = {4};
+  const double volts[1] = {-2.5};
+  EXPECT_EQ(QBX_ACQAOWrite(1, aos, volts), 1);
+  EXPECT_EQ(take(), "DAU2,6,-1000000\n");
+  // A channel of another signal kind is left out of each export.
+  EXPECT_EQ(QBX_ACQAOWrite(1, outs, volts), 1);
+  EXPECT_EQ(QBX_ACQDIORead(1, outs, got), 0);
+  EXPECT_EQ(take(), "");
+
+  EXPECT_EQ(ZELPLUS_DIGLINOUT(5, 2, 16, 1), kAcqCommandNotSupported);
+  EXPECT_EQ(ZELPLUS_ANALOGOUT(1, 1, 1e10), kAcqCommandNotSupported);
+  EXPECT_EQ(ZELPLUS_DIGLININ(0, 9, 0, nullptr), kAcqBadArgument);
+  EXPECT_EQ(take(), "");
+}
+
+}  // namespace
