@@ -33,6 +33,29 @@ enum {
   kYalFifoOverflow = -405        /* a FIFO overflowed: stored as the device's last error */
 };
 
+/* The kernel's exports on devices of type 2000 (tallix32.h), as this family serves them:
+ * - QBX_ACQInitDevice: "SRB1", "IDN?"; the firmware version (from the identity) sets the minimal
+ *   pre-trigger (1 from version 2.065, else 8).
+ * - QBX_ACQInitChan: the channel's slot, sub-channel, signal and stream; the header gets the
+ *   full-scale count (7680000 for 4-byte samples, 30000 for 2-byte), the span as range and the
+ *   device's unit; -217 for an empty or refused slot, -207 for another refusal. Mode -100 reads back
+ *   instead, per channel, items 109 (card type), 110 (serial number), 111..150 (data-sheet entries
+ *   1..40) and 151 (the sub-channel's entry): each item is put where QBX_ACQGetItem finds it (text,
+ *   and its first number as integer and real) and announced by the message (item, channel); a
+ *   refused item by (-1, channel). QBX_ACQSetAbortFlag ends the read-back.
+ * - QBX_ACQStartMultiScan: the text names the recording on the device's disk (then the start ends
+ *   after that device); results -207, -225, -305, -320, -321, -403 besides the interface's.
+ * - QBX_ACQReadMultiScan: values are physical (count x scale - offset); time channels (slots 17,
+ *   18) in seconds, counter channels (slot 19) in counts; a channel's status word is the status byte
+ *   of its last 4-byte sample. -199 not filled yet, -214 block too large, -207 malformed block.
+ * - QBX_ACQCmd codes (value: int32_t, float or two of them; queries write the reply back):
+ *   1 tare, 2 zero the dead load, 3 calibrate, 4 (int) "CPV", 5 "CAP0", 6 and 7 (float[2]) the
+ *   calibration points "CAP1"/"CAP2", 8 (float) "CAV0", 9 (int) "AIS", 10 (int) "ACL", 11 and 12
+ *   (float) the filter values "GFV"/"BFV", 13 and 14 (int32_t[2]) "SFC"/"SAD", 15 (int) "SPS",
+ *   16 (float[2], the first as integer) "LVL"; queries 101, 102, 108, 111, 112 (float out), 104,
+ *   109, 110, 115 (int32_t out), 106, 107 (float[2] out), 113, 114 (int32_t[2] out). A refused
+ *   command: -270; a device error at the selection: -207; another code: -253 without traffic. */
+
 /* Sets the dynamic read mode (non-zero: a read of mode -1.0 takes at most the requested length). 0. */
 TALLIX32_YALPLUS_API int32_t YALPLUS_SetDynReadMode(int32_t mode);
 /* n > 0: a read of mode -1.0 fetches at most n scans per FIFO; else 1000. 0. */

@@ -1,7 +1,8 @@
 // Wire code of the YALPLUS family.
 #include "families/yalplus/yalplus_line.h"
 
-#include <charconv>
+#include "families/ascii_line.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -54,35 +55,13 @@ int32_t set(const std::string& text, int32_t refused_status) {
   return reply.refused() ? refused_status : kAcqOk;
 }
 
-std::vector<double> numbers(const Reply& reply) {
-  std::vector<double> values;
-  const char* p = reply.text;
-  const char* const end = reply.text + reply.text_length();
-  while (p <= end) {
-    const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<size_t>(end - p)));
-    const char* field_end = comma ? comma : end;
-    const char* q = p;
-    while (q < field_end && (*q == ' ' || *q == '"' || *q == '+')) ++q;
-    double v = 0.0;
-    std::from_chars(q, field_end, v);
-    values.push_back(v);
-    if (!comma) break;
-    p = comma + 1;
-  }
-  return values;
-}
-
 std::string text_of(const Reply& reply) {
   std::string t(reply.text, static_cast<size_t>(reply.text_length()));
   if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
   return t;
 }
 
-std::string number_text(double value) {
-  char buffer[32];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return ec == std::errc() ? std::string(buffer, end) : std::string("0");
-}
+std::string number_text(double value) { return ascii::number_text(value).text; }
 
 int32_t read_exact(uint8_t* area, int32_t count) {
   int32_t status = 0;

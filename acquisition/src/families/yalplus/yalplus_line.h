@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "families/ascii_line.h"
 #include "families/corvane/corvane_line.h"
 
 namespace tallix::yalplus {
@@ -27,8 +28,8 @@ int32_t device_error(int32_t* error);
 // Sends a set command and reads its reply; a refusal becomes `refused_status`.
 int32_t set(const std::string& text, int32_t refused_status);
 
-// The reply's comma-separated fields as numbers (locale-free; a field without a number is 0).
-std::vector<double> numbers(const Reply& reply);
+// The reply's fields as numbers (locale-free; a field without a number is 0).
+using ascii::numbers;
 // The reply without line end and without the quotes around a text.
 std::string text_of(const Reply& reply);
 // A number as the device takes it: shortest round-trip decimal text, '.' as the point.

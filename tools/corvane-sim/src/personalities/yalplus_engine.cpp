@@ -3,7 +3,6 @@
 // clock, the trigger block, the binary blocks of "RMB?", the disk files, and the YALPRESS
 // evaluation replies. One lock guards everything.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -11,6 +10,8 @@
 #include <set>
 
 #include "corvane_sim/yalplus.h"
+
+#include "ascii_instrument.h"
 
 namespace corvane_sim {
 
@@ -58,32 +59,14 @@ int32_t wrap(int64_t v, int bits) {
   return static_cast<int32_t>(w);
 }
 
-std::vector<int64_t> integers(std::string_view text) {
-  std::vector<int64_t> values;
-  size_t p = 0;
-  while (p <= text.size()) {
-    size_t comma = text.find(',', p);
-    if (comma == std::string_view::npos) comma = text.size();
-    int64_t v = 0;
-    std::from_chars(text.data() + p, text.data() + comma, v);
-    values.push_back(v);
-    p = comma + 1;
-  }
-  return values;
-}
-
+// The lead-in of a binary block: '#' and the payload byte count in 3 big-endian bytes.
 std::string be_count(size_t bytes) {
   std::string lead = "#";
-  lead += static_cast<char>((bytes >> 16) & 0xFF);
-  lead += static_cast<char>((bytes >> 8) & 0xFF);
-  lead += static_cast<char>(bytes & 0xFF);
+  put_be(lead, bytes, 3);
   return lead;
 }
 
-void put16(std::string& out, int32_t v) {
-  out += static_cast<char>((v >> 8) & 0xFF);
-  out += static_cast<char>(v & 0xFF);
-}
+void put16(std::string& out, int32_t v) { put_be(out, static_cast<uint16_t>(v), 2); }
 
 }  // namespace
 
@@ -192,10 +175,7 @@ struct YalplusEngine::Impl {
           st = status(e.slot, e.sub, k);
         }
         if (f.width == 4) {
-          payload += static_cast<char>((v >> 16) & 0xFF);
-          payload += static_cast<char>((v >> 8) & 0xFF);
-          payload += static_cast<char>(v & 0xFF);
-          payload += static_cast<char>(st);
+          put_be(payload, static_cast<uint32_t>(v) << 8 | st, 4);
         } else {
           put16(payload, v);
         }
@@ -290,8 +270,7 @@ struct YalplusEngine::Impl {
       auto it = disk.find(std::string(args));
       const std::string bytes = it == disk.end() ? std::string() : it->second;
       std::string out;
-      const auto n = static_cast<uint32_t>(bytes.size());
-      for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n >> shift) & 0xFF);
+      put_be(out, bytes.size(), 4);
       return out + bytes;
     }
     if (cmd == "RIP?") return std::to_string(input_bits) + "\r\n";
