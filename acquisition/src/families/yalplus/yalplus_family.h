@@ -26,7 +26,16 @@
 //   reply text (quotes and line end removed) is the text item, its first number the integer and
 //   real items. A refused item sends (-1, channel) and the read-back goes on; the abort flag ends
 //   it (cleared) with 0.
-// - Start, stop, FIFO synchronisation and block reads: yalplus_start.cpp and yalplus_read.cpp.
+// - Start (trigger conditions "TRE", logic words "TRD", the full channel set-up, "MBF"/"ICR" per
+//   FIFO, "TOM", "TSV", "IHD"): yalplus_start.cpp. Stop, FIFO synchronisation ("OMP?" answers
+//   "<f>,<flag>,<taken>,<available>,<flag>", "OMP6409,<d>,<f>"), "EES?1" and block reads:
+//   yalplus_read.cpp. Channel commands: yalplus_commands.cpp.
+// - YALPRESS (yalpress_exports.cpp): "CHS<mask>", "ESR?", then the evaluation words; "ISV?" over
+//   the selected channels answers an offset and a span per channel; "FDE?1" a block "#48", a status
+//   byte, 48 big-endian 16-bit words and CR LF; "FDB?4,<n>" and "FDB?<curve>,<first>,<n>,<step>"
+//   a curve block ('#', 3-byte big-endian byte count, big-endian 16-bit x, y pairs).
+// - Disk transfer (disk_transfer.cpp): "RHD?<name>" answers a 4-byte big-endian length and the
+//   file's bytes.
 // - Binary blocks ("RMB?"): '#', the payload byte count in 3 big-endian bytes, then the scans in
 //   the order of the FIFO's channel list: 4-byte samples are a big-endian signed 24-bit value and
 //   a status byte; 2-byte samples a big-endian signed 16-bit value. Slots 17..19 come after the
