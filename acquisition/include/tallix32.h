@@ -131,7 +131,8 @@ TALLIX32_API int32_t QBX_ACQEnforceStartInit(void);
 /* Initialises one device and stores type, port and address into its record. Except for types 16,
  * 155 and 156 the port and address are selected first (a negative selection result is returned).
  * Type 8: the Corvane set-up ("EST?" twice, "ACT100,0", "FMB1", "EST?"); 16: -234; 156: -451;
- * families whose code is not available: -234; any other type (and 155, 2001): the plug-in driver
+ * 2, 3, 40, 55, 56, 60, 90, 91, 100, 157: their family's set-up (the exchange sequences are
+ * documented with each family's code; tallix32_families.h); any other type (and 155, 2001): the plug-in driver
  * when one is named (loaded at the first call: -495 library not found, -499 entry point missing,
  * a negative ACQInitDriverLib result; then its ACQInitDevice result), else the device's driver stack
  * (0 while no stack is ready). Device outside 0..63: -1. */
@@ -141,7 +142,8 @@ TALLIX32_API int32_t QBX_ACQInitDevice(int32_t device, int32_t device_type, int3
  * 0: message (0, channel), select its port and address, then its family's channel set-up (Corvane:
  * reads the slot type, switches the channel on and reads transducer and range into the header:
  * -217 for an empty or refused slot, -253 for a digital channel on an analog slot; 16: -234;
- * 155, 156: -451; 2001: full-scale 1 and range 1.0; plug-in: ACQInitChan; else the driver stack).
+ * 155, 156: -451; 2001: full-scale 1 and range 1.0; the other built-in families their channel
+ * set-up, -217 when the device refuses the channel; plug-in: ACQInitChan; else the driver stack).
  * A negative result ends the call. Then every listed channel gets a fresh work area (time and
  * formula channels; -241 when it cannot be allocated). Mode -100 first runs the read-back of the
  * YALPLUS family (its items, messages 109..151, see tallix32_yalplus.h) and skips its channel

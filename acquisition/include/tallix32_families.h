@@ -21,25 +21,27 @@ extern "C" {
 
 /* Status codes of the device families (beside those of tallix32.h). */
 enum {
-  kAcqDeviceErrorStatus = -207,    /* the device refused a selection or reports an error status above 0 */
-  kAcqOneChannelOnly = -220,       /* more than one measured channel on a device that measures one */
-  kAcqRateRejected = -252,         /* the YAL sample-rate library rejected the rate */
-  kAcqDiskNoLength = -305,         /* disk recording refused, or a disk file without length / free space */
-  kAcqDiskCreateFailed = -306,     /* the local file of a disk transfer could not be created */
-  kAcqDiskTooSmall = -307,         /* the local drive cannot hold the disk file */
-  kAcqDiskReadFailed = -308,       /* a disk transfer read failed */
-  kAcqSignalRefused = -320,        /* the device refused a signal selection */
-  kAcqRateRefused = -321,          /* the device refused a FIFO rate */
-  kAcqTriggerOutputRefused = -403  /* the device did not accept the trigger output mode */
+  kAcqDeviceErrorStatus = -207,   /* the device refused a selection or reports an error status above 0 */
+  kAcqOneChannelOnly = -220,      /* more than one measured channel on a device that measures one */
+  kAcqRateRejected = -252,        /* the YAL sample-rate library rejected the rate */
+  kAcqDiskNoLength = -305,        /* disk recording refused, or a disk file without length / free space */
+  kAcqDiskCreateFailed = -306,    /* the local file of a disk transfer could not be created */
+  kAcqDiskTooSmall = -307,        /* the local drive cannot hold the disk file */
+  kAcqDiskReadFailed = -308,      /* a disk transfer read failed */
+  kAcqSignalRefused = -320,       /* the device refused a signal selection */
+  kAcqRateRefused = -321,         /* the device refused a FIFO rate */
+  kAcqTriggerOutputRefused = -403 /* the device did not accept the trigger output mode */
 };
 
-/* Family command codes of QBX_ACQCmd beside the Corvane's (value pointer in brackets). */
+/* Family command codes of QBX_ACQCmd beside the Corvane's (value pointer in brackets). Each family
+ * takes the codes its exchange sequences list and answers -253 to the others; a refusal: -270. The
+ * type-100 family also answers the queries 109, 115..120 on its first listed input. */
 enum {
-  kAcqCmdTare = 1,          /* tare the listed channels (none) */
-  kAcqCmdCalibrate = 2,     /* calibrate the amplifier (none) */
-  kAcqCmdZero = 3,          /* zero the amplifier ("CPV") (none) */
-  kAcqCmdLinPoint = 5,      /* one linearisation point (int32_t[3]: point, input, output) */
-  kAcqCmdTareSource = 6     /* tare source or tare mode (int32_t) */
+  kAcqCmdTare = 1,      /* tare the listed channels (none) */
+  kAcqCmdCalibrate = 2, /* calibrate the amplifier (none) */
+  kAcqCmdZero = 3,      /* zero the amplifier ("CPV") (none) */
+  kAcqCmdLinPoint = 5,  /* one linearisation point (double[3]: point, input, output) */
+  kAcqCmdTareSource = 6 /* tare source or tare mode (int32_t) */
 };
 
 /* ---- Outputs and inputs shared by several families ------------------------------------------- */

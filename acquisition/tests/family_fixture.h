@@ -26,8 +26,8 @@ inline constexpr int32_t kCapacity = 1000;
 class FamilyTest : public ::testing::Test {
  protected:
   // Puts the personality's instrument on COM1 and registers device 0 of `type` at `address`.
-  void open(std::unique_ptr<corvane_sim::LineDevice> (*make)(const corvane_sim::ProgramOptions&), int16_t type,
-            int16_t address = 0, float rate = 100.0f) {
+  void open(std::unique_ptr<corvane_sim::LineDevice> (*make)(const corvane_sim::ProgramOptions&),
+            int16_t type, int16_t address = 0, float rate = 100.0f) {
     kernel_test::reset_kernel();
     tallix::acquisition().running = 0;
     type_ = type;

@@ -51,6 +51,31 @@ TEST_F(YalTest, StartReadStopOnTheLineAndKnownValues) {
   EXPECT_EQ(take(), "STP\nCLS\nISS9600,20\n");
 }
 
+// Read-all takes the whole scans that have arrived: over several reads every scan of the stream
+// comes exactly once, in order, whatever the reads' sizes.
+TEST_F(YalTest, ReadAllLosesNothing) {
+  channels({1, 2});
+  ASSERT_EQ(init_channels(), 0);
+  ASSERT_EQ(start(), 0);
+  take("MSV?0,2\n");
+  int next = 0;
+  for (int attempt = 0; attempt < 500 && next < 200; ++attempt) {
+    int32_t length = 10;
+    const int32_t r = read(&length, -1.0);
+    if (r == kAcqBlockNotComplete) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      continue;
+    }
+    ASSERT_EQ(r, 0);
+    ASSERT_GE(length, 1);
+    for (int i = 0; i < length; ++i, ++next) {
+      ASSERT_DOUBLE_EQ(value(1, i), 2.5 * (1000 + next) / 500000.0) << next;
+      ASSERT_DOUBLE_EQ(value(2, i), 50.0 * (2000 + next) / 500000.0) << next;
+    }
+  }
+  EXPECT_EQ(next, 200);
+}
+
 TEST_F(YalTest, RateRejectedByTheRateLibrary) {
   // 9600 Hz on three channels passes the bus limit of 19200 samples per second.
   const float rates[6] = {9600, 0, 0, 0, 0, 0};

@@ -1,6 +1,8 @@
 // ZELPLUS (device type 91) against its simulator personality: set-up, start, read and stop lines,
 // blocks of known counts (exact and read-all), the refused slot, channel commands, and the
 // digital and analog outputs and inputs through the shared exports and the ZELPLUS exports.
+#include <cstring>
+
 #include "family_fixture.h"
 #include "tallix32.h"
 
@@ -63,6 +65,24 @@ TEST_F(ZelplusTest, MissingSlotAndBlockStart) {
   EXPECT_EQ(take(), "CHS2\nEST?\nCOF3\nICR6308\nWAI\nDOM1\nMSV0,28,500,0,0\n");
   ASSERT_EQ(start(500, -1), 0);
   EXPECT_EQ(take(), "CHS2\nEST?\nCOF3\nICR6308\nWAI\nDOM0;MSV0,28,500,0,0\n");
+}
+
+// A level trigger of the device's port: data output mode 2, the condition with the level as a raw
+// count of the trigger channel (5.0 of 10 at 30000 counts), the pre-trigger scans of the block.
+TEST_F(ZelplusTest, TriggeredStart) {
+  channels({4});
+  ASSERT_EQ(init_channels(), 0);
+  take();
+  int32_t* record = tallix::kernel().triggers[1];
+  record[1] = 0;  // device 0
+  record[2] = 2;  // level trigger
+  record[3] = 1;  // on channel 1
+  record[4] = 1;  // condition
+  const float level = 5.0f;
+  std::memcpy(&record[5], &level, sizeof level);
+  record[12] = 10;  // percent before the trigger
+  ASSERT_EQ(start(500), 0);
+  EXPECT_EQ(take(), "CHS8\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,1,0,15000,,16777215\nTSV0,28,500,50,2,0\n");
 }
 
 TEST_F(ZelplusTest, ChannelCommands) {

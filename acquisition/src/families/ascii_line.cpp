@@ -4,7 +4,9 @@
 
 #include <charconv>
 #include <cstring>
+#include <new>
 
+#include "families/corvane/corvane_trigger.h"
 #include "kernel_state.h"
 #include "linkar32.h"
 #include "multiscan/acquisition_state.h"
@@ -16,7 +18,8 @@ constexpr int16_t kClassMeasured = 0;
 constexpr int16_t kSignalMeasured = 8;
 constexpr int32_t kMaskChannels = 31;
 constexpr int32_t kMaxScansPerRequest = 1023;
-constexpr int64_t kMaxBlockPayload = 524280;  // bytes of samples one block may carry  // a channel mask is a 32-bit number with one bit per amplifier
+constexpr int64_t kMaxBlockPayload = 524280;  // bytes of samples one block may carry  // a channel mask is a
+                                              // 32-bit number with one bit per amplifier
 
 std::vector<uint8_t>& large_block() {
   static std::vector<uint8_t> block;
@@ -105,10 +108,30 @@ std::vector<double> numbers(const Reply& reply) {
   return values;
 }
 
+int32_t to_int32(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(v);
+}
+
+void drain_input(int32_t quiet_ms) {
+  const uint32_t begin = QBX_GetSysTime();
+  const auto limit = static_cast<uint32_t>(QBX_GetCurrTimeout() > 0 ? QBX_GetCurrTimeout() : 0);
+  do {
+    QBX_Delay(quiet_ms);
+  } while (QBX_FlushInQueue() > 0 && QBX_GetSysTime() - begin < limit);
+}
+
 int32_t read_binary(int32_t bytes, const uint8_t** data) {
   uint8_t* area = acquisition().receive_area;
   if (bytes > kReceiveAreaSize - 1) {
-    large_block().resize(static_cast<size_t>(bytes) + 1);
+    try {
+      large_block().resize(static_cast<size_t>(bytes) + 1);
+    } catch (const std::bad_alloc&) {
+      QBX_FlushInQueue();
+      return kAcqBlockTooLarge;
+    }
     area = large_block().data();
   }
   int32_t status = 0;
@@ -142,7 +165,8 @@ bool buffers_hold(int32_t device, int32_t scans) {
   const BlockOrder& order = acquisition().order[device];
   for (int32_t j = 0; j < order.count; ++j) {
     const IOBuf& b = buffer(order.channels[j]);
-    if (b.values == nullptr || b.write_offset < 0 || int64_t{b.write_offset} + scans > b.capacity) return false;
+    if (b.values == nullptr || b.write_offset < 0 || int64_t{b.write_offset} + scans > b.capacity)
+      return false;
   }
   return true;
 }
@@ -171,6 +195,27 @@ void distribute_values(int32_t device, const double* values, int32_t scans) {
     b.current_length = scans;
     header(ch).read_block_count = scans;
   }
+}
+
+int32_t deliver_nothing(int32_t device, int32_t* length, int32_t delivered) {
+  clear_block_counts(device);
+  *length = delivered;
+  return kAcqOk;
+}
+
+int32_t not_complete(int32_t device, int32_t* length, bool read_all) {
+  if (read_all) return deliver_nothing(device, length, kNothingRead);
+  clear_block_counts(device);
+  return kAcqBlockNotComplete;
+}
+
+long trigger_raw_level(const int32_t* record) {
+  float level = 0.0f;
+  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
+  const int32_t ch = record[corvane::kTrigChannel];
+  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
+  const double raw = static_cast<double>(level) / header(ch).range * header(ch).full_scale;
+  return to_int32(raw);
 }
 
 void clear_block_counts(int32_t device) {
@@ -214,7 +259,8 @@ int32_t read_stream(int32_t device, int32_t* length, double read_mode, Sample fo
   } else {
     std::vector<double> values(static_cast<size_t>(L) * order.count);
     for (int32_t i = 0; i < L; ++i)
-      for (int32_t j = 0; j < order.count; ++j) values[static_cast<size_t>(i) * order.count + j] = sample_value(data + i * scan_bytes, format);
+      for (int32_t j = 0; j < order.count; ++j)
+        values[static_cast<size_t>(i) * order.count + j] = sample_value(data + i * scan_bytes, format);
     distribute_values(device, values.data(), L);
   }
   *length = L;
@@ -241,6 +287,25 @@ LinPoint lin_point(const void* value) {
   return LinPoint{static_cast<int32_t>(v[0]), v[1], v[2]};
 }
 
+int32_t amplifier_command(Exchange& x, int32_t code, const void* value, int32_t (*after_calibration)()) {
+  switch (code) {
+    case kAcqCmdTare:
+      return x(line("TAR\n")).status();
+    case kAcqCmdCalibrate:
+      x(line("CAL\n"));
+      return x.ok() ? after_calibration() : x.status();
+    case kAcqCmdZero:
+      return x(line("CPV\n")).status();
+    case kAcqCmdLinPoint: {
+      const LinPoint p = lin_point(value);
+      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output)))
+          .status();
+    }
+    default:
+      return kAcqCommandNotSupported;
+  }
+}
+
 NumberText number_text(double v) {
   NumberText t{};
   auto [end, ec] = std::to_chars(t.text, t.text + sizeof t.text - 1, v);
@@ -261,8 +326,12 @@ bool is_first_fifo(int32_t device) {
   return acquisition().current_fifo == first;
 }
 
-int32_t channel_mask(int32_t count, const int16_t* channels) { return mask_of(count, channels); }
-int32_t channel_mask(int32_t count, const int32_t* channels) { return mask_of(count, channels); }
+int32_t channel_mask(int32_t count, const int16_t* channels) {
+  return mask_of(count, channels);
+}
+int32_t channel_mask(int32_t count, const int32_t* channels) {
+  return mask_of(count, channels);
+}
 
 bool measured_on_current(int32_t channel) {
   const AcqHdr& h = header(channel);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "families/corvane/corvane_line.h"
+#include "tallix32.h"
 
 namespace tallix::ascii {
 
@@ -46,6 +47,18 @@ int32_t receive(Reply* reply, int32_t terminator);
 // number counts as 0), parsed the same under every locale.
 std::vector<double> numbers(const Reply& reply);
 
+// A number of a reply as a 32-bit integer: truncated, clamped to the int32 range, 0 for not a number.
+int32_t to_int32(double v);
+// True when the reply holds something besides its line end (a silent line gives an empty reply).
+inline bool has_text(const Reply& reply) {
+  return reply.text_length() > 0;
+}
+
+// After the stop of a device that streams: flushes the input until the line has been quiet for
+// `quiet_ms` (at most for the current time-out), so that no sample left in flight passes for the
+// reply of a later command.
+void drain_input(int32_t quiet_ms);
+
 // Reads exactly `bytes` binary bytes (no terminator) into the receive area, or into a heap block
 // when they do not fit it; *data points at them until the next read. 0; -214 when fewer bytes came
 // (the rest is flushed so that it does not pass for a later reply); interface statuses.
@@ -65,6 +78,14 @@ void distribute(int32_t device, const uint8_t* samples, int32_t scans, Sample fo
 void distribute_values(int32_t device, const double* values, int32_t scans);
 // Read block count 0 for every block-order channel of the device.
 void clear_block_counts(int32_t device);
+// A read that delivers no values: block counts cleared, *length = `delivered` (0 for an empty
+// request, -1 for read mode -1.0 without data); 0.
+int32_t deliver_nothing(int32_t device, int32_t* length, int32_t delivered);
+// A device that holds fewer scans than asked: -199, or in read mode -1.0 nothing (*length = -1).
+int32_t not_complete(int32_t device, int32_t* length, bool read_all);
+// The raw count of a trigger record's level on its channel (level / range x full-scale count);
+// 0 when the channel is not valid or has no range.
+long trigger_raw_level(const int32_t* record);
 // Bytes per sample of a format.
 int32_t sample_bytes(Sample format);
 
@@ -84,6 +105,11 @@ int32_t once_per_cycle(int32_t device, int32_t* length, Read&& read);
 // 0 when it is not above 0, else -207; a failed exchange: its status.
 int32_t error_status(Exchange& x, const Line& query);
 
+// A status of error_status with an error above 0 (-207) turned into `code`; others unchanged.
+inline int32_t error_as(int32_t status, int32_t code) {
+  return status == kAcqDeviceErrorStatus ? code : status;
+}
+
 // The first listed channel that is a measured channel of the current device, or 0.
 int32_t first_on_current(int32_t count, const int16_t* channels);
 
@@ -94,6 +120,11 @@ struct LinPoint {
   double output;
 };
 LinPoint lin_point(const void* value);
+
+// The amplifier commands of the YAL and VELMA families after their channel selection: tare "TAR",
+// calibration "CAL" and then `after_calibration` (its result is the command's), zero "CPV",
+// linearisation point "LIV<point>,,,<input>,<output>"; -253 for other codes.
+int32_t amplifier_command(Exchange& x, int32_t code, const void* value, int32_t (*after_calibration)());
 
 // A number as the shortest text that reads back the same ("12.5", "-0.001"), locale-free.
 struct NumberText {

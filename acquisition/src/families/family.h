@@ -59,14 +59,14 @@ extern const FamilyOps kExternalFamily;
 extern const FamilyOps kNotAvailableFamily;
 extern const FamilyOps kYalplusFamily;
 // The other built-in families, each in its own folder.
-extern const FamilyOps kYalFamily;                // 2
-extern const FamilyOps kSingleChannelFamily;      // 3
-extern const FamilyOps kVelmaFamily;              // 40
-extern const FamilyOps kAmplifier55Family;        // 55, 56
-extern const FamilyOps kAmplifier60Family;        // 60
-extern const FamilyOps kAmplifier90Family;        // 90
-extern const FamilyOps kZelplusFamily;            // 91
-extern const FamilyOps kAmplifier100Family;       // 100
-extern const FamilyOps kInstrument157Family;      // 157
+extern const FamilyOps kYalFamily;  // 2
+extern const FamilyOps kSingleChannelFamily;  // 3
+extern const FamilyOps kVelmaFamily;  // 40
+extern const FamilyOps kAmplifier55Family;  // 55, 56
+extern const FamilyOps kAmplifier60Family;  // 60
+extern const FamilyOps kAmplifier90Family;  // 90
+extern const FamilyOps kZelplusFamily;  // 91
+extern const FamilyOps kAmplifier100Family;  // 100
+extern const FamilyOps kInstrument157Family;  // 157
 
 }  // namespace tallix

@@ -14,20 +14,20 @@ struct FamilyRow {
 };
 
 constexpr FamilyRow kFamilies[] = {
-    {2, &kYalFamily},     // YAL amplifier system
-    {3, &kNotAvailableFamily},     // single-channel family
-    {8, &kCorvaneFamily},          // Corvane
-    {16, &kAtmioFamily},           // ATMIO boards
-    {40, &kVelmaFamily},          // VELMA
-    {55, &kNotAvailableFamily},    // amplifier family 55/56
-    {56, &kNotAvailableFamily},
-    {60, &kNotAvailableFamily},    // amplifier family with CR LF, channels 0..59
-    {90, &kNotAvailableFamily},    // amplifier family with CR
+    {2, &kYalFamily},            // YAL amplifier system
+    {3, &kSingleChannelFamily},  // single-channel family
+    {8, &kCorvaneFamily},        // Corvane
+    {16, &kAtmioFamily},         // ATMIO boards
+    {40, &kVelmaFamily},         // VELMA
+    {55, &kAmplifier55Family},   // amplifier family 55/56
+    {56, &kAmplifier55Family},
+    {60, &kAmplifier60Family},    // amplifier family with CR LF, channels 0..59
+    {90, &kAmplifier90Family},    // amplifier family with CR
     {91, &kZelplusFamily},        // ZELPLUS
-    {100, &kNotAvailableFamily},   // amplifier family with CR LF, channels 0..99
+    {100, &kAmplifier100Family},  // amplifier family with CR LF, channels 0..99
     {155, &kReserved155Family},
     {156, &kReserved156Family},
-    {157, &kNotAvailableFamily},   // further instrument family
+    {157, &kInstrument157Family},  // further instrument family
     {2000, &kYalplusFamily},       // YALPLUS / YALPRESS
     {2001, &kDataServerFamily},    // data server family
 };

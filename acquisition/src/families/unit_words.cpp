@@ -8,11 +8,11 @@
 
 namespace tallix {
 
-const char* const kUnitWords[] = {
-    "V   ", "pC  ", "pF  ", "K   ", "MV/V", "mV/V", "mV  ", "mA  ", "V IN", "KHZ ", "KIMP",
-    "OHM ", "NC  ", "G   ", "KG  ", "T   ", "TONS", "tons", "LBS ", "KN  ", "BAR ", "mBAR",
-    "mbar", "uM  ", "MM  ", "CM  ", "M   ", "INCH", "inch", "NM  ", "FTLB", "ftlb", "INLB",
-    "inlb", "um/m", "\xB5m/m", "p/o ", "p/oo", "o/oo", "M/S ", "M/SS", "m/s\xB2"};
+const char* const kUnitWords[] = {"V   ", "pC  ", "pF  ", "K   ", "MV/V", "mV/V",   "mV  ", "mA  ", "V IN",
+                                  "KHZ ", "KIMP", "OHM ", "NC  ", "G   ", "KG  ",   "T   ", "TONS", "tons",
+                                  "LBS ", "KN  ", "BAR ", "mBAR", "mbar", "uM  ",   "MM  ", "CM  ", "M   ",
+                                  "INCH", "inch", "NM  ", "FTLB", "ftlb", "INLB",   "inlb", "um/m", "\xB5m/m",
+                                  "p/o ", "p/oo", "o/oo", "M/S ", "M/SS", "m/s\xB2"};
 const size_t kUnitWordCount = sizeof kUnitWords / sizeof kUnitWords[0];
 
 bool unit_from_word(std::string_view reply, char* unit, size_t size) {

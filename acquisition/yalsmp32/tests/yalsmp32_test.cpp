@@ -1,9 +1,9 @@
 // The YAL rate rules: quantisation to the table, the bus limit and the rejections.
+#include "yalsmp32.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "yalsmp32.h"
 
 namespace {
 
@@ -21,7 +21,8 @@ TEST(YalSampleRate, FastestTableRateNotAboveTheRequest) {
   const Flags f = channels(2);
   const struct {
     float asked, got;
-  } cases[] = {{1000.0f, 600.0f}, {1200.0f, 1200.0f}, {0.5f, 1.0f}, {74.9f, 50.0f}, {9600.0f, 9600.0f}, {1e6f, 9600.0f}};
+  } cases[] = {{1000.0f, 600.0f}, {1200.0f, 1200.0f}, {0.5f, 1.0f},
+               {74.9f, 50.0f},    {9600.0f, 9600.0f}, {1e6f, 9600.0f}};
   for (const auto& c : cases) {
     float rate = c.asked;
     EXPECT_EQ(YAL_SetSampleRate(f.v, &rate), 0) << c.asked;

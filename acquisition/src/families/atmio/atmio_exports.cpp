@@ -10,7 +10,9 @@ using namespace tallix;
 
 namespace {
 
-bool valid_record(int32_t index) { return index >= 0 && index < kAcqMaxDevices; }
+bool valid_record(int32_t index) {
+  return index >= 0 && index < kAcqMaxDevices;
+}
 
 }  // namespace
 
@@ -28,11 +30,21 @@ int32_t QBX_ACQGetATMIOCtrlStruct(int32_t index, void* record) {
   return kAcqOk;
 }
 
-int32_t ATMIO_DIGCONF(int16_t, int16_t, int16_t) { return kAcqFamilyNotSupported; }
-int32_t ATMIO_DIGPRTOUT(int16_t, int16_t, int32_t) { return kAcqFamilyNotSupported; }
-int32_t ATMIO_DIGLINECONF(int16_t, int16_t, int16_t, int16_t) { return kAcqFamilyNotSupported; }
-int32_t ATMIO_DIGLININ(int16_t, int16_t, int16_t, int16_t*) { return kAcqFamilyNotSupported; }
-int32_t ATMIO_DIGLINOUT(int16_t, int16_t, int16_t, int16_t) { return kAcqFamilyNotSupported; }
+int32_t ATMIO_DIGCONF(int16_t, int16_t, int16_t) {
+  return kAcqFamilyNotSupported;
+}
+int32_t ATMIO_DIGPRTOUT(int16_t, int16_t, int32_t) {
+  return kAcqFamilyNotSupported;
+}
+int32_t ATMIO_DIGLINECONF(int16_t, int16_t, int16_t, int16_t) {
+  return kAcqFamilyNotSupported;
+}
+int32_t ATMIO_DIGLININ(int16_t, int16_t, int16_t, int16_t*) {
+  return kAcqFamilyNotSupported;
+}
+int32_t ATMIO_DIGLINOUT(int16_t, int16_t, int16_t, int16_t) {
+  return kAcqFamilyNotSupported;
+}
 
 int32_t ATMIO_DIGPRTIN(int16_t, int16_t, int32_t* value) {
   if (value != nullptr) *value = 0;

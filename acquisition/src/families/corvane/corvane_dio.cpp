@@ -24,7 +24,7 @@ int32_t port_value(Exchange& x, int32_t hardware, int32_t* value) {
   QBX_Corvane_WakeUp();
   x(line("DPI?%i\n", hardware));
   if (!x.ok()) return x.status();
-  *value = static_cast<int32_t>(numbers(x.reply())[0]);
+  *value = to_int32(numbers(x.reply())[0]);
   return kAcqOk;
 }
 

@@ -27,7 +27,9 @@ int32_t check(int32_t count, const int32_t* channels, const void* values) {
   return kAcqOk;
 }
 
-int32_t select(const AcqHdr& h) { return select_device_line(h.interface, h.device_address); }
+int32_t select(const AcqHdr& h) {
+  return select_device_line(h.interface, h.device_address);
+}
 
 int32_t analog_out(const AcqHdr& h, double value) {
   switch (h.device_type) {

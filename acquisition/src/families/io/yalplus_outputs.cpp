@@ -37,7 +37,7 @@ int32_t digital_in(int32_t port, int32_t bank, int32_t bit, int32_t* value) {
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x(line("PCS%i\n", port))(line("RIP?\n"));
   if (!x.ok()) return x.status();
-  const auto bits = static_cast<int64_t>(numbers(x.reply())[0]);
+  const int32_t bits = to_int32(numbers(x.reply())[0]);
   *value = static_cast<int32_t>(bits >> (n - 1) & 1);
   return kAcqOk;
 }

@@ -5,10 +5,13 @@
 
 namespace tallix {
 namespace {
-int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) { return kAcqOk; }
+int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) {
+  return kAcqOk;
+}
 }  // namespace
 
-const FamilyOps kVelmaFamily = {"VELMA", true, velma::device_setup, velma::channel_setup, nothing_to_start,
-                                velma::read, velma::stop, velma::command, nullptr};
+const FamilyOps kVelmaFamily = {"VELMA",          true,        velma::device_setup, velma::channel_setup,
+                                nothing_to_start, velma::read, velma::stop,         velma::command,
+                                nullptr};
 
 }  // namespace tallix

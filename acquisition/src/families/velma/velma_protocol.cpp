@@ -3,6 +3,7 @@
 
 #include "export_guard.h"
 #include "families/ascii_line.h"
+#include "families/ascii_reads.h"
 #include "families/family_settings.h"
 #include "families/unit_words.h"
 #include "families/velma/velma.h"
@@ -23,7 +24,9 @@ constexpr int32_t kSettlingBit = 0x200;
 constexpr int32_t kCalibratingBit = 0x100;
 constexpr int32_t kTimedOut = -1;
 
-int32_t mode_of(int32_t channel) { return channel > 0 ? header(channel).sub_channel : 0; }
+int32_t mode_of(int32_t channel) {
+  return channel > 0 ? header(channel).sub_channel : 0;
+}
 
 }  // namespace
 
@@ -31,8 +34,8 @@ int32_t device_setup(int32_t, int32_t) {
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x(line("SRB1\n"))(line("CHS1\n"))(line("COF3\n"))(line("COF?\n"));
   if (!x.ok()) return x.status();
-  return static_cast<int32_t>(numbers(x.reply())[0]) == kAsciiFormat ? static_cast<int32_t>(kAcqOk)
-                                                                      : static_cast<int32_t>(kAcqDeviceErrorStatus);
+  return to_int32(numbers(x.reply())[0]) == kAsciiFormat ? static_cast<int32_t>(kAcqOk)
+                                                         : static_cast<int32_t>(kAcqDeviceErrorStatus);
 }
 
 int32_t channel_setup(int32_t channel) {
@@ -40,19 +43,21 @@ int32_t channel_setup(int32_t channel) {
   const int32_t input = h.hardware_channel;
   if (input < 1 || input > kInputs) return kAcqChannelNotAvailable;
   Exchange x(kLf, kAcqChannelNotAvailable);
-  x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(input)))(line("CHM%i\n", h.sub_channel))(line("ACL0\n"));
+  x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(input)))(line("CHM%i\n", h.sub_channel))(
+      line("ACL0\n"));
   x(line("CMR?\n"))(line("ASS2\n"));
   for (int32_t i = 1; i <= kInputs; ++i) {
     x(line("ENU?%i\n", i));
     if (x.ok() && i == input)
-      unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit, sizeof h.unit);
+      unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit,
+                     sizeof h.unit);
   }
   for (int32_t i = 1; i <= kInputs; ++i) {
     x(line("IAD?%i\n", i));
-    if (x.ok() && i == input) {
+    if (x.ok() && i == input && has_text(x.reply())) {
       const std::vector<double> v = numbers(x.reply());
       h.range = static_cast<float>(v[0]);
-      if (v.size() > 1 && v[1] != 0.0) h.full_scale = static_cast<int32_t>(v[1]);
+      if (v.size() > 1 && v[1] != 0.0) h.full_scale = to_int32(v[1]);
     }
   }
   return x.status();
@@ -66,18 +71,13 @@ int32_t read(int32_t number, int32_t count, const int32_t* channels, int32_t* le
   return once_per_cycle(number, length, [&]() -> int32_t {
     Exchange x(kLf, kAcqDeviceErrorStatus);
     if (a.read_pass == 0) {
-      x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(order.channels[0])));
+      x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(
+          line("CHM%i\n", mode_of(order.channels[0])));
       if (!x.ok()) return x.status();
-      a.second_pass[number] = 1;
-      *length = kNothingRead;
-      return kAcqOk;
+      return await_second_pass(number, length);
     }
     const int32_t L = read_mode == kReadAll ? 1 : *length;
-    if (L <= 0) {
-      clear_block_counts(number);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(number, length, 0);
     if (int64_t{L} * k > kMaxValuesPerRequest || !buffers_hold(number, L)) {
       clear_block_counts(number);
       return kAcqBlockTooLarge;
@@ -99,24 +99,10 @@ int32_t stop(int32_t) {
 
 int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
   Exchange x(kLf, kAcqDeviceRefused);
-  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(line("CHM%i\n", mode_of(first_on_current(count, channels))));
+  x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))))(
+      line("CHM%i\n", mode_of(first_on_current(count, channels))));
   if (int32_t r = error_status(x, line("ESR?\n")); r != 0) return r;
-  switch (code) {
-    case kAcqCmdTare:
-      return x(line("TAR\n")).status();
-    case kAcqCmdCalibrate:
-      x(line("CAL\n"));
-      if (!x.ok()) return x.status();
-      return wait_until_clear(kCalibratingBit);
-    case kAcqCmdZero:
-      return x(line("CPV\n")).status();
-    case kAcqCmdLinPoint: {
-      const LinPoint p = lin_point(value);
-      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
-    }
-    default:
-      return kAcqCommandNotSupported;
-  }
+  return amplifier_command(x, code, value, [] { return wait_until_clear(kCalibratingBit); });
 }
 
 int32_t wait_until_clear(int32_t busy_bit) {
@@ -128,8 +114,8 @@ int32_t wait_until_clear(int32_t busy_bit) {
     x(line("XST?\n"));
     if (!x.ok()) return x.status();
     const std::vector<double> v = numbers(x.reply());
-    bool busy = (static_cast<int64_t>(v[0]) & busy_bit) != 0;
-    if (v.size() > 1) busy = busy || (static_cast<int64_t>(v[1]) & busy_bit) != 0;
+    bool busy = (to_int32(v[0]) & busy_bit) != 0;
+    if (v.size() > 1) busy = busy || (to_int32(v[1]) & busy_bit) != 0;
     if (!busy) return kAcqOk;
     if (QBX_GetSysTime() - begin >= limit) return kTimedOut;
     QBX_Delay(kPollMs);

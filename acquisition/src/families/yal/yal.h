@@ -18,7 +18,8 @@
 //   not answer by a line: it streams the scans (one sample per channel, ascending hardware
 //   channel) from then on. A refusal: -207.
 // - Read: the next L scans from the stream (read mode -1.0: what has arrived, at most 1023 scans).
-// - Stop: "STP", 10 ms, the rest of the stream flushed, "CLS", "ISS<kept settings>".
+// - Stop: "STP", the input flushed until the line has been quiet for 10 ms, "CLS",
+//   "ISS<kept settings>".
 // - Channel commands (QBX_ACQCmd): "CHS<mask of the listed channels>", "ESR?" (error above 0:
 //   -207), then tare "TAR", calibration "CAL" (3000 ms for the amplifier to calibrate), zero "CPV",
 //   linearisation point "LIV<point>,,,<input>,<output>"; a refusal: -270; other codes: -253.

@@ -5,10 +5,13 @@
 
 namespace tallix {
 namespace {
-int32_t no_device_setup(int32_t, int32_t) { return kAcqOk; }
+int32_t no_device_setup(int32_t, int32_t) {
+  return kAcqOk;
+}
 }  // namespace
 
-const FamilyOps kYalFamily = {"YAL", true, no_device_setup, yal::channel_setup, yal::start,
-                              yal::read, yal::stop, yal::command, nullptr};
+const FamilyOps kYalFamily = {"YAL",      true,      no_device_setup, yal::channel_setup,
+                              yal::start, yal::read, yal::stop,       yal::command,
+                              nullptr};
 
 }  // namespace tallix

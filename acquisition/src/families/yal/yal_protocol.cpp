@@ -47,12 +47,14 @@ int32_t channel_setup(int32_t channel) {
   Exchange x(kLf, kAcqChannelNotAvailable);
   x(line("SRB1\n"))(line("CHS%li\n", static_cast<long>(1L << (h.hardware_channel - 1))))(line("ACL0\n"));
   x(line("ENU?1\n"));
-  if (x.ok()) unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit, sizeof h.unit);
+  if (x.ok())
+    unit_from_word(std::string_view(x.reply().text, static_cast<size_t>(x.reply().length)), h.unit,
+                   sizeof h.unit);
   x(line("IMR?1\n"));
-  if (x.ok()) h.range = static_cast<float>(numbers(x.reply())[0]);
+  if (x.ok() && has_text(x.reply())) h.range = static_cast<float>(numbers(x.reply())[0]);
   x(line("IAD?1\n"));
-  if (x.ok()) {
-    const int32_t full = static_cast<int32_t>(numbers(x.reply())[0]);
+  if (x.ok() && has_text(x.reply())) {
+    const int32_t full = to_int32(numbers(x.reply())[0]);
     if (full != 0) h.full_scale = full;
   }
   return x.status();
@@ -64,7 +66,7 @@ int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t bl
   x(line("SRB1\n"))(line("ISS?\n"));
   if (x.ok()) {
     const std::vector<double> v = numbers(x.reply());
-    g_settings[number] = {static_cast<int32_t>(v[0]), v.size() > 1 ? static_cast<int32_t>(v[1]) : 0};
+    g_settings[number] = {to_int32(v[0]), v.size() > 1 ? to_int32(v[1]) : 0};
   }
   x(line("ISS,0\n"))(line("CMR1\n"))(line("AFS1\n"))(line("COF3\n"));
   if (!x.ok()) return x.status();
@@ -79,14 +81,14 @@ int32_t start(int32_t number, int32_t count, const int32_t* channels, int32_t bl
 int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double read_mode) {
   const int32_t k = acquisition().order[number].count;
   if (k == 0) return kAcqOk;
-  return once_per_cycle(number, length, [&] { return read_stream(number, length, read_mode, Sample::kInt24Be, k); });
+  return once_per_cycle(number, length,
+                        [&] { return read_stream(number, length, read_mode, Sample::kInt24Be, k); });
 }
 
 int32_t stop(int32_t number) {
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x.send_only(line("STP\n"));
-  QBX_Delay(kStopSettleMs);
-  QBX_FlushInQueue();
+  drain_input(kStopSettleMs);
   x(line("CLS\n"))(line("ISS%i,%i\n", g_settings[number].first, g_settings[number].second));
   return x.status();
 }
@@ -95,22 +97,10 @@ int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, v
   Exchange x(kLf, kAcqDeviceRefused);
   x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))));
   if (int32_t r = error_status(x, line("ESR?\n")); r != 0) return r;
-  switch (code) {
-    case kAcqCmdTare:
-      return x(line("TAR\n")).status();
-    case kAcqCmdCalibrate:
-      x(line("CAL\n"));
-      if (x.ok()) QBX_Delay(kCalibrationMs);
-      return x.status();
-    case kAcqCmdZero:
-      return x(line("CPV\n")).status();
-    case kAcqCmdLinPoint: {
-      const LinPoint p = lin_point(value);
-      return x(line("LIV%i,,,%li,%li\n", p.point, static_cast<long>(p.input), static_cast<long>(p.output))).status();
-    }
-    default:
-      return kAcqCommandNotSupported;
-  }
+  return amplifier_command(x, code, value, [] {
+    QBX_Delay(kCalibrationMs);
+    return static_cast<int32_t>(kAcqOk);
+  });
 }
 
 }  // namespace tallix::yal

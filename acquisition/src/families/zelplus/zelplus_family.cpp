@@ -4,7 +4,9 @@
 
 namespace tallix {
 
-const FamilyOps kZelplusFamily = {"ZELPLUS", true, zelplus::device_setup, zelplus::channel_setup, zelplus::start,
-                                  zelplus::read, zelplus::stop, zelplus::command, nullptr};
+const FamilyOps kZelplusFamily = {
+    "ZELPLUS",      true,          zelplus::device_setup, zelplus::channel_setup,
+    zelplus::start, zelplus::read, zelplus::stop,         zelplus::command,
+    nullptr};
 
 }  // namespace tallix

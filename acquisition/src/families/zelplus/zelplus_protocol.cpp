@@ -26,17 +26,8 @@ constexpr int32_t kTrailerBytes = 2;
 bool slot_connected(const Reply& aid, int32_t hardware) {
   const std::vector<double> v = numbers(aid);
   for (size_t i = 0; i + 1 < v.size(); i += 2)
-    if (static_cast<int32_t>(v[i]) == hardware) return static_cast<int32_t>(v[i + 1]) != kNotConnected;
+    if (to_int32(v[i]) == hardware) return to_int32(v[i + 1]) != kNotConnected;
   return false;
-}
-
-// The raw count of a trigger level on its channel.
-long raw_level(const int32_t* record) {
-  float level = 0.0f;
-  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
-  const int32_t ch = record[corvane::kTrigChannel];
-  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
-  return static_cast<long>(static_cast<double>(level) / header(ch).range * header(ch).full_scale);
 }
 
 int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, int32_t option) {
@@ -45,17 +36,22 @@ int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, 
   if (mode == corvane::kTriggerLevel) {
     const int32_t ch = record[corvane::kTrigChannel];
     const int32_t hardware = valid_channel(ch) ? header(ch).hardware_channel : 0;
-    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3, raw_level(record)));
+    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3,
+           trigger_raw_level(record)));
   }
-  int32_t pre = static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
+  int32_t pre =
+      static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
   if (pre < 1) pre = 1;
-  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode, option))
+  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode,
+                option))
       .status();
 }
 
 }  // namespace
 
-int32_t device_setup(int32_t, int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("SRB0,1\n")).status(); }
+int32_t device_setup(int32_t, int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("SRB0,1\n")).status();
+}
 
 int32_t channel_setup(int32_t channel) {
   AcqHdr& h = header(channel);
@@ -65,9 +61,10 @@ int32_t channel_setup(int32_t channel) {
   if (x.ok() && !slot_connected(x.reply(), hw)) return kAcqChannelNotAvailable;
   x(line("ACT%i,%i,1\n", hw, hw))(line("CSA?%i,%i\n", hw, hw))(line("ASA?%i,%i\n", hw, hw));
   if (!x.ok()) return x.status();
+  if (!has_text(x.reply())) return kAcqOk;
   const std::vector<double> v = numbers(x.reply());
   h.range = static_cast<float>(v[0]);
-  if (v.size() > 1 && v[1] != 0.0) h.full_scale = static_cast<int32_t>(v[1]);
+  if (v.size() > 1 && v[1] != 0.0) h.full_scale = to_int32(v[1]);
   return kAcqOk;
 }
 
@@ -80,7 +77,8 @@ int32_t start(int32_t, int32_t count, const int32_t* channels, int32_t block_len
   const corvane::RateCode rate = corvane::quantise_rate(k.sample_rate);
   k.sample_rate = rate.rate;
   x(line("COF3\n"))(line("ICR%i\n", rate.code))(line("WAI\n"));
-  if (option == kRestart) return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
+  if (option == kRestart)
+    return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
   const int32_t* trigger = corvane::trigger_of_current_port();
   if (trigger != nullptr && trigger[corvane::kTrigMode] != corvane::kTriggerNone)
     return trigger_start(x, trigger, block_length, option);
@@ -94,11 +92,7 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
   return once_per_cycle(number, length, [&]() -> int32_t {
     const bool read_all = read_mode == kReadAll;
     const int32_t L = read_all ? kMaxScans : *length;
-    if (L <= 0) {
-      clear_block_counts(number);
-      *length = 0;
-      return kAcqOk;
-    }
+    if (L <= 0) return deliver_nothing(number, length, 0);
     if (int64_t{L} * k * 2 > kMaxBlockPayload || (!read_all && !buffers_hold(number, L))) {
       clear_block_counts(number);
       return kAcqBlockTooLarge;
@@ -117,18 +111,15 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
     if (n > 0) distribute(number, data, n, Sample::kInt16Le);
     Exchange x(kLf, kAcqDeviceErrorStatus);
     if ((r = error_status(x, line("EST?\n"))) != 0) return r;
-    if (n == 0) {
-      clear_block_counts(number);
-      if (!read_all) return kAcqBlockNotComplete;
-      *length = kNothingRead;
-      return kAcqOk;
-    }
+    if (n == 0) return not_complete(number, length, read_all);
     *length = n;
     return kAcqOk;
   });
 }
 
-int32_t stop(int32_t) { return Exchange(kLf, kAcqDeviceErrorStatus)(line("CLS\n")).status(); }
+int32_t stop(int32_t) {
+  return Exchange(kLf, kAcqDeviceErrorStatus)(line("CLS\n")).status();
+}
 
 int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
   int32_t v = 0;

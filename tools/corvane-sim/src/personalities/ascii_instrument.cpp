@@ -2,6 +2,7 @@
 #include "personalities/ascii_instrument.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace corvane_sim {
 
@@ -50,7 +51,8 @@ Reply AsciiInstrument::handle_line(std::string_view text) {
   // The longest word wins; of equal words the later one (a test may replace an answer).
   const Entry* best = nullptr;
   for (const Entry& e : rules_) {
-    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() >= best->word.size())) best = &e;
+    if (text.substr(0, e.word.size()) == e.word && (best == nullptr || e.word.size() >= best->word.size()))
+      best = &e;
   }
   if (best == nullptr) return line("?");
   return best->rule(text.substr(best->word.size()));
@@ -63,6 +65,17 @@ size_t AsciiInstrument::next_command(std::string_view pending, size_t* text_leng
   // A CR LF line: the CR belongs to the terminator.
   *text_length = terminator_ == '\n' && end > 0 && pending[end - 1] == '\r' ? end - 1 : end;
   return end + 1;
+}
+
+std::string input_values(int inputs, int64_t scan) {
+  std::string text;
+  for (int h = 0; h < inputs; ++h) {
+    const int32_t count = known_count(h, scan);
+    char v[32];
+    std::snprintf(v, sizeof v, "%s%d.%02d", h ? "," : "", count / 100, count % 100);
+    text += v;
+  }
+  return text;
 }
 
 void put_le(std::string& out, uint64_t value, int bytes) {

@@ -60,7 +60,13 @@ class AsciiInstrument : public LineDevice {
 };
 
 // Known values of the simulated channels: raw count of hardware channel h at scan i.
-inline int32_t known_count(int32_t h, int64_t scan) { return h * 1000 + static_cast<int32_t>(scan % 1000); }
+inline int32_t known_count(int32_t h, int64_t scan) {
+  return h * 1000 + static_cast<int32_t>(scan % 1000);
+}
+
+// A line of the values of inputs 0..inputs-1 at `scan`: known_count / 100 with two decimals each,
+// separated by ','.
+std::string input_values(int inputs, int64_t scan);
 
 // Little-endian and big-endian sample bytes.
 void put_le(std::string& out, uint64_t value, int bytes);

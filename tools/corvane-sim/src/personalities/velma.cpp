@@ -49,6 +49,8 @@ class Velma : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_velma(const ProgramOptions&) { return std::make_unique<Velma>(); }
+std::unique_ptr<LineDevice> make_velma(const ProgramOptions&) {
+  return std::make_unique<Velma>();
+}
 
 }  // namespace corvane_sim

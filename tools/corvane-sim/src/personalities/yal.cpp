@@ -28,7 +28,8 @@ YalChannel yal_channel(int h) {
 class Yal : public AsciiInstrument {
  public:
   Yal() : AsciiInstrument("\r\n") {
-    for (const char* w : {"SRB1", "ACL0", "ISS,", "ISS", "CMR1", "AFS1", "COF3", "STP", "CLS", "TAR", "CAL", "CPV", "LIV"})
+    for (const char* w :
+         {"SRB1", "ACL0", "ISS,", "ISS", "CMR1", "AFS1", "COF3", "STP", "CLS", "TAR", "CAL", "CPV", "LIV"})
       on(w, [this](std::string_view) { return ok(); });
     on("CHS", [this](std::string_view args) {
       mask_ = static_cast<uint32_t>(integers(args)[0]);
@@ -62,6 +63,8 @@ class Yal : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_yal(const ProgramOptions&) { return std::make_unique<Yal>(); }
+std::unique_ptr<LineDevice> make_yal(const ProgramOptions&) {
+  return std::make_unique<Yal>();
+}
 
 }  // namespace corvane_sim

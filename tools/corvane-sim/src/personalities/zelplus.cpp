@@ -21,7 +21,8 @@ constexpr int64_t kBufferedScans = 25;
 class Zelplus : public AsciiInstrument {
  public:
   Zelplus() : AsciiInstrument("\r\n") {
-    for (const char* w : {"SRB0,1", "ACT", "COF3", "ICR", "WAI", "DOM", "DTR", "CLS", "TAR", "CAL", "TAS", "DAU"})
+    for (const char* w :
+         {"SRB0,1", "ACT", "COF3", "ICR", "WAI", "DOM", "DTR", "CLS", "TAR", "CAL", "TAS", "DAU"})
       on(w, [this](std::string_view) { return ok(); });
     on("DOM0;MSV", [this](std::string_view) {
       start();
@@ -35,7 +36,8 @@ class Zelplus : public AsciiInstrument {
     }
     on_line("AID?", "1,5001,2,5001,3,5050,4,5001");
     on_line("CSA?", "353");
-    on("ASA?", [this](std::string_view args) { return line(integers(args)[0] == 1 ? "2.5,25000" : "10,30000"); });
+    on("ASA?",
+       [this](std::string_view args) { return line(integers(args)[0] == 1 ? "2.5,25000" : "10,30000"); });
     on_line("EST?", "0");
     on("CHS", [this](std::string_view args) {
       mask_ = static_cast<uint32_t>(integers(args)[0]);
@@ -80,6 +82,8 @@ class Zelplus : public AsciiInstrument {
 
 }  // namespace
 
-std::unique_ptr<LineDevice> make_zelplus(const ProgramOptions&) { return std::make_unique<Zelplus>(); }
+std::unique_ptr<LineDevice> make_zelplus(const ProgramOptions&) {
+  return std::make_unique<Zelplus>();
+}
 
 }  // namespace corvane_sim

@@ -1,0 +1,36 @@
+// The amplifier family of device type 90: inputs addressed as ranges "<first>,<last>". Commands end
+// with CR, and so do its reply lines: "0" for a set command, the value for a query, a text holding
+// '?' for a refusal; "EST" answers the device's error number.
+//
+// Exchange sequences:
+// - Device set-up: "EST" (an error above 0: -207), "SYN" (synchronise the inputs).
+// - Channel set-up (input h): "ODU" (data output off), "ICH<h>,<h>,1" (input on), "OMM<h>,<h>"
+//   (its measuring mode), "EST" (an error above 0: -217). A refusal: -217.
+// - Start (measured channels only): "ODU", "ICH<h>,<h>,1" for each measured input, "COF4"
+//   (binary output: signed 16-bit little-endian), "ISR<rate>" (the kernel rate in whole Hz, at
+//   least 1; the kernel rate becomes it), "ICR<k>" (inputs per scan); with a trigger record of the
+//   device's port (mode 1 or 2): "TSV1,<trigger input>,<block length>,<pre-trigger scans>,<mode>"
+//   and, for a level trigger (mode 2), "TRG<trigger input>,<raw level>,<condition>". Each is
+//   answered by a line (a refusal: -207; a refused "TRG": -225). Then
+//   "MSV1,<k>,<block length>,<option>,<pre-trigger scans>", not answered by a line: the device
+//   streams its scans (ascending input) from then on.
+// - Read: the next L scans of the stream (read mode -1.0: those received, at most 1023).
+// - Stop: "STP", then the input flushed until the line has been quiet for 10 ms.
+// - Channel commands (the listed inputs as one range), each followed by "EST": tare
+//   "TAR<first>,<last>,1", calibration "CAL<first>,<last>" (1500 ms for the amplifiers),
+//   tare source "ITS<first>,<last>,<value>" (int32). A refusal or an error above 0: -270;
+//   other codes -253.
+#pragma once
+
+#include <cstdint>
+
+namespace tallix::amplifier90 {
+
+int32_t device_setup(int32_t device, int32_t address);
+int32_t channel_setup(int32_t channel);
+int32_t start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length, int32_t option);
+int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
+int32_t stop(int32_t device);
+int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+
+}  // namespace tallix::amplifier90

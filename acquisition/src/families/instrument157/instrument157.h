@@ -1,0 +1,25 @@
+// The further instrument family of device type 157: channels addressed by their hardware channel.
+// Commands end with LF; each is answered by one reply line ("0", the value, or a text holding '?').
+//
+// Exchange sequences (the family has no command words of its own beyond these):
+// - Device set-up: "IDN?" (the identity).
+// - Channel set-up (channel h): "ENU?<h>" (its unit: the header's unit text). A refusal: -217.
+// - Start: none.
+// - Read, pass 0: "MSV?<L>,1" (read mode -1.0: L = 1) starts L measurements of every measured
+//   channel; pass 1 fetches their reply line: L scans of the channels' counts (ascending
+//   hardware channel) separated by ','. Fewer values: -207; more than 64 at once: -214.
+// - Stop: "STP".
+// - Channel commands: tare "TAR". A refusal: -270; other codes -253.
+#pragma once
+
+#include <cstdint>
+
+namespace tallix::instrument157 {
+
+int32_t device_setup(int32_t device, int32_t address);
+int32_t channel_setup(int32_t channel);
+int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
+int32_t stop(int32_t device);
+int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+
+}  // namespace tallix::instrument157
