@@ -24,6 +24,7 @@
 #include <stdint.h>
 
 #include "tallix32_plugin.h"
+#include "tallix32_yalplus.h"
 #include "tallix32_families.h"
 
 #if defined(_WIN32)
@@ -145,7 +146,8 @@ TALLIX32_API int32_t QBX_ACQInitDevice(int32_t device, int32_t device_type, int3
  * set-up, -217 when the device refuses the channel; plug-in: ACQInitChan; else the driver stack).
  * A negative result ends the call. Then every listed channel gets a fresh work area (time and
  * formula channels; -241 when it cannot be allocated). Mode -100 first runs the read-back of the
- * YALPLUS family (-234 while that family is not available) and skips its channel set-up. */
+ * YALPLUS family (its items, messages 109..151, see tallix32_yalplus.h) and skips its channel
+ * set-up. */
 TALLIX32_API int32_t QBX_ACQInitChan(int32_t count, const int32_t* channels, int32_t mode, int32_t reserved);
 /* Selects the device's port and address (a negative result is returned); for device type 0 with a
  * loaded plug-in returns its ACQDeviceControl(code, argument1, argument2), else the selection
@@ -249,7 +251,8 @@ TALLIX32_API int32_t QBX_ACQResetMultiScan(void);
 TALLIX32_API int32_t QBX_ACQResetReadBlockCount(int32_t count, const int32_t* channels);
 /* -400 after a block whose first raw sample was an overflow code, else 0. */
 TALLIX32_API int32_t QBX_ACQGetMVStatus(void);
-/* Read mode of device type 2000 (kept for that family). 0. */
+/* Stores the read mode of device type 2000 when the last device initialised is of that type;
+ * otherwise nothing. 0. */
 TALLIX32_API int32_t QBX_ACQSetReadMode(int32_t mode);
 
 /* ---- Trigger records -------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The seam between the kernel and the operating system: loading plug-in libraries, memory for the
-// buffers and work areas the kernel owns, the files it writes (online files, header dumps), the
-// driver files it reads and the message boxes it shows. Tests replace it to make a chosen call fail.
+// buffers and work areas the kernel owns, the files it writes (online files, header dumps, the
+// YALPLUS disk transfer), the driver files it reads, free disk space and the message boxes it shows.
+// Tests replace it to make a chosen call fail.
 #pragma once
 
 #include <sys/uio.h>
@@ -36,6 +37,9 @@ class Platform {
   // Reads a file whole into *bytes, at most limit + 1 bytes (so that a caller sees a file longer
   // than it accepts); false when it cannot be opened or read.
   virtual bool read_file(const char* path, size_t limit, std::string* bytes);
+  // Free bytes of the file system holding `folder` into *free_bytes: 0, or the system's error
+  // number (statvfs).
+  virtual int free_disk_space(const char* folder, double* free_bytes);
 };
 
 // The platform in use; the real system unless a test installed another one.

@@ -1,8 +1,9 @@
 // The real system behind the platform seam: dlopen/dlsym, malloc/free, file descriptors (writes
-// and whole-file reads), and messages through the host's handler, else on standard error.
+// and whole-file reads), statvfs, and messages through the host's handler, else on standard error.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -81,6 +82,13 @@ bool Platform::read_file(const char* path, size_t limit, std::string* bytes) {
   ::close(fd);
   if (bytes->size() > limit + 1) bytes->resize(limit + 1);
   return ok;
+}
+
+int Platform::free_disk_space(const char* folder, double* free_bytes) {
+  struct statvfs info {};
+  if (statvfs(folder, &info) != 0) return errno != 0 ? errno : -1;
+  *free_bytes = static_cast<double>(info.f_bavail) * static_cast<double>(info.f_frsize);
+  return 0;
 }
 
 namespace {

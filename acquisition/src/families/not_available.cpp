@@ -23,9 +23,4 @@ const FamilyOps kNotAvailableFamily = {
     "not available", true, init_device_not_supported, init_chan_not_supported, start_not_supported,
     read_not_supported, stop_not_supported, command_not_supported, nullptr};
 
-// YALPLUS also owns the read-back of QBX_ACQInitChan's mode -100.
-const FamilyOps kYalplusFamily = {
-    "YALPLUS", true, init_device_not_supported, init_chan_not_supported, start_not_supported,
-    read_not_supported, stop_not_supported, command_not_supported, read_back_not_supported};
-
 }  // namespace tallix

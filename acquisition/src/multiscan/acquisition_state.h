@@ -32,6 +32,7 @@ struct AcquisitionState {
   int32_t asynchronous;      // the read in progress serves FIFO by FIFO
   int32_t current_fifo;      // the FIFO the read loop is serving
   int32_t block_mode_option; // the start's block length (family start code reads it)
+  char start_text[kAcqPathSize];  // the start's text (device type 2000 records under it)
   // Families that first trigger a measurement and then fetch it: pass 0 of a read sends the
   // request and marks the device here; pass 1 then fetches from the marked devices only.
   int32_t read_pass;

@@ -1,5 +1,6 @@
 // The multi-scan exports around start and read: sample rate, time base, port control values,
-// skipped FIFOs, stop and reset, read block counts, the measured-value status and the read mode.
+// skipped FIFOs, stop and reset, read block counts and the measured-value status (the read mode
+// belongs to the YALPLUS family).
 #include <cstring>
 
 #include "device_line.h"
@@ -115,7 +116,5 @@ int32_t QBX_ACQResetReadBlockCount(int32_t count, const int32_t* channels) {
 }
 
 int32_t QBX_ACQGetMVStatus(void) { return acquisition().mv_status; }
-
-int32_t QBX_ACQSetReadMode(int32_t) { return kAcqOk; }
 
 }  // extern "C"

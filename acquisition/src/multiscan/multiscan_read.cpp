@@ -7,6 +7,7 @@
 #include "device_line.h"
 #include "export_guard.h"
 #include "families/family.h"
+#include "families/yalplus/yalplus_family.h"
 #include "kernel_state.h"
 #include "multiscan/acquisition_state.h"
 #include "multiscan/block_storage.h"
@@ -95,6 +96,7 @@ int32_t read(int32_t count, const int32_t* channels, int32_t* block_length, doub
   a.asynchronous = asynchronous ? 1 : 0;
 
   ReadCycle c{count, channels, *block_length, mode, fastest_rate()};
+  if (int32_t r = yalplus::synchronise_fifos(); r < 0) return r;
   std::memset(a.second_pass, 0, sizeof a.second_pass);
   for (int32_t pass = 0; pass < 2; ++pass) {
     if (pass == 1 && std::memchr(a.second_pass, 1, sizeof a.second_pass) == nullptr) break;

@@ -135,10 +135,12 @@ int32_t start_device(int32_t number, int32_t count, const int32_t* channels, int
   return kAcqOk;
 }
 
-int32_t start(int32_t count, const int32_t* channels, int32_t block_length, int32_t option) {
+int32_t start(int32_t count, const int32_t* channels, int32_t block_length, int32_t option, const char* text) {
   KernelState& k = kernel();
   AcquisitionState& a = acquisition();
   if (a.running && option != kRestart) return kAcqRunning;
+  std::memset(a.start_text, 0, sizeof a.start_text);
+  if (text != nullptr) std::strncpy(a.start_text, text, sizeof a.start_text - 1);
   a.running = 0;
   a.measured_present = 0;
   a.block_mode_option = block_length;
@@ -152,12 +154,15 @@ int32_t start(int32_t count, const int32_t* channels, int32_t block_length, int3
     header(channels[i]).list_position = static_cast<int16_t>(i);
     SetOffsetInChList(channels[i], i);
   }
-  for (int pass = 1; pass <= 2; ++pass) {
-    for (int32_t n = 0; n < k.device_count; ++n) {
+  // A YALPLUS device recording to its disk under the start text ends the start.
+  bool recording = false;
+  for (int pass = 1; pass <= 2 && !recording; ++pass) {
+    for (int32_t n = 0; n < k.device_count && !recording; ++n) {
       const DeviceRecord& d = device(n);
       if (!d.has_channels || (d.start_role == kFirstPassRole) != (pass == 1)) continue;
       int32_t r = start_device(n, count, channels, block_length, option);
       if (r != 0) return r;
+      recording = d.device_type == kTypeYalplus && a.start_text[0] != '\0';
     }
   }
   if (k.timer_callback != nullptr) k.timer_callback(&a.start_time);
@@ -168,9 +173,9 @@ int32_t start(int32_t count, const int32_t* channels, int32_t block_length, int3
 }  // namespace
 
 extern "C" int32_t QBX_ACQStartMultiScan(int32_t count, const int32_t* channels, int32_t block_length, int32_t,
-                                         int32_t option, const char*) {
+                                         int32_t option, const char* text) {
   if (count < 0 || (count > 0 && channels == nullptr)) return kAcqBadArgument;
   for (int32_t i = 0; i < count; ++i)
     if (!valid_channel(channels[i])) return kAcqBadChannel;
-  return guarded([&] { return start(count, channels, block_length, option); });
+  return guarded([&] { return start(count, channels, block_length, option, text); });
 }

@@ -28,6 +28,7 @@ const Personality* find_personality(std::string_view name);
 // Builders, one per file under personalities/.
 std::unique_ptr<LineDevice> make_corvane(const ProgramOptions& options);
 std::unique_ptr<LineDevice> make_scpi_meter(const ProgramOptions& options);
+std::unique_ptr<LineDevice> make_yalplus(const ProgramOptions& options);
 // Instruments of the other amplifier families (personalities/<family>.cpp); each is an
 // AsciiInstrument (personalities/ascii_instrument.h) that keeps the commands it received.
 std::unique_ptr<LineDevice> make_yal(const ProgramOptions& options);

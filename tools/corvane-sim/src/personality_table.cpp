@@ -8,6 +8,7 @@ namespace {
 constexpr Personality kPersonalities[] = {
     {"corvane", "a chain of 1 to 10 Corvane amplifiers (the default)", make_corvane},
     {"scpi-meter", "a four-channel ASCII multimeter answering SCPI-style MEAS? lines", make_scpi_meter},
+    {"yalplus", "a YALPLUS rack: 16 slots with sub-channels, time and counter slots, three FIFOs", make_yalplus},
     {"yal", "a YAL amplifier system (device type 2)", make_yal},
     {"single-channel", "an amplifier with one measured channel (device type 3)", make_single_channel},
     {"velma", "a VELMA precision amplifier with two inputs (device type 40)", make_velma},
