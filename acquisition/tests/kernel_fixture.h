@@ -76,6 +76,9 @@ inline void reset_kernel() {
   }
   for (auto& lin : k.lin) lin = tallix::LinRecord{};  // the header defaults freed the tables
   k.sample_rate = 0.0f;
+  // Trigger records and trigger-logic values of an earlier test must not reach the next start.
+  QBX_ACQResetTriggers();
+  for (int32_t d = 0; d < kAcqMaxDevices; ++d) QBX_ACQSetTrgLogic(d, 0, 0);
   tallix::AcquisitionState& a = tallix::acquisition();
   a.scaling_rate = 0.0f;
   a.elapsed_ms = a.start_time = a.external_time = 0.0;

@@ -164,7 +164,7 @@ TEST_F(YalplusMultiScanTest, APreTriggerStartDeliversTheBlockAroundTheTrigger) {
   record[2] = 1;   // trigger with pre-trigger
   record[3] = 2;   // on channel 2
   record[12] = 20;  // percent
-  tallix::yalplus::family_state().trigger_logic[0][0] = 6510;
+  ASSERT_EQ(QBX_ACQSetTrgLogic(0, 6510, 0), 0);
   take_bytes();
   ASSERT_EQ(start(50), 0);
   EXPECT_EQ(take_bytes(),

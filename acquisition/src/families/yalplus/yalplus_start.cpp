@@ -21,7 +21,9 @@
 #include "families/yalplus/yalplus_line.h"
 #include "families/yalplus/yalplus_state.h"
 #include "families/yalplus/yalplus_tables.h"
+#include "trigger_records.h"
 #include "kernel_state.h"
+#include "trigger_records.h"
 #include "multiscan/acquisition_state.h"
 #include "tallix32_yalplus.h"
 
@@ -104,8 +106,8 @@ int32_t set_up_triggers(int32_t number, bool* in_use) {
     if ((r = set(text, kAcqTriggerRefused)) != 0) return r;
     sent = true;
   }
-  const int32_t logic1 = s.trigger_logic[0][number];
-  const int32_t logic2 = s.trigger_logic[1][number];
+  const int32_t logic1 = trigger_logic(0, number);
+  const int32_t logic2 = trigger_logic(1, number);
   if ((r = set(line("TRD%i,%i\n", kLogicWord1, sent ? logic1 : kNoCondition), kAcqTriggerRefused)) != 0) return r;
   if (logic2 != 0 && (r = set(line("TRD%i,%i\n", kLogicWord2, logic2), kAcqTriggerRefused)) != 0) return r;
   if (counter_level >= 0 && (r = set(line("TRD6502,151,%i\n", counter_level), kAcqTriggerRefused)) != 0)

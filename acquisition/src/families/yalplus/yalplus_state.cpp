@@ -28,8 +28,6 @@ void reset_settings() {
   s.min_pretrigger = 1;
   s.read_mode = 0;
   s.disk_recording = 0;
-  for (auto& row : s.trigger_logic)
-    for (auto& v : row) v = 0;
   for (DeviceState& d : s.devices) d = DeviceState{};
 }
 

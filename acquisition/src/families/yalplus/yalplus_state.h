@@ -38,7 +38,6 @@ struct FamilyState {
   float scale[kTableSize];   // value = count x scale - offset
   float offset[kTableSize];
   float span[kTableSize];    // the set-up's span (physical value at the full-scale count)
-  int16_t trigger_logic[2][kAcqMaxDevices];  // TRD6500 and TRD6501 values per device (0: not used)
   DeviceState devices[kAcqMaxDevices];
 };
 
