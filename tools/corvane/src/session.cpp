@@ -15,6 +15,7 @@
 
 #include "builtin_sim.h"
 #include "linkar32.h"
+#include "messages.h"
 
 namespace corvane_cli {
 namespace {
@@ -38,7 +39,7 @@ std::string resolve_ipv4(const std::string& host) {
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-    throw CommandError("Cannot open tcp:" + host + ": the host name " + host + " is not known.");
+    throw CommandError(tr("Cannot open tcp:{}: the host name {} is not known.", host, host));
   }
   char text[INET_ADDRSTRLEN] = {};
   inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
@@ -66,14 +67,14 @@ Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 void Session::require_usb_device(const PortChoice& port) const {
   std::vector<std::string> serials;
   int32_t status = attached_usb_serials(&serials);
-  if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe(status) + ".");
+  if (status < 0) throw CommandError(tr("Cannot open {}: {}.", port.text, describe(status)));
   for (const std::string& s : serials) {
     if (s == port.usb_serial) return;
   }
   std::string found;
   for (const std::string& s : serials) found += (found.empty() ? "" : ", ") + s;
-  throw CommandError("Cannot open " + port.text + ": no Corvane with serial number " + port.usb_serial +
-                     " is attached (" + (found.empty() ? "no USB Corvane found" : "found: " + found) + ").");
+  throw CommandError(tr("Cannot open {}: no Corvane with serial number {} is attached ({}).", port.text, port.usb_serial,
+                        found.empty() ? tr("no USB Corvane found") : tr("found: {}", found)));
 }
 
 Session::~Session() {
@@ -96,13 +97,13 @@ void Session::open() {
   if (!options_.log_file.empty()) {
     QBX_SetLogFile(options_.log_file.c_str());
     if (QBX_EnableComLog() != 0) {
-      throw CommandError("The communication log " + options_.log_file + " cannot be opened for writing.");
+      throw CommandError(tr("The communication log {} cannot be opened for writing.", options_.log_file));
     }
     log_on_ = true;
   }
   if (offline()) {
     int32_t n = options_.devices * 10;
-    check(driver_.CV_OpenDevice(kOpenDeviceOffline, &n), "Opening the device offline failed");
+    check(driver_.CV_OpenDevice(kOpenDeviceOffline, &n), tr("Opening the device offline failed"));
     device_open_ = true;
     return;
   }
@@ -112,19 +113,19 @@ void Session::open() {
   open_line();
   settle_line();
   if (stopped_stale_acquisition_ && confirm() && !options_.json) {
-    std::fputs("An acquisition left running by an earlier program was stopped.\n", stderr);
+    std::fputs(tr("An acquisition left running by an earlier program was stopped.\n").c_str(), stderr);
   }
   int32_t est = 0;
   for (int i = 0; i < kErrorStatusQueries; ++i) est = driver_.CV_GetErrorStatus();
   if (est != 0) {
-    throw CommandError("No Corvane answers on " + options_.port.text + ": " + describe(est) +
-                       ". Is the Corvane switched on and the cable connected?");
+    throw CommandError(tr("No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?",
+                          options_.port.text, describe(est)));
   }
   int32_t n = 100;
   check(driver_.CV_OpenDevice(kOpenDeviceOnline, &n),
-        "Opening the Corvane on " + options_.port.text + " failed");
+        tr("Opening the Corvane on {} failed", options_.port.text));
   device_open_ = true;
-  check(driver_.CV_LoadDevSettings(kAllSelectors), "Loading the device settings failed");
+  check(driver_.CV_LoadDevSettings(kAllSelectors), tr("Loading the device settings failed"));
   // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
   for (int32_t c = 0; c < channel_count(); ++c) driver_.CV_LoadChanSettings(c, kAllSelectors);
 }
@@ -156,7 +157,7 @@ void Session::open_line() {
       try {
         sim_ = std::make_unique<BuiltinSim>(options_.devices);
       } catch (const std::system_error& e) {
-        throw CommandError(std::string("The built-in simulator cannot start: ") + e.what() + ".");
+        throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
       }
       // The driver reaches the simulator as COM1 of this process.
       setenv("LINKAR32_COM1", sim_->line_path().c_str(), 1);
@@ -174,7 +175,7 @@ void Session::open_line() {
       path = port_device_path(port);
       // A missing device is named before the library is asked to open it.
       std::string why = diagnose_port(path);
-      if (!why.empty()) throw CommandError("Cannot open " + port.text + ": " + why + ".");
+      if (!why.empty()) throw CommandError(tr("Cannot open {}: {}.", port.text, why));
       // The baud option is the parallel mode here: 1 nibble, 2 bit 8, 3 byte, 4 EPP.
       status = driver_.CV_OpenPort(port.number, options_.baud == 9600 ? 1 : options_.baud, "e", 8, 1,
                                    kReceiveBuffer);
@@ -194,15 +195,14 @@ void Session::open_line() {
     std::string why;
     if (!path.empty()) why = diagnose_port(path);
     if (why.empty() && port.kind == PortChoice::Kind::kTcp) {
-      why = "no connection to " + port.host +
-            (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) + " (" + describe(status) +
-            ")";
+      why = tr("no connection to {} ({})", port.host + (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()),
+               describe(status));
     }
     if (why.empty() && port.kind == PortChoice::Kind::kUsb) {
-      why = "no Corvane with serial number " + port.usb_serial + " is attached (" + describe(status) + ")";
+      why = tr("no Corvane with serial number {} is attached ({})", port.usb_serial, describe(status));
     }
     if (why.empty()) why = describe(status);
-    throw CommandError("Cannot open " + port.text + ": " + why + ".");
+    throw CommandError(tr("Cannot open {}: {}.", port.text, why));
   }
   port_open_ = true;
 }

@@ -3,23 +3,23 @@
 // texts.
 #include "status_text.h"
 
+#include "messages.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
 
 std::string status_text(const Driver& driver, int32_t status, StatusContext context) {
   // Error numbers come from the error-status query, after a refusal or on their own.
-  const std::string kReported = "the amplifier reported error ";
   if (status >= kCvErrAfterReset && status <= kCvLastDeviceError) {
     char index[256] = {};
     if (driver.GetIDString != nullptr && driver.GetIDString(status, index) == 0 && index[0] != 0)
-      return kReported + std::to_string(status) + " " + latin1_to_utf8(index);
-    return kReported + std::to_string(status);
+      return tr("the amplifier reported error {} {}", status, latin1_to_utf8(index));
+    return tr("the amplifier reported error {}", status);
   }
-  if (driver.CV_StatusText == nullptr) return "status " + std::to_string(status);
+  if (driver.CV_StatusText == nullptr) return tr("status {}", status);
   const char* text =
       driver.CV_StatusText(status, context == StatusContext::kFile ? kCvStatusOfFile : kCvStatusOfLine);
-  return latin1_to_utf8(text) + " (status " + std::to_string(status) + ")";
+  return tr("{} (status {})", latin1_to_utf8(text), status);
 }
 
 }  // namespace corvane_cli

@@ -19,6 +19,11 @@ struct ToolResult {
   std::string err;
 };
 
+// Clears the locale variables that choose the tool's language (in a child before exec).
+inline void unset_locale() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"}) unsetenv(name);
+}
+
 // Starts the program with standard input from /dev/null and standard output and error into the
 // files named (out_flags: O_TRUNC to start it afresh, 0 for a device such as /dev/full).
 inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
@@ -31,6 +36,8 @@ inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std
     dup2(null, 0);
     dup2(out, 1);
     dup2(err, 2);
+    // English unless a test asks otherwise: the tool follows the user's locale.
+    unset_locale();
     for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
     std::vector<char*> argv;
     std::string tool = CORVANE_TOOL;
@@ -94,6 +101,7 @@ inline ToolResult run_tool_on_terminal(const std::vector<std::string>& args) {
     dup2(null, 0);
     dup2(tty, 1);
     dup2(tty, 2);
+    unset_locale();
     std::vector<char*> argv;
     std::string tool = CORVANE_TOOL;
     argv.push_back(tool.data());
