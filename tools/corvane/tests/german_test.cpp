@@ -133,6 +133,11 @@ TEST(German, RunTimeErrorsAreGermanAlsoInsideJson) {
   EXPECT_EQ(doc["command"].string, "acquire");
   EXPECT_EQ(doc["error"].string, "Eine Messung braucht ein Ger\xC3\xA4t: offline gibt es keine Messwerte.");
   EXPECT_EQ(doc["exit_status"].number, 1);
+  // The system's reason in German too (the locales package brings the C library's German texts).
+  r = run_tool({"--lang", "de", "acquire", "--scans", "3", "--output", "/nonexistent/x.csv"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "corvane: Die CSV-Datei /nonexistent/x.csv l\xC3\xA4sst sich nicht anlegen: Datei oder Verzeichnis nicht "
+                   "gefunden.\n");
   r = run_tool({"--lang", "de", "load", "/nonexistent/setup.cvs"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("corvane: Laden des Setups /nonexistent/setup.cvs fehlgeschlagen: ", 0), 0u) << r.err;
