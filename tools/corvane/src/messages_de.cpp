@@ -40,14 +40,14 @@ const MessagePair kGermanMessages[] = {
      "Die Option {} braucht eine ganze Zahl von {} bis {}, nicht \"{}\"."},
     {"Writing to standard output failed: {}{}.", "Schreiben auf die Standardausgabe fehlgeschlagen: {}{}."},
     {"Writing to standard output failed.", "Schreiben auf die Standardausgabe fehlgeschlagen."},
-    {"The option {} takes one of {}, not \"{}\".", "Die Option {} nimmt einen der Werte {}, nicht \"{}\"."},
+    {"The option {} takes one of {}, not \"{}\".", "Die Option {} erwartet einen der Werte {}, nicht \"{}\"."},
     {"invalid", "ungültig"},
     {"No temporary file for the values can be created.", "Für die Messwerte lässt sich keine temporäre Datei anlegen."},
     {"Writing the values to a temporary file failed.",
      "Schreiben der Messwerte in eine temporäre Datei fehlgeschlagen."},
     {"Waiting for the trigger (up to {} s, --wait) ...", "Warte auf den Trigger (bis zu {} s, --wait) ..."},
     {"The command acquire takes options only (see corvane --help).",
-     "Der Befehl acquire nimmt nur Optionen (siehe corvane --help)."},
+     "Der Befehl acquire erwartet nur Optionen (siehe corvane --help)."},
     {"Give either --scans or --duration, not both.", "Entweder --scans oder --duration angeben, nicht beides."},
     {"An internal trigger needs --trigger-channel (0 to 7) and --trigger-level.",
      "Ein interner Trigger braucht --trigger-channel (0 bis 7) und --trigger-level."},
@@ -122,7 +122,7 @@ const MessagePair kGermanMessages[] = {
     {"offline (no device; settings are checked in memory)",
      "offline (kein Gerät; Einstellungen werden im Speicher geprüft)"},
     {"ERROR", "FEHLER"},
-    {"The command info takes no arguments.", "Der Befehl info nimmt keine Argumente."},
+    {"The command info takes no arguments.", "Der Befehl info erwartet keine Argumente."},
     {"Driver:            {} version {}\n", "Treiber:                  {} Version {}\n"},
     {"Interface library: {}\n", "Schnittstellenbibliothek: {}\n"},
     {"Port:              {}\n", "Schnittstelle:            {}\n"},
@@ -143,7 +143,7 @@ const MessagePair kGermanMessages[] = {
     {"off", "aus"},
     {"Device {}: {} channels, measuring rate {}, filter {} {}", "Gerät {}: {} Kanäle, Abtastrate {}, Filter {} {}"},
     {" (offline)", " (offline)"},
-    {"The command ports takes no arguments.", "Der Befehl ports nimmt keine Argumente."},
+    {"The command ports takes no arguments.", "Der Befehl ports erwartet keine Argumente."},
     {"Serial ports (--port PATH):\n", "Serielle Schnittstellen (--port PFAD):\n"},
     {"  none found\n", "  keine gefunden\n"},
     {"USB Corvanes (--port usb:SERIAL):\n", "Corvanes an USB (--port usb:SERIENNUMMER):\n"},
@@ -167,7 +167,7 @@ const MessagePair kGermanMessages[] = {
     {"Tare value", "Tarawert"},
     {"Usage: read [--count N] [--interval T] [--channels LIST] [--csv [--output FILE]]",
      "Aufruf: read [--count N] [--interval T] [--channels LISTE] [--csv [--output DATEI]]"},
-    {"--output of read goes with --csv.", "--output von read gehört zu --csv."},
+    {"--output of read goes with --csv.", "--output von read gilt nur mit --csv."},
     {"Reading the measured values failed", "Lesen der Messwerte fehlgeschlagen"},
     {"Meas. Value", "Messwert"},
     {"Usage: shunt-cal CHANNELS", "Aufruf: shunt-cal KANÄLE"},
@@ -197,7 +197,7 @@ const MessagePair kGermanMessages[] = {
     {", shunt off", ", Shunt aus"},
     {", output word {}", ", Ausgangswort {}"},
     {"The name \"{}\" holds \"{}\", which the amplifier cannot store: names take Latin-1 characters only.",
-     "Der Name \"{}\" enthält \"{}\", das der Verstärker nicht speichern kann: Namen nehmen nur Latin-1-Zeichen."},
+     "Der Name \"{}\" enthält \"{}\", das der Verstärker nicht speichern kann: Namen dürfen nur Latin-1-Zeichen enthalten."},
     {"The name \"{}\" is too long: a channel name has at most 19 characters.",
      "Der Name \"{}\" ist zu lang: ein Kanalname hat höchstens 19 Zeichen."},
     {"The {} needs a number, not \"{}\".", "Die Einstellung {} braucht eine Zahl, nicht \"{}\"."},
@@ -257,9 +257,9 @@ const MessagePair kGermanMessages[] = {
      "filter, tare, digital (output word 0..65535), shunt (on/off).\n",
      "Setzt eine Einstellung der Kanäle und sendet sie an den Verstärker. WERT ist ein Indextext\n"
      "(\"125 mV/V\", \"Vollbrücke\") oder seine Nummer; jeder Kanal wird zuerst geprüft, ein Wert, den\n"
-     "einer davon nicht annimmt, ändert also keinen. Namen nehmen nur Latin-1-Zeichen (bis zu 19);\n"
-     "sie bleiben im Speicher und in Setup-Dateien. Einstellungen: amplifier (Verstärkertyp; offline,\n"
-     "Steckplätze 4 bis 7), name (Name), state (Zustand), transducer (Aufnehmer), range\n"
+     "einer davon nicht annimmt, ändert also keinen. Namen dürfen nur Latin-1-Zeichen enthalten (bis\n"
+     "zu 19); sie bleiben im Speicher und in Setup-Dateien. Einstellungen: amplifier (Verstärkertyp;\n"
+     "offline, Steckplätze 4 bis 7), name (Name), state (Zustand), transducer (Aufnehmer), range\n"
      "(Messbereich), filter (Filtermodus), tare (Tarawert), digital (Ausgangswort 0..65535),\n"
      "shunt (ein/aus).\n"},
     {"  set-device SETTING VALUE     rate, filter-type, filter-frequency, channels, name\n",
@@ -429,8 +429,8 @@ const MessagePair kGermanMessages[] = {
      "Machine-readable output is the same in every language: CSV headers and # metadata lines,\n"
      "JSON keys and exit statuses (texts inside JSON, such as \"error\", follow the language).\n",
      "\n"
-     "KANÄLE und LISTE sind Kanalnummern ab 0, etwa 4, 0-7 oder 0,2,5-6. Zeiten nehmen Einheiten:\n"
-     "500ms, 2s, 10min, 1h (eine bloße Zahl sind Sekunden).\n"
+     "KANÄLE und LISTE sind Kanalnummern ab 0, etwa 4, 0-7 oder 0,2,5-6. Zeiten dürfen Einheiten\n"
+     "tragen: 500ms, 2s, 10min, 1h (eine bloße Zahl sind Sekunden).\n"
      "Daten (Tabellen, Messwerte, CSV, JSON) gehen auf die Standardausgabe, Bestätigungen und\n"
      "Zusammenfassungen auf die Standardfehlerausgabe, abzuschalten mit -q. Eine Befehlskette wird\n"
      "als Ganzes geprüft, bevor etwas gesendet wird.\n"
@@ -450,11 +450,11 @@ const MessagePair kGermanMessages[] = {
     {"The option {} needs a value.", "Die Option {} braucht einen Wert."},
     {"\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.",
      "\"{}\" ist keine Schnittstelle; möglich sind sim, COM1..COM6, ein Gerätepfad wie /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIENNUMMER oder offline."},
-    {"--devices takes 1 to 10, not \"{}\".", "--devices nimmt 1 bis 10, nicht \"{}\"."},
-    {"--baud takes a baud rate such as 9600, not \"{}\".", "--baud nimmt eine Baudrate wie 9600, nicht \"{}\"."},
+    {"--devices takes 1 to 10, not \"{}\".", "--devices erwartet 1 bis 10, nicht \"{}\"."},
+    {"--baud takes a baud rate such as 9600, not \"{}\".", "--baud erwartet eine Baudrate wie 9600, nicht \"{}\"."},
     {"--timeout takes milliseconds (1 to 3600000), not \"{}\".",
-     "--timeout nimmt Millisekunden (1 bis 3600000), nicht \"{}\"."},
-    {"--lang takes en or de, not \"{}\".", "--lang nimmt en oder de, nicht \"{}\"."},
+     "--timeout erwartet Millisekunden (1 bis 3600000), nicht \"{}\"."},
+    {"--lang takes en or de, not \"{}\".", "--lang erwartet en oder de, nicht \"{}\"."},
     {"Unknown option {}; see corvane --help.", "Unbekannte Option {}; siehe corvane --help."},
     {"No command given; see corvane --help.", "Kein Befehl angegeben; siehe corvane --help."},
     {"Unknown command \"{}\"; see corvane --help.", "Unbekannter Befehl \"{}\"; siehe corvane --help."},
@@ -479,7 +479,7 @@ const MessagePair kGermanMessages[] = {
      "Das Kommunikationsprotokoll {} lässt sich nicht zum Schreiben öffnen."},
     {"Opening the device offline failed", "Öffnen des Geräts im Offline-Betrieb fehlgeschlagen"},
     {"An acquisition left running by an earlier program was stopped.\n",
-     "Eine von einem früheren Programm laufen gelassene Messung wurde angehalten.\n"},
+     "Eine Messung, die ein früheres Programm laufen ließ, wurde angehalten.\n"},
     {"No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?",
      "Kein Corvane antwortet an {}: {}. Ist der Corvane eingeschaltet und das Kabel angeschlossen?"},
     {"Opening the Corvane on {} failed", "Öffnen des Corvane an {} fehlgeschlagen"},

@@ -111,7 +111,7 @@ TEST(German, UsageErrorsAreGermanWithTheSameExitStatus) {
   r = run_tool({"--lang", "fr", "info"});
   EXPECT_EQ(r.err, "corvane: --lang takes en or de, not \"fr\".\n");
   r = run_tool({"--lang", "fr", "info"}, {{"LANG", "de_DE.UTF-8"}});
-  EXPECT_EQ(r.err, "corvane: --lang nimmt en oder de, nicht \"fr\".\n");
+  EXPECT_EQ(r.err, "corvane: --lang erwartet en oder de, nicht \"fr\".\n");
 }
 
 TEST(German, RunTimeErrorsAreGermanAlsoInsideJson) {
