@@ -249,6 +249,43 @@ TALLIX32_API int32_t QBX_ACQGetMVStatus(void);
 /* Read mode of device type 2000 (kept for that family). 0. */
 TALLIX32_API int32_t QBX_ACQSetReadMode(int32_t mode);
 
+/* ---- Trigger records -------------------------------------------------------------------------
+ * One global trigger record and ten indexed records 1..10 that the host fills before a start. A
+ * Corvane start (device type 8) uses the first indexed record whose device is on the device's port:
+ * mode 1 starts with pre-trigger scans, mode 2 also sends the level condition ("DTR") with the level
+ * converted into the channel's raw count (the channel's scaling run backwards: zero offset, range
+ * and full-scale count; lin mode 2 through the inverse point table or the bridge factors plus the
+ * software tare; lin mode 3 through the inverse thermo linearisation). */
+
+#pragma pack(push, 1)
+/* A trigger record: 56 bytes, fourteen 32-bit words. Reserved words are kept as the host set them. */
+typedef struct AcqTrigger {
+  int32_t reserved_0;
+  int32_t device;          /* device number the trigger belongs to; -1: no trigger */
+  int32_t mode;            /* 0 none, 1 trigger with pre-trigger, 2 level condition with pre-trigger */
+  int32_t channel;         /* kernel channel whose signal triggers (mode 2) */
+  int32_t condition;       /* 0..3, sent to a Corvane as 6001, 6000, 6002, 6003 */
+  float level;             /* physical value of the trigger level (mode 2) */
+  int32_t reserved_6;
+  int32_t busy;            /* non-zero: a start is refused with -224 */
+  int32_t reserved_8[4];
+  int32_t pretrigger;      /* percent of the block recorded before the trigger; global default 25 */
+  int32_t reserved_13;
+} AcqTrigger;
+#pragma pack(pop)
+
+/* Copies the 56-byte record into the global trigger record / the global record out. 0; NULL: -1. */
+TALLIX32_API int32_t QBX_ACQSetTrgCtrlStruct(const AcqTrigger* record);
+TALLIX32_API int32_t QBX_ACQGetTrgCtrlStruct(AcqTrigger* record);
+/* The same for indexed record `index` (low 16 bits, signed): outside 1..10 or NULL: -1. */
+TALLIX32_API int32_t QBX_ACQSetTrgCtrlStructEx(const AcqTrigger* record, int32_t index);
+TALLIX32_API int32_t QBX_ACQGetTrgCtrlStructEx(AcqTrigger* record, int32_t index);
+/* Device word of the ten indexed records and of the global record = -1 (no trigger). 0. */
+TALLIX32_API int32_t QBX_ACQResetTriggers(void);
+/* Stores two 16-bit trigger-logic values of device `index` (0..63, else -1) for the families that
+ * combine trigger conditions (device type 2000). 0. */
+TALLIX32_API int32_t QBX_ACQSetTrgLogic(int32_t index, int32_t value1, int32_t value2);
+
 /* ---- Channel headers ------------------------------------------------------------------------- */
 
 /* Fills headers 1..10000 with the defaults: device type -1, address -1, interface 1, hardware
@@ -260,6 +297,93 @@ TALLIX32_API int32_t QBX_ACQInitAcqHdr(void);
 /* Copies the 76-byte header into channel's slot / out of it. -450, -1 for NULL. */
 TALLIX32_API int32_t QBX_ACQSetAcqHdr(int32_t channel, const AcqHdr* header);
 TALLIX32_API int32_t QBX_ACQGetAcqHdr(int32_t channel, AcqHdr* header);
+/* Writes the text file "AQHDR<channel>.DMP" into the current directory: logical channel, device
+ * type, interface, device address, hardware channel, DIO port and bit, the range with 3 decimals,
+ * the unit, each pair of the channel's point table ("Lin Pt <n>:   <x>  <y>", 5 decimals) and the
+ * formula text when there is one. Numbers with decimals have no leading zero (0.1: ".100"). 0;
+ * -450; -303 the file could not be created; -304 it could not be written. */
+TALLIX32_API int32_t QBX_ACQDumpAcqHdr(int32_t channel);
+
+/* ---- Storage of every block: channel database and online files ------------------------------
+ * Each read (QBX_ACQReadMultiScan) stores its block after scaling and formulas, by the header's
+ * storage mode (1 database, 2 online file, 3 both, 0 none) and the storage flag:
+ *  - Database (modes 1, 3): the read block count of values from the IO buffer's block start are
+ *    appended to the open channel database (STORIX32) channel of the same number. A negative
+ *    database status is the read's result at once (the online files are not written for it).
+ *  - Online files (modes 2, 3), unless online storage is disabled. The online channels are the read
+ *    list's channels with mode 2 or 3, in list order, taken at the first block that has one after
+ *    QBX_ACQCloseOnlineFile(0) and kept until the next close.
+ *    Storage mode 0 (one file): the first block creates the file named by QBX_ACQSetOnlineFile
+ *    (always new: an old file of that name is emptied), calls the header callback with (0, file
+ *    descriptor, number of online channels), and every block appends per online channel a 32-bit
+ *    count c (its read block count, also when 0) followed by c doubles.
+ *    Storage mode 1 (one file per channel): the i-th online channel (from 0) writes into the file
+ *    opened with QBX_ACQOpenSingleOnlineFile(name, i); before the first values go into an empty
+ *    file the header callback gets (1, file descriptor, channel number); every block appends the c
+ *    doubles only (nothing when c is 0). A file that is not empty is appended to.
+ *    Numbers are little-endian (the machine's order); the kernel writes no header of its own.
+ *    Every block is written through to the file before the read returns (no buffering across
+ *    reads): after the process is killed every block of a completed read is in the file.
+ *    A block is written whole or not at all: when a write fails, the files are cut back to the end
+ *    of the previous block, the read returns -304, and online storage stops: every later read
+ *    returns the same status without writing (the database part is still stored) until
+ *    QBX_ACQCloseOnlineFile(0). The same holds after -303 (a file that could not be created or a
+ *    channel without a per-channel file).
+ * Read results of storage: -302 no memory for the online channel list; -303 online file not created
+ * (the message "Online export error: <errno>" is shown; also a name of mode 0 that is empty, whose
+ * folder is missing or not writable, and an online channel without an open per-channel file);
+ * -304 an online file write failed; -411 a header's block count runs past its IO buffer; the
+ * database's negative statuses (storix32.h). */
+
+enum {
+  kAcqOnlineNoMemory = -302,      /* no memory for the online channel list */
+  kAcqFileNotCreated = -303,      /* an online (or dump) file could not be created */
+  kAcqFileWriteFailed = -304      /* a write to an online (or dump) file failed */
+};
+
+/* Storage flags (QBX_SetOLStorageFlag); any other value stores both. */
+enum {
+  kAcqStoreNothing = -1,
+  kAcqStoreOnlineOnly = -2,
+  kAcqStoreDatabaseOnly = -3,
+  kAcqStoreBoth = 0
+};
+
+/* Online storage modes (QBX_ACQSetOLStorageMode). */
+enum {
+  kAcqOnlineSingleFile = 0,
+  kAcqOnlineFilePerChannel = 1
+};
+
+/* Header callback: called inside a read before the first values go into an empty online file, so
+ * that the host can write its own file header. On Linux `file` is a file descriptor open for
+ * writing (write(2) it; do not close it); the kernel appends its blocks at the end of whatever the
+ * host wrote. mode 0: the single file and value = the number of online channels; mode 1: a
+ * per-channel file and value = its channel number. */
+typedef void (*AcqOnlineHeaderCallback)(int32_t mode, int32_t file, int32_t value);
+
+/* Always stores the header callback (NULL: none). selector 0: the online file name (at most 255
+ * characters; NULL: none), the host values 1..3 (kept, not used) and the online-disabled value
+ * `disabled_or_kind` (non-zero: no online file is written). selector != 0: the export file name,
+ * its kind (`disabled_or_kind`, 0 or 1) and host value 1 are kept; the kernel writes no block into
+ * that file. A name of 256 or more characters: -1 (the callback is stored, nothing else). 0. */
+TALLIX32_API int32_t QBX_ACQSetOnlineFile(int32_t selector, int32_t host_value1, const char* file_name,
+                                          int32_t disabled_or_kind, int32_t host_value2, int32_t host_value3,
+                                          AcqOnlineHeaderCallback header_callback);
+/* Creates file_name (always new, write access) as the per-channel online file of slot index
+ * (0..255; the slot's former file is closed). -1 index outside 0..255, NULL name or a name of 256
+ * or more characters; -303 when the file cannot be created (empty name, missing folder, no write
+ * permission; the message "Online export error: <errno>" is shown). 0. */
+TALLIX32_API int32_t QBX_ACQOpenSingleOnlineFile(const char* file_name, int32_t index);
+/* selector's low 16 bits != 0: clears the export file's open flag. 0: closes the online files
+ * (storage mode 0: the single file; mode 1: all 256 slots), forgets the online channel list and
+ * ends a stop after a failed write; the next block starts afresh (in mode 0 with a new file). 0. */
+TALLIX32_API int32_t QBX_ACQCloseOnlineFile(int32_t selector);
+/* 0 one file for all channels, 1 one file per channel; any other mode: -1, the mode is kept.
+ * Change it only while the online files are closed. 0. */
+TALLIX32_API int32_t QBX_ACQSetOLStorageMode(int32_t mode);
+/* -1 store nothing; -2 online files only; -3 database only; any other value both (the default). 0. */
+TALLIX32_API int32_t QBX_SetOLStorageFlag(int32_t flag);
 
 /* ---- Scaling, linearisation, formula channels --------------------------------------------- */
 

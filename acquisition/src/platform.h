@@ -1,9 +1,12 @@
 // The seam between the kernel and the operating system: loading plug-in libraries, memory for the
-// buffers and work areas the kernel owns, and the message boxes it shows. Tests replace it to make
-// a chosen call fail.
+// buffers and work areas the kernel owns, the files it writes (online files, header dumps) and the
+// message boxes it shows. Tests replace it to make a chosen call fail.
 #pragma once
 
+#include <sys/uio.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace tallix {
@@ -20,6 +23,15 @@ class Platform {
   virtual void release(void* block);
   // Shows a message to the user through the installed handler (standard error by default).
   virtual void show_message(const char* caption, const char* text);
+  // Creates (or empties) a file for writing: the descriptor, or -errno.
+  virtual int create_file(const char* name);
+  // The file's size in bytes, or -errno.
+  virtual int64_t file_size(int fd);
+  // pwritev of count pieces at offset: the bytes written (possibly fewer than asked), or -errno.
+  virtual int64_t write_at(int fd, const iovec* pieces, int count, int64_t offset);
+  // Cuts the file to size bytes: 0 or -errno.
+  virtual int truncate_file(int fd, int64_t size);
+  virtual void close_file(int fd);
 };
 
 // The platform in use; the real system unless a test installed another one.

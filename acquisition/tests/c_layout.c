@@ -1,4 +1,4 @@
-/* The plug-in header compiled as C: the sizes and offsets a C plug-in sees, compared by the tests
+/* The public records compiled as C: the sizes and offsets a C plug-in sees, compared by the tests
  * with the kernel's own. */
 #include <stddef.h>
 
@@ -14,6 +14,9 @@ size_t c_layout(int which) {
     case 5: return offsetof(AcqHdr, zero_offset);
     case 6: return offsetof(IOBuf, ring);
     case 7: return offsetof(IOBuf, ring_wrapped);
+    case 8: return sizeof(AcqTrigger);
+    case 9: return offsetof(AcqTrigger, level);
+    case 10: return offsetof(AcqTrigger, pretrigger);
     default: return 0;
   }
 }

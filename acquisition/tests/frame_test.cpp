@@ -371,9 +371,10 @@ TEST_F(FrameTest, CmdChecksItsList) {
 TEST(PluginLayout, CAndCppAgree) {
   const size_t expected[] = {sizeof(DeviceRecord), sizeof(AcqHdr), sizeof(IOBuf),
                              offsetof(DeviceRecord, plugin_entry), offsetof(DeviceRecord, plugin_handle),
-                             offsetof(AcqHdr, zero_offset), offsetof(IOBuf, ring), offsetof(IOBuf, ring_wrapped)};
-  const size_t published[] = {2618, 76, 54, 2542, 2610, 68, 28, 53};
-  for (int i = 0; i < 8; ++i) {
+                             offsetof(AcqHdr, zero_offset), offsetof(IOBuf, ring), offsetof(IOBuf, ring_wrapped),
+                             sizeof(AcqTrigger), offsetof(AcqTrigger, level), offsetof(AcqTrigger, pretrigger)};
+  const size_t published[] = {2618, 76, 54, 2542, 2610, 68, 28, 53, 56, 20, 48};
+  for (int i = 0; i < 11; ++i) {
     EXPECT_EQ(c_layout(i), expected[i]) << i;
     EXPECT_EQ(c_layout(i), published[i]) << i;
   }

@@ -53,7 +53,8 @@ class MessageRecorder {
   }
 };
 
-// Frees every buffer and ring, sets the header defaults and clears devices and globals.
+// Frees every buffer and ring, sets the header defaults, clears devices and globals and closes the
+// online files.
 inline void reset_kernel() {
   tallix::set_platform(nullptr);
   for (int32_t ch = 1; ch <= kAcqMaxChannels; ++ch) {
@@ -78,6 +79,12 @@ inline void reset_kernel() {
   tallix::AcquisitionState& a = tallix::acquisition();
   a.scaling_rate = 0.0f;
   a.elapsed_ms = a.start_time = a.external_time = 0.0;
+  // Online storage: every file closed (a stop after a failure ends with it), the default settings.
+  QBX_ACQSetOLStorageMode(kAcqOnlineFilePerChannel);
+  QBX_ACQCloseOnlineFile(0);
+  QBX_ACQSetOLStorageMode(kAcqOnlineSingleFile);
+  QBX_SetOLStorageFlag(kAcqStoreBoth);
+  QBX_ACQSetOnlineFile(0, 0, nullptr, 0, 0, 0, nullptr);
 }
 
 class KernelTest : public ::testing::Test {

@@ -339,7 +339,7 @@ TEST_F(MultiScanTest, TimeAndFormulaChannelsFollowEveryRead) {
 
 // Channels whose header asks for the database get every block appended to the database channel of
 // the same number as it is read; the file holds exactly what the IO buffers held, block after block.
-// A channel asking for an online file while none can be written makes the read say so (-303).
+// A channel asking for an online file while no file is named makes the read say so (-303).
 TEST_F(MultiScanTest, BlocksReachTheDatabaseAsTheyAreRead) {
   testkit::TempDir dir;
   const std::string file = dir.path() + "/run.db";

@@ -16,10 +16,9 @@ namespace {
 constexpr double kBridgeGain = 4000.0;  // p2 x 4000 / (p1 x p0): mV/V of a bridge into its unit
 constexpr int32_t kBridgeParametersShown = 7;
 
-// Bridge factor p2 x 4000 / (p1 x p0) of the ten parameters.
-double bridge_factor(const double* p) { return p[2] * kBridgeGain / (p[1] * p[0]); }
-
 }  // namespace
+
+double bridge_factor(const double* p) { return p[2] * kBridgeGain / (p[1] * p[0]); }
 
 double interpolate(const double* points, int32_t n, double value, int32_t direction) {
   const int32_t in = direction == 0 ? 0 : 1, out = 1 - in;

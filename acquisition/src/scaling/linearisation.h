@@ -26,6 +26,10 @@ inline constexpr int32_t kMaxFormulaText = 255;
 // y -> x; beyond the ends the first or last segment is extended.
 double interpolate(const double* points, int32_t n, double value, int32_t direction);
 
+// The bridge factor p2 x 4000 / (p1 x p0) of the ten bridge parameters p: mV/V into the bridge's
+// unit (lin type 3).
+double bridge_factor(const double* p);
+
 // Applies lin mode 2 of the record to n range-scaled values in place. `reference` is the
 // compensation channel's values at the same indices (nullptr: uncompensated). Returns 0.
 int32_t apply_lin_type(const LinRecord& lin, double* values, int32_t n, const double* reference);

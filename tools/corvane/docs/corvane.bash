@@ -3,7 +3,7 @@ _corvane() {
   local cur prev words cword
   cur=${COMP_WORDS[COMP_CWORD]}
   prev=${COMP_WORDS[COMP_CWORD-1]}
-  local commands="info show set set-device tare read acquire save load shunt-cal ports"
+  local commands="info show set set-device tare read acquire record db save load shunt-cal ports"
   local globals="--port --devices --baud --timeout --log --lang --json --quiet -q --version --help"
   case $prev in
     --port)
@@ -12,7 +12,7 @@ _corvane() {
     --lang) COMPREPLY=($(compgen -W "en de" -- "$cur")); return ;;
     --trigger) COMPREPLY=($(compgen -W "immediate software external internal" -- "$cur")); return ;;
     --trigger-condition) COMPREPLY=($(compgen -W "ge le rising falling" -- "$cur")); return ;;
-    --log|--output|--plot|--meta|save|load) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+    --log|--output|--plot|--meta|--db|--online|save|load|db) COMPREPLY=($(compgen -f -- "$cur")); return ;;
   esac
   # The command of the current "+" segment.
   local i command=""
@@ -36,6 +36,8 @@ _corvane() {
     show) options+=" --channels" ;;
     read) options+=" --count --interval --channels --csv --output" ;;
     acquire) options+=" --rate --scans --duration --channels --trigger --trigger-channel --trigger-level --trigger-condition --pretrigger --wait --output --plot --meta" ;;
+    record) options+=" --channels --rate --duration --max-duration --formula --db --online --force" ;;
+    db) options+=" --output" ;;
     load) options+=" --force" ;;
     set) [[ $COMP_CWORD -ge 2 && ${COMP_WORDS[COMP_CWORD-2]} == set ]] && { COMPREPLY=($(compgen -W "amplifier name state transducer range filter tare digital shunt" -- "$cur")); return; } ;;
     set-device) [[ $prev == set-device ]] && { COMPREPLY=($(compgen -W "rate filter-type filter-frequency channels name" -- "$cur")); return; } ;;

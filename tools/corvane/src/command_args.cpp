@@ -40,6 +40,7 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
         value = words[++i];
       }
       args.options[name] = value;
+      args.repeated[name].push_back(value);
     } else {
       throw CommandError(tr("The command {} has no option {}.", command, name), kExitUsage);
     }

@@ -15,11 +15,17 @@ namespace corvane_cli {
 struct CommandArgs {
   std::string command;
   std::vector<std::string> positional;
-  std::map<std::string, std::string> options;  // "--rate" -> "600"
+  std::map<std::string, std::string> options;  // "--rate" -> "600" (the last one given)
+  std::map<std::string, std::vector<std::string>> repeated;  // every value of an option, in order
   std::set<std::string> flags;                 // "--no-stop"
 
   bool has(const std::string& option) const { return options.count(option) != 0; }
   const std::string& get(const std::string& option) const { return options.at(option); }
+  // Every value given for a repeatable option (empty when none).
+  std::vector<std::string> all(const std::string& option) const {
+    auto it = repeated.find(option);
+    return it == repeated.end() ? std::vector<std::string>{} : it->second;
+  }
 };
 
 // Splits words into positional arguments, options with a value (given as "--x v" or "--x=v")
@@ -49,7 +55,9 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words);
 void cmd_save(Session& s, const std::vector<std::string>& words);
 void cmd_load(Session& s, const std::vector<std::string>& words);
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words);
-// Runs without an open line.
+void cmd_record(Session& s, const std::vector<std::string>& words);
+// Run without an open line.
+void cmd_db(Session& s, const std::vector<std::string>& words);
 void cmd_ports(Session& s, const std::vector<std::string>& words);
 
 // Writes one line of data (a result, a JSON document) to standard output and flushes it.

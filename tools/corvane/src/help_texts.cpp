@@ -62,6 +62,44 @@ const CommandHelp kCommandHelp[] = {
      "Overflowed values are words in the CSV: +overflow / -overflow (beyond the range, up to twice\n"
      "it), +OVERFLOW / -OVERFLOW (beyond twice the range), OVERFLOW (no valid reading). Statistics and\n"
      "the chart skip them and count them per kind; JSON gives null.\n")},
+    {"record",
+     N_("  record --channels LIST --rate R [--duration T] [--formula NAME=TEXT ...] [--db FILE]\n"
+     "         [--online FILE]\n"
+     "                               recording on the acquisition kernel into a channel database\n"),
+     N_("Records the channels at the rate on the acquisition kernel, which reads every block, scales it,\n"
+     "computes the formula channels and stores it in the channel database. With --duration it records\n"
+     "exactly T x the rate the Corvane runs at (the fastest of its rates not above R) scans; without it\n"
+     "until Ctrl-C, SIGTERM or SIGHUP, which end the recording cleanly (the last block stored, the\n"
+     "database closed) with exit status 0, or until the database is full. Repeat --port to record\n"
+     "from several lines together: the channels of the next line follow on the last one's (two lines\n"
+     "of 10 channels: 0-9 and 10-19). Channels in tare state keep their tare; amplifier states are\n"
+     "put back at the end.\n"
+     "On a terminal two lines show the last values and the progress; otherwise a plain line, or with\n"
+     "--json a JSON document, every second and one at the end. A summary goes to standard error.\n"
+     "  --channels LIST     the channels to record\n"
+     "  --rate R            measuring rate (\"600 Hz\" or 600), 1 to 9600 Hz\n"
+     "  --duration T        length: 30, 500ms, 2s, 10min, 1h\n"
+     "  --max-duration T    without --duration: the database's room (default: 24h, or what 90 % of\n"
+     "                      the free disk space holds)\n"
+     "  --formula NAME=TEXT a formula channel (repeatable), c<n> being channel n: \"Sum=c0+c1\",\n"
+     "                      \"P [mV/V]=sqrt(c0^2+c1^2)\" (a unit in brackets after the name)\n"
+     "  --db FILE           the channel database: one channel per recorded channel and formula,\n"
+     "                      named, with its unit, rate and start time\n"
+     "  --online FILE       an online file as well: a first text line naming the channels, then\n"
+     "                      per block and channel a 32-bit count and that many doubles\n"
+     "                      (little-endian), written through block by block; a failed write stops\n"
+     "                      the recording (exit status 1), what was recorded is kept\n"
+     "  --force             replace an existing database or online file (otherwise refused)\n")},
+    {"db",
+     N_("  db FILE [export [CHANNELS] [--output F.csv] | plot CHANNELS --output F.svg]\n"
+     "                               list, export or plot a channel database\n"),
+     N_("Without more: one line per channel of the database: number, name, unit, count, minimum,\n"
+     "maximum, rate, start time and last write (ISO 8601, UTC).\n"
+     "  export [CHANNELS]   CSV: a time column (when the channels share a rate), then one column per\n"
+     "                      channel headed \"name [unit]\"; every channel when none is named\n"
+     "  plot CHANNELS       an SVG chart (min/max per pixel)\n"
+     "  --output FILE       where to (export: \"-\" or none is standard output)\n"
+     "CHANNELS are database channel numbers from 1 (1, 2-4) or channel names, separated by commas.\n")},
     {"save", N_("  save FILE                    save the setup: FILE.txt as text report, else binary\n"),
      N_("Writes the setup of the chain: a binary setup file, or the text report for a name ending in\n"
      ".txt.\n")},
@@ -88,7 +126,8 @@ std::string overview_help() {
       "Global options:\n"
       "  --port PORT      sim (built-in simulator), COM1..COM6, a device path (/dev/ttyUSB0,\n"
       "                   /dev/serial/by-id/...), LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL,\n"
-      "                   offline (no device; settings in memory); default $CORVANE_PORT, else sim\n"
+      "                   offline (no device; settings in memory); default $CORVANE_PORT, else sim;\n"
+      "                   repeated for record: several lines record together\n"
       "  --devices N      devices in the chain of the simulator or offline (1..10, default 1)\n"
       "  --baud B         serial baud rate (default 9600); parallel mode for LPT1/LPT2\n"
       "  --timeout MS     time-out of every reply in milliseconds (default 3000)\n"
@@ -109,7 +148,8 @@ std::string overview_help() {
       "standard error, silenced by -q. A chain of commands is checked whole before anything is sent.\n"
       "Exit status: 0 success, 1 a failure at run time (device, line, file, writing the output),\n"
       "2 a wrong command line, 130 after Ctrl-C (SIGINT), 143 after SIGTERM, 129 after SIGHUP;\n"
-      "measured data are kept in every case.\n"
+      "measured data are kept in every case. A recording (record) ends on these signals as asked:\n"
+      "status 0.\n"
       "Machine-readable output is the same in every language: CSV headers and # metadata lines,\n"
       "JSON keys and exit statuses (texts inside JSON, such as \"error\", follow the language).\n");
   return out;

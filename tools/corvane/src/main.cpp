@@ -32,6 +32,7 @@ const CommandEntry kCommands[] = {
     {"info", cmd_info},   {"show", cmd_show}, {"set", cmd_set},   {"set-device", cmd_set_device},
     {"tare", cmd_tare},   {"read", cmd_read}, {"acquire", cmd_acquire}, {"save", cmd_save},
     {"load", cmd_load},   {"shunt-cal", cmd_shunt_cal}, {"ports", cmd_ports, false},
+    {"record", cmd_record}, {"db", cmd_db, false},
 };
 
 const CommandEntry* find_command(const std::string& name) {
@@ -120,7 +121,12 @@ Invocation parse(int argc, char** argv) {
       if (!port) {
         throw CommandError(tr("\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", text), kExitUsage);
       }
-      inv.global.port = *port;
+      // A further --port adds a line that records together with the first (record only).
+      if (port_given) {
+        inv.global.extra_ports.push_back(*port);
+      } else {
+        inv.global.port = *port;
+      }
       port_given = true;
     } else if (a == "--devices") {
       std::string text = take();
@@ -166,6 +172,9 @@ Invocation parse(int argc, char** argv) {
         return inv;
       }
       words.push_back(argv[i]);
+    }
+    if (!inv.global.extra_ports.empty() && std::string(cmd->name) != "record") {
+      throw CommandError(tr("Several --port options are for record only; {} works on one line.", cmd->name), kExitUsage);
     }
     inv.commands.emplace_back(cmd, std::move(words));
     if (i < argc) {
@@ -226,6 +235,7 @@ int main(int argc, char** argv) {
       current = cmd->name;
       cmd->run(session, words);
       check_stdout();
+      if (interrupted() && interrupt_handled()) break;
       if (interrupted()) {
         throw CommandError(tr("Interrupted by {}.", interrupt_name()), interrupt_status());
       }

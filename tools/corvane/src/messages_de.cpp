@@ -19,6 +19,19 @@ const MessagePair kGermanMessages[] = {
      "Vollbrücke 3 mV/V mit Shunt (+1.0 mV/V), konstant 0.25 mV/V"},
     {"digital I/O, input lines 0x00A5", "Digital-I/O, Eingangsleitungen 0x00A5"},
     {"aux, internal temperature 25 degC", "Aux, interne Temperatur 25 °C"},
+    {"{} (status {})", "{} (Status {})"},
+    {"The database {} exists already; give another name or --force to replace it.",
+     "Die Datenbank {} gibt es schon; einen anderen Namen angeben oder --force, um sie zu ersetzen."},
+    {"The database {} cannot be set up", "Die Datenbank {} lässt sich nicht einrichten"},
+    {"The database {} needs {} MB, more than the disk has free; record shorter (--duration, --max-duration) or elsewhere.",
+     "Die Datenbank {} braucht {} MB, mehr als auf dem Datenträger frei ist; kürzer aufzeichnen (--duration, --max-duration) oder anderswo."},
+    {"The database {} cannot be created", "Die Datenbank {} lässt sich nicht anlegen"},
+    {"The database {} does not exist.", "Die Datenbank {} gibt es nicht."},
+    {"{} is not a channel database, or it cannot be read.",
+     "{} ist keine Kanaldatenbank, oder sie lässt sich nicht lesen."},
+    {"The database {} cannot be opened", "Die Datenbank {} lässt sich nicht öffnen"},
+    {"Channel {} of {} cannot be read", "Kanal {} von {} lässt sich nicht lesen"},
+    {"Reading channel {} of {} failed", "Lesen von Kanal {} aus {} fehlgeschlagen"},
     {"Chan.", "Kanal"},
     {"Name", "Name"},
     {"+overflow", "+Überlauf"},
@@ -89,6 +102,28 @@ const MessagePair kGermanMessages[] = {
     {"{} The acquisition was stopped after {} scans.", "{} Die Messung wurde nach {} Scans angehalten."},
     {"Stopping the acquisition failed after {} scans (they are kept)",
      "Anhalten der Messung nach {} Scans fehlgeschlagen (sie bleiben erhalten)"},
+    {"The database {} has channels 1 to {}, not {}.", "Die Datenbank {} hat die Kanäle 1 bis {}, nicht {}."},
+    {"The database {} has no channel \"{}\"; it has: {}.", "Die Datenbank {} hat keinen Kanal \"{}\"; sie hat: {}."},
+    {"Count", "Anzahl"},
+    {"Rate", "Rate"},
+    {"Start", "Start"},
+    {"Last write", "Zuletzt geschrieben"},
+    {"Exported {} rows of {} channel into {}.", "{} Zeilen von {} Kanal nach {} exportiert."},
+    {"Exported {} rows of {} channels into {}.", "{} Zeilen von {} Kanälen nach {} exportiert."},
+    {"{}: {} channel", "{}: {} Kanal"},
+    {"{}: {} channels", "{}: {} Kanäle"},
+    {"Plotted {} channel of {} into {}.", "{} Kanal aus {} als Diagramm nach {} geschrieben."},
+    {"Plotted {} channels of {} into {}.", "{} Kanäle aus {} als Diagramm nach {} geschrieben."},
+    {"db needs a database file: corvane db FILE [export [CHANNELS] | plot CHANNELS].",
+     "db braucht eine Datenbankdatei: corvane db DATEI [export [KANÄLE] | plot KANÄLE]."},
+    {"db takes export or plot after the file, not \"{}\".",
+     "db erwartet nach der Datei export oder plot, nicht \"{}\"."},
+    {"Listing a database takes no channels or --output; use export or plot.",
+     "Das Auflisten einer Datenbank erwartet keine Kanäle und kein --output; dafür export oder plot nehmen."},
+    {"Name the channels as one list, such as 1,3-4 or \"Force X,Sum\".",
+     "Die Kanäle als eine Liste angeben, etwa 1,3-4 oder \"Kraft X,Summe\"."},
+    {"db FILE plot needs the channels and --output FILE.svg.",
+     "db DATEI plot braucht die Kanäle und --output DATEI.svg."},
     {"\n"
      "  the file has {} channels, the chain {}",
      "\n"
@@ -181,6 +216,50 @@ const MessagePair kGermanMessages[] = {
     {"The shunt calibration failed", "Die Shunt-Kalibrierung ist fehlgeschlagen"},
     {"Shunt calibration done:\n", "Shunt-Kalibrierung durchgeführt:\n"},
     {"Scale factor", "Skalierungsfaktor"},
+    {"--rate takes a measuring rate from 1 to 9600 Hz (\"600 Hz\" or 600), not \"{}\".",
+     "--rate erwartet eine Abtastrate von 1 bis 9600 Hz (\"600 Hz\" oder 600), nicht \"{}\"."},
+    {"  {} scans  {} scans/s  {} values/s", "  {} Scans  {} Scans/s  {} Werte/s"},
+    {"--online takes a file name of 1 to 255 characters.", "--online erwartet einen Dateinamen mit 1 bis 255 Zeichen."},
+    {"The folder {} of the online file does not exist.", "Den Ordner {} der Online-Datei gibt es nicht."},
+    {"The online file {} exists already; give another name or --force to replace it.",
+     "Die Online-Datei {} gibt es schon; einen anderen Namen angeben oder --force, um sie zu ersetzen."},
+    {"The command record takes options only (see corvane record --help).",
+     "Der Befehl record erwartet nur Optionen (siehe corvane record --help)."},
+    {"record needs --channels LIST (such as 0-3).", "record braucht --channels LISTE (etwa 0-3)."},
+    {"record needs --rate R (such as \"600 Hz\").", "record braucht --rate R (etwa \"600 Hz\")."},
+    {"--duration must be longer than 0.", "--duration muss länger als 0 sein."},
+    {"Give either --duration or --max-duration, not both.",
+     "Entweder --duration oder --max-duration angeben, nicht beides."},
+    {"A recording needs a device: offline there are no measured values.",
+     "Eine Aufzeichnung braucht ein Gerät: offline gibt es keine Messwerte."},
+    {"Channel{}", "Kanal {}"},
+    {"The Corvane has no rate of {} Hz; recording at {} Hz.",
+     "Der Corvane hat keine Abtastrate von {} Hz; Aufzeichnung mit {} Hz."},
+    {"--duration {} is shorter than one scan at {} Hz.", "--duration {} ist kürzer als ein Scan bei {} Hz."},
+    {"The disk of {} has no room for a recording.", "Der Datenträger von {} hat keinen Platz für eine Aufzeichnung."},
+    {"A database channel holds at most 2000000000 values: record shorter.",
+     "Ein Datenbankkanal fasst höchstens 2000000000 Werte: kürzer aufzeichnen."},
+    {"Recording into {} until Ctrl-C (room for {}, --max-duration).",
+     "Aufzeichnung nach {} bis Strg-C (Platz für {}, --max-duration)."},
+    {"; the {} scans recorded are kept in {}", "; die {} aufgezeichneten Scans bleiben in {} erhalten"},
+    {" of {} channel", " von {} Kanal"},
+    {" of {} channels", " von {} Kanälen"},
+    {" and {} formula", " und {} Formel"},
+    {" and {} formulas", " und {} Formeln"},
+    {"{} line", "{} Leitung"},
+    {"{} lines", "{} Leitungen"},
+    {"; stopped by {}", "; durch {} beendet"},
+    {"; the database is full (--max-duration)", "; die Datenbank ist voll (--max-duration)"},
+    {"Recorded {} scans{}{} at {} Hz from {} ({} s of data in {} s){}{}:\n",
+     "{} Scans{}{} mit {} Hz von {} aufgezeichnet ({} s Daten in {} s){}{}:\n"},
+    {"The online file {} could not be created ({}); the recording was stopped after {} scans{}.",
+     "Die Online-Datei {} ließ sich nicht anlegen ({}); die Aufzeichnung wurde nach {} Scans angehalten{}."},
+    {"The online file {} could not be written ({}); the recording was stopped after {} scans{}.",
+     "Die Online-Datei {} ließ sich nicht schreiben ({}); die Aufzeichnung wurde nach {} Scans angehalten{}."},
+    {"Reading the recording failed after {} scans: {}{}.",
+     "Lesen der Aufzeichnung nach {} Scans fehlgeschlagen: {}{}."},
+    {"Stopping the recording failed after {} scans: {}{}.",
+     "Anhalten der Aufzeichnung nach {} Scans fehlgeschlagen: {}{}."},
     {"Warning: {}: {}.", "Warnung: {}: {}."},
     {"channel {} ({}, {})", "Kanal {} ({}, {})"},
     {"The amplifier type of channel {} is fixed by the hardware; it can be chosen offline only.",
@@ -232,6 +311,15 @@ const MessagePair kGermanMessages[] = {
     {"unknown reason", "unbekannter Grund"},
     {"The driver library {} has no function {}; it is too old for this tool.",
      "Die Treiberbibliothek {} hat keine Funktion {}; sie ist zu alt für dieses Programm."},
+    {"--formula takes NAME=TEXT, such as \"Sum=c0+c1\", not \"{}\".",
+     "--formula erwartet NAME=TEXT, etwa \"Summe=c0+c1\", nicht \"{}\"."},
+    {"The unit \"{}\" of a formula may have at most 10 characters.",
+     "Die Einheit \"{}\" einer Formel darf höchstens 10 Zeichen haben."},
+    {"The formula name \"{}\" must be 1 to 31 characters without a comma.",
+     "Der Formelname \"{}\" muss 1 bis 31 Zeichen ohne Komma haben."},
+    {"The formula {} uses c{}, which is not recorded: add channel {} to --channels.",
+     "Die Formel {} nutzt c{}, das nicht aufgezeichnet wird: Kanal {} zu --channels hinzufügen."},
+    {"The formula {} is longer than {} characters.", "Die Formel {} ist länger als {} Zeichen."},
     {"  info                         identity of driver, line and every device of the chain\n",
      "  info                         Kennung von Treiber, Leitung und jedem Gerät der Kette\n"},
     {"Shows the driver and interface library versions, the line, the channel count, the measuring\n"
@@ -350,6 +438,81 @@ const MessagePair kGermanMessages[] = {
      "bis zum Doppelten), +OVERFLOW / -OVERFLOW (über dem doppelten Messbereich), OVERFLOW (kein\n"
      "gültiger Messwert); Tabellen zeigen sie als +Überlauf, +ÜBERLAUF, ÜBERLAUF. Statistik und\n"
      "Diagramm lassen sie aus und zählen sie je Art; JSON gibt null.\n"},
+    {"  record --channels LIST --rate R [--duration T] [--formula NAME=TEXT ...] [--db FILE]\n"
+     "         [--online FILE]\n"
+     "                               recording on the acquisition kernel into a channel database\n",
+     "  record --channels LISTE --rate R [--duration T] [--formula NAME=TEXT ...] [--db DATEI]\n"
+     "         [--online DATEI]\n"
+     "                               Aufzeichnung über den Erfassungskern in eine Kanaldatenbank\n"},
+    {"Records the channels at the rate on the acquisition kernel, which reads every block, scales it,\n"
+     "computes the formula channels and stores it in the channel database. With --duration it records\n"
+     "exactly T x the rate the Corvane runs at (the fastest of its rates not above R) scans; without it\n"
+     "until Ctrl-C, SIGTERM or SIGHUP, which end the recording cleanly (the last block stored, the\n"
+     "database closed) with exit status 0, or until the database is full. Repeat --port to record\n"
+     "from several lines together: the channels of the next line follow on the last one's (two lines\n"
+     "of 10 channels: 0-9 and 10-19). Channels in tare state keep their tare; amplifier states are\n"
+     "put back at the end.\n"
+     "On a terminal two lines show the last values and the progress; otherwise a plain line, or with\n"
+     "--json a JSON document, every second and one at the end. A summary goes to standard error.\n"
+     "  --channels LIST     the channels to record\n"
+     "  --rate R            measuring rate (\"600 Hz\" or 600), 1 to 9600 Hz\n"
+     "  --duration T        length: 30, 500ms, 2s, 10min, 1h\n"
+     "  --max-duration T    without --duration: the database's room (default: 24h, or what 90 % of\n"
+     "                      the free disk space holds)\n"
+     "  --formula NAME=TEXT a formula channel (repeatable), c<n> being channel n: \"Sum=c0+c1\",\n"
+     "                      \"P [mV/V]=sqrt(c0^2+c1^2)\" (a unit in brackets after the name)\n"
+     "  --db FILE           the channel database: one channel per recorded channel and formula,\n"
+     "                      named, with its unit, rate and start time\n"
+     "  --online FILE       an online file as well: a first text line naming the channels, then\n"
+     "                      per block and channel a 32-bit count and that many doubles\n"
+     "                      (little-endian), written through block by block; a failed write stops\n"
+     "                      the recording (exit status 1), what was recorded is kept\n"
+     "  --force             replace an existing database or online file (otherwise refused)\n",
+     "Zeichnet die Kanäle mit der Abtastrate über den Erfassungskern auf, der jeden Block liest,\n"
+     "skaliert, die Formelkanäle berechnet und in der Kanaldatenbank speichert. Mit --duration werden\n"
+     "genau T x Abtastrate des Corvane (die schnellste seiner Raten nicht über R) Scans aufgezeichnet;\n"
+     "ohne bis Strg-C, SIGTERM oder SIGHUP, die die Aufzeichnung sauber beenden (letzter Block\n"
+     "gespeichert, Datenbank geschlossen) mit Exit-Status 0, oder bis die Datenbank voll ist. Mit\n"
+     "wiederholtem --port wird von mehreren Leitungen zugleich aufgezeichnet: die Kanäle der nächsten\n"
+     "Leitung schließen an die der vorigen an (zwei Leitungen mit 10 Kanälen: 0-9 und 10-19). Kanäle\n"
+     "im Tara-Zustand behalten ihre Tara; die Zustände der Verstärker werden am Ende zurückgesetzt.\n"
+     "Am Terminal zeigen zwei Zeilen die letzten Werte und den Fortschritt; sonst eine einfache Zeile,\n"
+     "oder mit --json ein JSON-Dokument, jede Sekunde und eines am Ende. Eine Zusammenfassung geht auf\n"
+     "die Standardfehlerausgabe.\n"
+     "  --channels LISTE    die aufzuzeichnenden Kanäle\n"
+     "  --rate R            Abtastrate (\"600 Hz\" oder 600), 1 bis 9600 Hz\n"
+     "  --duration T        Dauer: 30, 500ms, 2s, 10min, 1h\n"
+     "  --max-duration T    ohne --duration: der Platz der Datenbank (Vorgabe: 24h, oder was 90 % des\n"
+     "                      freien Speicherplatzes fassen)\n"
+     "  --formula NAME=TEXT ein Formelkanal (wiederholbar), c<n> steht für Kanal n: \"Summe=c0+c1\",\n"
+     "                      \"P [mV/V]=sqrt(c0^2+c1^2)\" (eine Einheit in Klammern nach dem Namen)\n"
+     "  --db DATEI          die Kanaldatenbank: ein Kanal je aufgezeichnetem Kanal und je Formel,\n"
+     "                      benannt, mit Einheit, Abtastrate und Startzeit\n"
+     "  --online DATEI      zusätzlich eine Online-Datei: eine erste Textzeile mit den Kanalnamen,\n"
+     "                      dann je Block und Kanal eine 32-Bit-Anzahl und so viele Doubles\n"
+     "                      (Little-Endian), Block für Block durchgeschrieben; ein fehlgeschlagenes\n"
+     "                      Schreiben beendet die Aufzeichnung (Exit-Status 1), das Aufgezeichnete\n"
+     "                      bleibt erhalten\n"
+     "  --force             eine vorhandene Datenbank oder Online-Datei ersetzen (sonst abgewiesen)\n"},
+    {"  db FILE [export [CHANNELS] [--output F.csv] | plot CHANNELS --output F.svg]\n"
+     "                               list, export or plot a channel database\n",
+     "  db DATEI [export [KANÄLE] [--output D.csv] | plot KANÄLE --output D.svg]\n"
+     "                               eine Kanaldatenbank auflisten, exportieren oder darstellen\n"},
+    {"Without more: one line per channel of the database: number, name, unit, count, minimum,\n"
+     "maximum, rate, start time and last write (ISO 8601, UTC).\n"
+     "  export [CHANNELS]   CSV: a time column (when the channels share a rate), then one column per\n"
+     "                      channel headed \"name [unit]\"; every channel when none is named\n"
+     "  plot CHANNELS       an SVG chart (min/max per pixel)\n"
+     "  --output FILE       where to (export: \"-\" or none is standard output)\n"
+     "CHANNELS are database channel numbers from 1 (1, 2-4) or channel names, separated by commas.\n",
+     "Ohne weitere Angaben: eine Zeile je Kanal der Datenbank: Nummer, Name, Einheit, Anzahl, Minimum,\n"
+     "Maximum, Abtastrate, Startzeit und letzter Schreibzeitpunkt (ISO 8601, UTC).\n"
+     "  export [KANÄLE]     CSV: eine Zeitspalte (wenn die Kanäle eine Abtastrate teilen), dann eine\n"
+     "                      Spalte je Kanal mit der Überschrift \"Name [Einheit]\"; alle Kanäle, wenn\n"
+     "                      keiner angegeben ist\n"
+     "  plot KANÄLE         ein SVG-Diagramm (Min/Max je Pixel)\n"
+     "  --output DATEI      wohin (export: \"-\" oder keine Angabe ist die Standardausgabe)\n"
+     "KANÄLE sind Datenbank-Kanalnummern ab 1 (1, 2-4) oder Kanalnamen, durch Kommas getrennt.\n"},
     {"  save FILE                    save the setup: FILE.txt as text report, else binary\n",
      "  save DATEI                   das Setup speichern: DATEI.txt als Textbericht, sonst binär\n"},
     {"Writes the setup of the chain: a binary setup file, or the text report for a name ending in\n"
@@ -387,7 +550,8 @@ const MessagePair kGermanMessages[] = {
      "Global options:\n"
      "  --port PORT      sim (built-in simulator), COM1..COM6, a device path (/dev/ttyUSB0,\n"
      "                   /dev/serial/by-id/...), LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL,\n"
-     "                   offline (no device; settings in memory); default $CORVANE_PORT, else sim\n"
+     "                   offline (no device; settings in memory); default $CORVANE_PORT, else sim;\n"
+     "                   repeated for record: several lines record together\n"
      "  --devices N      devices in the chain of the simulator or offline (1..10, default 1)\n"
      "  --baud B         serial baud rate (default 9600); parallel mode for LPT1/LPT2\n"
      "  --timeout MS     time-out of every reply in milliseconds (default 3000)\n"
@@ -425,7 +589,8 @@ const MessagePair kGermanMessages[] = {
      "standard error, silenced by -q. A chain of commands is checked whole before anything is sent.\n"
      "Exit status: 0 success, 1 a failure at run time (device, line, file, writing the output),\n"
      "2 a wrong command line, 130 after Ctrl-C (SIGINT), 143 after SIGTERM, 129 after SIGHUP;\n"
-     "measured data are kept in every case.\n"
+     "measured data are kept in every case. A recording (record) ends on these signals as asked:\n"
+     "status 0.\n"
      "Machine-readable output is the same in every language: CSV headers and # metadata lines,\n"
      "JSON keys and exit statuses (texts inside JSON, such as \"error\", follow the language).\n",
      "\n"
@@ -436,10 +601,22 @@ const MessagePair kGermanMessages[] = {
      "als Ganzes geprüft, bevor etwas gesendet wird.\n"
      "Exit-Status: 0 Erfolg, 1 ein Fehler zur Laufzeit (Gerät, Leitung, Datei, Schreiben der\n"
      "Ausgabe), 2 eine falsche Befehlszeile, 130 nach Strg-C (SIGINT), 143 nach SIGTERM, 129 nach\n"
-     "SIGHUP; die Messdaten bleiben in jedem Fall erhalten.\n"
+     "SIGHUP; die Messdaten bleiben in jedem Fall erhalten. Eine Aufzeichnung (record) endet auf diese\n"
+     "Signale wie gewünscht: Status 0.\n"
      "Die maschinenlesbare Ausgabe ist in jeder Sprache gleich: CSV-Kopfzeilen und #-Metadatenzeilen,\n"
      "JSON-Schlüssel und Exit-Status (Texte in JSON, etwa \"error\", folgen der Sprache).\n"},
     {"usage: corvane [global options] {} ...\n", "Aufruf: corvane [globale Optionen] {} ...\n"},
+    {"The Corvane on {} does not report its amplifiers (AID?).",
+     "Der Corvane an {} meldet seine Verstärker nicht (AID?)."},
+    {"Channel {} has no amplifier (an empty slot on {}).",
+     "Kanal {} hat keinen Verstärker (ein leerer Steckplatz an {})."},
+    {"There is no channel {}: the lines have channels 0 to {}.",
+     "Kanal {} gibt es nicht: die Leitungen haben die Kanäle 0 bis {}."},
+    {"Setting up the Corvane on {} failed", "Einrichten des Corvane an {} fehlgeschlagen"},
+    {"The formula {} was refused", "Die Formel {} wurde abgewiesen"},
+    {"No buffer for channel {}", "Kein Puffer für Kanal {}"},
+    {"Setting up the channels failed", "Einrichten der Kanäle fehlgeschlagen"},
+    {"Starting the recording failed", "Starten der Aufzeichnung fehlgeschlagen"},
     {"\n"
      "The built-in simulator (--port sim) has these slots on every device:\n",
      "\n"
@@ -458,6 +635,8 @@ const MessagePair kGermanMessages[] = {
     {"Unknown option {}; see corvane --help.", "Unbekannte Option {}; siehe corvane --help."},
     {"No command given; see corvane --help.", "Kein Befehl angegeben; siehe corvane --help."},
     {"Unknown command \"{}\"; see corvane --help.", "Unbekannter Befehl \"{}\"; siehe corvane --help."},
+    {"Several --port options are for record only; {} works on one line.",
+     "Mehrere --port-Optionen gibt es nur für record; {} arbeitet an einer Leitung."},
     {"A command must follow \"+\".", "Auf \"+\" muss ein Befehl folgen."},
     {"Interrupted by {}.", "Durch {} unterbrochen."},
     {"internal error: {}", "interner Fehler: {}"},
@@ -488,11 +667,54 @@ const MessagePair kGermanMessages[] = {
     {"no connection to {} ({})", "keine Verbindung zu {} ({})"},
     {"no Corvane with serial number {} is attached ({})",
      "kein Corvane mit der Seriennummer {} ist angeschlossen ({})"},
+    {"Too many serial and simulated lines: at most {} can be open.",
+     "Zu viele serielle und simulierte Leitungen: höchstens {} können offen sein."},
+    {"The line {} is named twice.", "Die Leitung {} ist zweimal angegeben."},
+    {"Only the first --port may be {}; further lines are sim, serial, tcp or usb ports.",
+     "Nur das erste --port darf {} sein; weitere Leitungen sind sim-, serielle, tcp- oder usb-Schnittstellen."},
     {"none", "keine"},
+    {"bad argument", "ungültiges Argument"},
+    {"a device refused the status query", "ein Gerät hat die Statusabfrage abgewiesen"},
+    {"block not complete yet", "Block noch nicht vollständig"},
+    {"the measuring rate could not be sent", "die Abtastrate ließ sich nicht senden"},
+    {"the device cannot trigger on that channel", "das Gerät kann auf diesem Kanal nicht triggern"},
+    {"an acquisition is already running", "eine Messung läuft bereits"},
+    {"a trigger needs a block length", "ein Trigger braucht eine Blocklänge"},
+    {"no acquisition is running", "keine Messung läuft"},
+    {"bad linearisation table", "fehlerhafte Linearisierungstabelle"},
+    {"block too large for the receive area or a channel buffer",
+     "Block zu groß für den Empfangsbereich oder einen Kanalpuffer"},
+    {"channel not available (empty slot or refused)", "Kanal nicht verfügbar (leerer Steckplatz oder abgewiesen)"},
+    {"unknown sensor type", "unbekannter Aufnehmertyp"},
+    {"value outside the linearisation table", "Wert außerhalb der Linearisierungstabelle"},
+    {"formula text missing or too long", "Formeltext fehlt oder ist zu lang"},
+    {"trigger busy", "Trigger belegt"},
+    {"trigger condition refused", "Triggerbedingung abgewiesen"},
+    {"device family not supported", "Gerätefamilie nicht unterstützt"},
+    {"formula error (a channel it uses is not available)", "Formelfehler (ein verwendeter Kanal ist nicht verfügbar)"},
+    {"no memory for a channel work area", "kein Speicher für den Arbeitsbereich eines Kanals"},
+    {"derived channel without its work area or with bad parameters",
+     "abgeleiteter Kanal ohne Arbeitsbereich oder mit fehlerhaften Parametern"},
+    {"spectrum block length is not a power of two from 4 to 8192",
+     "die Blocklänge des Spektrums ist keine Zweierpotenz von 4 bis 8192"},
+    {"no memory for a derived channel", "kein Speicher für einen abgeleiteten Kanal"},
+    {"command not supported by the device family", "Befehl von der Gerätefamilie nicht unterstützt"},
+    {"the device refused the command", "das Gerät hat den Befehl abgewiesen"},
+    {"no memory for the online channel list", "kein Speicher für die Online-Kanalliste"},
+    {"the online file could not be created", "die Online-Datei ließ sich nicht anlegen"},
+    {"writing the online file failed", "Schreiben der Online-Datei fehlgeschlagen"},
+    {"measured value overflow", "Messwertüberlauf"},
+    {"more than 500 pre-trigger scans", "mehr als 500 Vortrigger-Scans"},
+    {"the device's measured-value memory ran full (values were lost)",
+     "der Messwertspeicher des Geräts lief voll (Werte gingen verloren)"},
+    {"no memory for a channel buffer", "kein Speicher für einen Kanalpuffer"},
+    {"values do not fit the channel buffer", "die Werte passen nicht in den Kanalpuffer"},
+    {"channel buffer not allocated", "Kanalpuffer nicht angelegt"},
+    {"no value at that index", "kein Wert an diesem Index"},
+    {"channel number outside 1 to 10000", "Kanalnummer außerhalb von 1 bis 10000"},
+    {"reserved device type", "reservierter Gerätetyp"},
     {"the amplifier reported error {} {}", "der Verstärker meldete Fehler {} {}"},
     {"the amplifier reported error {}", "der Verstärker meldete Fehler {}"},
-    {"status {}", "Status {}"},
-    {"{} (status {})", "{} (Status {})"},
     {"counts", "Rohwert"},
     {"trigger", "Trigger"},
     {"time [s]", "Zeit [s]"},

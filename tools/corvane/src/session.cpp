@@ -28,7 +28,8 @@ constexpr int kErrorStatusQueries = 3;
 constexpr int32_t kSettleMs = 50;
 constexpr int kSettleRounds = 20;
 constexpr int32_t kReplyBytes = 1024;
-constexpr int kStateIdle = 0;  // "MSV?" device state: no acquisition
+constexpr int kStateIdle = 0;
+constexpr int32_t kComPorts = 6;  // COM1..COM6  // "MSV?" device state: no acquisition
 
 // Dotted IPv4 address of host (the interface library takes no names).
 std::string resolve_ipv4(const std::string& host) {
@@ -128,6 +129,8 @@ void Session::open() {
   check(driver_.CV_LoadDevSettings(kAllSelectors), tr("Loading the device settings failed"));
   // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
   for (int32_t c = 0; c < channel_count(); ++c) driver_.CV_LoadChanSettings(c, kAllSelectors);
+  for (const PortChoice& port : options_.extra_ports) open_extra_line(port);
+  if (lines_.size() > 1) QBX_SelectPort(lines_.front().port_number);
 }
 
 void Session::settle_line() {
@@ -155,13 +158,13 @@ void Session::open_line() {
   switch (port.kind) {
     case PortChoice::Kind::kSim: {
       try {
-        sim_ = std::make_unique<BuiltinSim>(options_.devices);
+        sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
       } catch (const std::system_error& e) {
         throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
       }
       // The driver reaches the simulator as COM1 of this process.
-      setenv("LINKAR32_COM1", sim_->line_path().c_str(), 1);
-      path = sim_->line_path();
+      setenv("LINKAR32_COM1", sims_.back()->line_path().c_str(), 1);
+      path = sims_.back()->line_path();
       status = driver_.CV_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     }
@@ -205,9 +208,104 @@ void Session::open_line() {
     throw CommandError(tr("Cannot open {}: {}.", port.text, why));
   }
   port_open_ = true;
+  OpenLine line;
+  line.choice = port;
+  switch (port.kind) {
+    case PortChoice::Kind::kSim: line.port_number = kQbxPortCom1; break;
+    case PortChoice::Kind::kTcp: line.port_number = kQbxPortTcp; line.address = 1; break;
+    case PortChoice::Kind::kUsb: line.port_number = kQbxPortUsb; line.address = 1; break;
+    default: line.port_number = port.number; break;
+  }
+  lines_.push_back(line);
+}
+
+int32_t Session::free_com_number() const {
+  for (int32_t n = kQbxPortCom1; n < kQbxPortCom1 + kComPorts; ++n) {
+    bool used = false;
+    for (const OpenLine& l : lines_) used = used || l.port_number == n;
+    for (const PortChoice& p : options_.extra_ports) {
+      used = used || (p.kind == PortChoice::Kind::kSerial && p.device_path.empty() && p.number == n);
+    }
+    if (!used) return n;
+  }
+  throw CommandError(tr("Too many serial and simulated lines: at most {} can be open.", kComPorts), kExitUsage);
+}
+
+void Session::open_extra_line(const PortChoice& port) {
+  OpenLine line;
+  line.choice = port;
+  std::string path;
+  int32_t status = 0;
+  auto next_id = [&](int32_t port_number) {
+    int32_t id = 1;
+    for (const OpenLine& l : lines_) id += l.port_number == port_number;
+    return id;
+  };
+  switch (port.kind) {
+    case PortChoice::Kind::kSim:
+    case PortChoice::Kind::kSerial: {
+      if (port.kind == PortChoice::Kind::kSim) {
+        try {
+          sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
+        } catch (const std::system_error& e) {
+          throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
+        }
+        path = sims_.back()->line_path();
+      } else {
+        path = port.device_path.empty() ? port_device_path(port) : port.device_path;
+      }
+      line.port_number = port.kind == PortChoice::Kind::kSerial && port.device_path.empty() ? port.number : free_com_number();
+      for (const OpenLine& l : lines_) {
+        if (l.port_number == line.port_number) throw CommandError(tr("The line {} is named twice.", port.text), kExitUsage);
+      }
+      if (port.kind == PortChoice::Kind::kSim || !port.device_path.empty()) {
+        setenv(("LINKAR32_COM" + std::to_string(line.port_number)).c_str(), path.c_str(), 1);
+      }
+      status = QBX_OpenPort(line.port_number, options_.baud, "e", 8, 1, kReceiveBuffer);
+      break;
+    }
+    case PortChoice::Kind::kTcp:
+      line.port_number = kQbxPortTcp;
+      line.address = next_id(kQbxPortTcp);
+      status = QBX_OpenPort(kQbxPortTcp, line.address, resolve_ipv4(port.host).c_str(), port.tcp_port, 1, 0);
+      break;
+    case PortChoice::Kind::kUsb:
+      require_usb_device(port);
+      line.port_number = kQbxPortUsb;
+      line.address = next_id(kQbxPortUsb);
+      status = QBX_OpenPort(kQbxPortUsb, line.address, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
+      break;
+    default:
+      throw CommandError(tr("Only the first --port may be {}; further lines are sim, serial, tcp or usb ports.", port.text), kExitUsage);
+  }
+  if (status < 0 || status == kQbxLockTimeout) {
+    std::string why = path.empty() ? std::string() : diagnose_port(path);
+    if (why.empty()) why = describe(status);
+    throw CommandError(tr("Cannot open {}: {}.", port.text, why));
+  }
+  lines_.push_back(line);
+  QBX_SelectPort(line.port_number);
+  QBX_SelectDevice(line.address);
+  settle_line();
+  int32_t est = 0;
+  char reply[kReplyBytes + 1] = {};
+  int32_t read_status = 0, bytes = 0;
+  // The error-status query twice, as at the first line: the second must find no error.
+  for (int i = 0; i < kErrorStatusQueries - 1; ++i) {
+    est = QBX_WritePort("EST?\n");
+    if (est == 0) est = QBX_ReadPort(reply, kReplyBytes, &read_status, &bytes, '\n');
+    if (est == 0 && read_status != 0) est = read_status;
+    if (est == 0) est = std::atoi(reply);
+  }
+  if (est != 0) {
+    throw CommandError(tr("No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?", port.text,
+                          describe(est)));
+  }
 }
 
 void Session::close() {
+  // The driver works on the first line: make it current again.
+  if (!lines_.empty()) QBX_SelectPort(lines_.front().port_number);
   if (device_open_) {
     driver_.CV_CloseDevice();
     device_open_ = false;
@@ -216,7 +314,15 @@ void Session::close() {
     driver_.CV_ClosePort();
     port_open_ = false;
   }
-  sim_.reset();
+  if (lines_.size() > 1) {
+    for (size_t i = 1; i < lines_.size(); ++i) {
+      bool shared = false;
+      for (size_t k = 0; k < i; ++k) shared = shared || lines_[k].port_number == lines_[i].port_number;
+      if (!shared) QBX_ClosePortEx(lines_[i].port_number);
+    }
+  }
+  lines_.clear();
+  sims_.clear();
   if (log_on_) {
     QBX_DisableComLog();
     log_on_ = false;

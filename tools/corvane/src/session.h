@@ -23,6 +23,7 @@ int32_t attached_usb_serials(std::vector<std::string>* serials);
 
 struct GlobalOptions {
   PortChoice port;
+  std::vector<PortChoice> extra_ports;  // further --port options: lines that record together
   int devices = 1;          // built-in simulator and offline mode: devices in the chain
   int32_t baud = 9600;      // serial baud rate, parallel mode for LPT ports
   int32_t timeout_ms = 3000;
@@ -44,6 +45,13 @@ struct CommandError : std::runtime_error {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the device, the driver, a file or the line failed
 inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+// A line the session opened, as the interface library and the acquisition kernel address it.
+struct OpenLine {
+  PortChoice choice;
+  int32_t port_number = 0;  // LINKAR32 port number
+  int32_t address = 0;      // device address on it (TCP and USB: the connection id)
+};
 
 class Session {
  public:
@@ -70,6 +78,8 @@ class Session {
   // Whether a confirmation (not a result) is to be printed.
   bool confirm() const { return !options_.quiet || options_.json; }
   int32_t channel_count() const;
+  // Every open line: the first --port, then the others in the order given (empty offline).
+  const std::vector<OpenLine>& lines() const { return lines_; }
   // Whether opening found an acquisition of an earlier run still going and stopped it.
   bool stopped_stale_acquisition() const { return stopped_stale_acquisition_; }
 
@@ -81,15 +91,24 @@ class Session {
 
  private:
   void open_line();
+  // Opens a further --port with the interface library alone (no driver): a simulator or serial
+  // line on a free COM number, a TCP or USB line under the next connection id.
+  void open_extra_line(const PortChoice& port);
+  // The LINKAR32 port number a simulator or device path takes: the lowest COM number that no
+  // other line uses. Throws when all six are taken.
+  int32_t free_com_number() const;
   // Leaves the line clean and the amplifier stopped after an earlier run that was killed:
   // discards stale input and, when "MSV?" reports an acquisition, stops it with "STP".
   void settle_line();
+  // The same on the line of another port (made current for it).
+  void settle_port(int32_t port_number);
   // Throws when no Corvane with this serial number is attached: the interface library opens a
   // missing USB device without complaint, and only its first exchange would fail.
   void require_usb_device(const PortChoice& port) const;
   GlobalOptions options_;
   Driver driver_;
-  std::unique_ptr<BuiltinSim> sim_;
+  std::vector<std::unique_ptr<BuiltinSim>> sims_;
+  std::vector<OpenLine> lines_;
   bool port_open_ = false;
   bool device_open_ = false;
   bool log_on_ = false;

@@ -11,7 +11,9 @@ namespace corvane_cli {
 
 // Which family a negative status belongs to where the codes overlap (-10, -12 ... are interface
 // statuses on the line and settings-file statuses on disk).
-enum class StatusContext { kDevice, kFile };
+// kKernel: a status of the acquisition kernel (its own codes, else the interface's or the
+// database's it passes through); kDatabase: a status of the channel database.
+enum class StatusContext { kDevice, kFile, kKernel, kDatabase };
 
 // The meaning of status (never empty). Device error numbers are looked up in the driver's
 // index-string table and given in UTF-8.

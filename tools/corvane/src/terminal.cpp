@@ -9,6 +9,7 @@ namespace corvane_cli {
 namespace {
 
 volatile sig_atomic_t g_signal = 0;
+bool g_handled = false;
 
 void on_interrupt(int signal_number) {
   // The first signal decides the exit status.
@@ -39,6 +40,10 @@ const char* interrupt_name() {
     default: return "";
   }
 }
+
+void mark_interrupt_handled() { g_handled = true; }
+
+bool interrupt_handled() { return g_handled; }
 
 void ProgressBar::update(long long done, long long total, const std::string& unit) {
   if (!enabled_ || total <= 0) return;

@@ -16,6 +16,10 @@ bool interrupted();
 int interrupt_status();
 // The name of the signal that came ("SIGINT"), "" when none.
 const char* interrupt_name();
+// A command that ends on a signal as asked (record) says so: the run then ends with status 0
+// instead of 128 + signal, and the commands after it in the chain are not run.
+void mark_interrupt_handled();
+bool interrupt_handled();
 
 // "[#########.........]  45%  1350/3000 scans" on one line of standard error, redrawn in place.
 class ProgressBar {

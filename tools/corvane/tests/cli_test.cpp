@@ -464,7 +464,7 @@ TEST(Conventions, VersionAndAHelpPageForEveryCommand) {
   EXPECT_EQ(r.out.rfind("corvane 2.", 0), 0u) << r.out;
   const std::string man = testkit::read_file(std::string(CORVANE_DOCS_DIR) + "/corvane.1");
   for (const char* command : {"info", "show", "set", "set-device", "tare", "read", "acquire", "save", "load",
-                              "shunt-cal", "ports"}) {
+                              "shunt-cal", "ports", "record", "db"}) {
     r = run_tool({command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.rfind(std::string("usage: corvane [global options] ") + command + " ...\n", 0), 0u) << r.out;

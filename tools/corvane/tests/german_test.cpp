@@ -78,8 +78,8 @@ TEST(German, HelpIsGermanForTheOverviewAndEveryCommand) {
   EXPECT_NE(r.out.find("  Steckplatz 0: Vollbr\xC3\xBC" "cke 3 mV/V, Sinus 0.5 +- 1.0 mV/V mit 1 Hz\n"), std::string::npos);
   EXPECT_NE(r.out.find("Die maschinenlesbare Ausgabe ist in jeder Sprache gleich"), std::string::npos);
   EXPECT_EQ(joined(english_words(r.out)), "") << r.out;
-  for (const char* command : {"info", "show", "set", "set-device", "tare", "read", "acquire", "save", "load",
-                              "shunt-cal", "ports"}) {
+  for (const char* command : {"info", "show", "set", "set-device", "tare", "read", "acquire", "record", "db", "save",
+                              "load", "shunt-cal", "ports"}) {
     r = run_tool({"--lang", "de", command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.rfind(std::string("Aufruf: corvane [globale Optionen] ") + command + " ...\n", 0), 0u) << r.out;
@@ -193,6 +193,25 @@ TEST(German, TablesAreGermanWhileCsvAndJsonKeepTheirKeys) {
   for (const auto& line : lines_of(en.out)) collect_keys(json_mini::parse(line), "", &en_keys);
   EXPECT_EQ(de_keys, en_keys);
   EXPECT_GT(de_keys.size(), 20u);
+}
+
+TEST(German, RecordAndItsDatabaseSpeakGermanToo) {
+  testkit::TempDir dir;
+  const std::string db = dir.file("run.db");
+  ToolResult r = run_tool({"--lang", "de", "record", "--channels", "0-1", "--rate", "100", "--duration", "300ms",
+                           "--formula", "Summe=c0+c1", "--db", db});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("30 Scans von 2 Kan\xC3\xA4len und 1 Formel mit 100 Hz von 1 Leitung aufgezeichnet"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.out.find(" Scans/s "), std::string::npos) << r.out;  // the progress line
+  EXPECT_EQ(joined(english_words(r.err + r.out)), "") << r.err << r.out;
+  r = run_tool({"--lang", "de", "db", db});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("^Kanal +Name +Einheit +Anzahl +Min +Max +Rate +Start +Zuletzt geschrieben\n")))
+      << r.out;
+  r = run_tool({"--lang", "de", "record", "--channels", "0", "--rate", "100", "--formula", "x=c5"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "corvane: Die Formel x nutzt c5, das nicht aufgezeichnet wird: Kanal 5 zu --channels hinzuf\xC3\xBCgen.\n");
 }
 
 TEST(German, AGermanLocaleChoosesGermanUnlessLangSaysOtherwise) {

@@ -26,6 +26,8 @@ class RunningTool {
     }
   }
   void signal(int signal_number) { kill(pid_, signal_number); }
+  // The file that takes its standard output while it runs.
+  const std::string& out_path() const { return out_; }
   // Waits for the program's end.
   ToolResult finish() {
     int st = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "channel_view.h"
+#include "formula_text.h"
 #include "json_mini.h"
 #include "json_writer.h"
 #include "plot_decimator.h"
@@ -136,6 +137,34 @@ TEST(Units, PlotDecimatorKeepsPeaksInBoundedMemory) {
   EXPECT_EQ(lo, 0.0);
   EXPECT_EQ(hi, 999.0);
   EXPECT_EQ(spike, 5e3);  // the overflow is not a value
+}
+
+TEST(Units, FormulaChannelsAreRenumberedForTheKernel) {
+  FormulaOption f = parse_formula_option("Power [W]=c3*c12+acos(c3)-x1c2+sec(1)*c12");
+  EXPECT_EQ(f.name, "Power");
+  EXPECT_EQ(f.unit, "W");
+  // The c of acos( and of x1c2 names no channel; c3 and c12 are the tool's channels 3 and 12.
+  EXPECT_EQ(formula_channels(f.text), (std::vector<int32_t>{3, 12}));
+  EXPECT_EQ(translate_formula(f, {{3, 1}, {12, 2}}), "c1*c2+acos(c1)-x1c2+sec(1)*c2");
+  f = parse_formula_option("S=c0+c1=2");  // only the first "=" splits
+  EXPECT_EQ(f.text, "c0+c1=2");
+  EXPECT_EQ(f.unit, "");
+  try {
+    translate_formula(f, {{0, 1}});
+    ADD_FAILURE() << "c1 is not recorded";
+  } catch (const CommandError& e) {
+    EXPECT_EQ(e.status, kExitUsage);
+    EXPECT_STREQ(e.what(), "The formula S uses c1, which is not recorded: add channel 1 to --channels.");
+  }
+  for (const char* bad : {"=c0", "S=", "noequals", "A,B=c0", "T [abcdefghijk]=c0", "[V]=c0"}) {
+    EXPECT_THROW(parse_formula_option(bad), CommandError) << bad;
+  }
+  // A text that grows past the kernel's 255 characters in the kernel's numbering is refused.
+  FormulaOption longest{"L", "", ""};
+  for (int i = 0; i < 80; ++i) longest.text += "c0+";
+  longest.text += "1";  // 241 characters with c0, 401 with c100
+  EXPECT_EQ(translate_formula(longest, {{0, 1}}).size(), 241u);
+  EXPECT_THROW(translate_formula(longest, {{0, 100}}), CommandError);
 }
 
 }  // namespace

@@ -7,43 +7,50 @@
 
 #include "families/corvane/corvane_line.h"
 #include "kernel_state.h"
+#include "scaling/linearisation.h"
 
 namespace tallix::corvane {
 namespace {
 
 constexpr int32_t kConditionCodes[] = {6001, 6000, 6002, 6003};  // by the record's condition 0..3
-constexpr int32_t kLinRange = 1;
-constexpr int32_t kLinTable = 2;
-constexpr int32_t kLinThermo = 3;
-constexpr int32_t kLinTypeTable = 0;
-constexpr int32_t kLinTypeBridge = 3;
-constexpr int32_t kInverse = 1;            // QBX_DoLinCalc / QBX_DoThermoLinCalc: physical -> input
+constexpr int32_t kInverse = 1;               // QBX_DoLinCalc / QBX_DoThermoLinCalc: physical -> input
 constexpr double kThermoInputScale = 1000.0;  // the scaling pass feeds thermo with value x 1000
-constexpr double kBridgeFactor = 0.00025;
 
-// The raw count of a physical level of the channel, the scaling pass run backwards: the inverse
-// table (lin type 0) or the bridge factor (lin type 3), or the inverse thermo linearisation (whose
-// input is the range-scaled value x 1000), then range scaling undone. False when the channel's
-// linearisation has no inverse here or the count does not fit.
+// The range-scaled value (zero offset + range x raw / full-scale count) that the channel's
+// linearisation turns into the physical level: the scaling pass of the channel run backwards.
+// False when the linearisation has no inverse here (polynomial, formula, a bridge without gain).
+bool range_scaled_level(int32_t channel, double level, double* value) {
+  const LinRecord& lin = kernel().lin[channel];
+  *value = level;
+  if (lin.mode == kLinTable) {
+    const double with_tare = level + lin.software_tare;  // the pass subtracts the tare last
+    if (lin.type == kLinTypePoints) {
+      *value = with_tare;
+      return QBX_DoLinCalc(value, channel, kInverse) == kAcqOk;
+    }
+    if (lin.type != kLinTypeBridge || lin.points == nullptr || lin.count < kBridgeParameters) return false;
+    const double factor = bridge_factor(lin.points);
+    if (!std::isfinite(factor) || factor == 0.0) return false;
+    *value = with_tare / factor;
+    return true;
+  }
+  if (lin.mode == kLinThermo) {
+    if (QBX_DoThermoLinCalc(value, header(channel).sensor_type, kInverse) != kAcqOk) return false;
+    *value /= kThermoInputScale;
+  }
+  return true;
+}
+
+// The raw count of a physical level of the channel. Lin modes 1..3 undo the linearisation, the zero
+// offset and the range scaling; other lin modes take the level as the count. False when there is
+// no inverse or the count does not fit.
 bool raw_level(int32_t channel, double level, int32_t* raw) {
   const AcqHdr& h = header(channel);
-  const LinRecord& lin = kernel().lin[channel];
+  const int32_t mode = kernel().lin[channel].mode;
   double value = level;
-  if (lin.mode == kLinTable) {
-    if (lin.type == kLinTypeTable) {
-      if (QBX_DoLinCalc(&value, channel, kInverse) != kAcqOk) return false;
-    } else if (lin.type == kLinTypeBridge && lin.points != nullptr && lin.count >= 2) {
-      value = level * lin.points[1] * lin.points[0] * kBridgeFactor;
-    } else {
-      return false;
-    }
-  } else if (lin.mode == kLinThermo) {
-    if (QBX_DoThermoLinCalc(&value, h.sensor_type, kInverse) != kAcqOk) return false;
-    value /= kThermoInputScale;
-  }
-  if (lin.mode == kLinRange || lin.mode == kLinTable || lin.mode == kLinThermo) {
-    if (h.range == 0.0f) return false;
-    value = value / h.range * h.full_scale;
+  if (mode == kLinRange || mode == kLinTable || mode == kLinThermo) {
+    if (!range_scaled_level(channel, level, &value) || h.range == 0.0f) return false;
+    value = (value - h.zero_offset) / h.range * h.full_scale;
   }
   if (!std::isfinite(value) || value < INT32_MIN || value > INT32_MAX) return false;
   *raw = static_cast<int32_t>(value);
