@@ -177,20 +177,23 @@ class OnlineFile {
   bool closed_ = false;
 };
 
-// Refuses an online file name the kernel cannot take, a folder that does not exist, and an
-// existing file (the kernel empties it) unless replace.
-void check_online_name(const std::string& path, bool replace) {
-  if (path.empty() || path.size() > kMaxOnlineName) {
-    throw CommandError(tr("--online takes a file name of 1 to 255 characters."), kExitUsage);
+// Refuses a file name the kernel cannot take (online files: 1 to 255 characters), a folder that
+// does not exist, and an existing file (it would be replaced) unless replace. `what`: "database",
+// "online file".
+void check_output_name(const std::string& path, const std::string& what, bool replace) {
+  if (path.empty() || (what == "online file" && path.size() > kMaxOnlineName)) {
+    throw CommandError(path.empty() ? tr("The {} needs a file name.", tr(what))
+                                    : tr("The {} needs a file name of at most 255 characters.", tr(what)),
+                       kExitUsage);
   }
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    throw CommandError(tr("The folder {} of the online file does not exist.", folder), kExitUsage);
+    throw CommandError(tr("The folder {} of the {} does not exist.", folder, tr(what)), kExitUsage);
   }
   if (!replace && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    throw CommandError(tr("The online file {} exists already; give another name or --force to replace it.", path),
+    throw CommandError(tr("The {} {} exists already; give another name or --force to replace it.", tr(what), path),
                        kExitUsage);
   }
 }
@@ -216,7 +219,12 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   for (const std::string& f : args.all("--formula")) formulas.push_back(parse_formula_option(f));
   const bool to_db = args.has("--db");
   const bool online = args.has("--online");
-  if (online) check_online_name(args.get("--online"), args.flags.count("--force") != 0);
+  const bool replace = args.flags.count("--force") != 0;
+  if (to_db) check_output_name(args.get("--db"), N_("database"), replace);
+  if (online) check_output_name(args.get("--online"), N_("online file"), replace);
+  if (to_db && online && args.get("--db") == args.get("--online")) {
+    throw CommandError(tr("The database and the online file must be two files."), kExitUsage);
+  }
   if (s.checking()) return;
 
   if (s.offline()) throw CommandError(tr("A recording needs a device: offline there are no measured values."));
@@ -229,6 +237,17 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     names.push_back(c < chains.front().first_channel + static_cast<int32_t>(chains.front().amplifiers.size())
                         ? read_channel(s.driver(), c).name
                         : tr("Channel{}", c));
+  }
+  // Every channel of the database and of the JSON lines is known by its name: no two alike.
+  std::vector<std::string> all_names = names;
+  for (const FormulaOption& f : formulas) all_names.push_back(f.name);
+  for (size_t i = 0; i < all_names.size(); ++i) {
+    for (size_t k = 0; k < i; ++k) {
+      if (all_names[i] == all_names[k]) {
+        throw CommandError(tr("Two recorded channels are named \"{}\"; give the formula another name.", all_names[i]),
+                           kExitUsage);
+      }
+    }
   }
   const auto block_capacity = static_cast<int32_t>(
       std::clamp<double>(std::round(requested_rate / kBlocksPerSecond), 1, KernelRecording::kMaxBlock));
@@ -276,7 +295,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
       specs.push_back(n);
     }
     db.emplace(ChannelDatabase::create(args.get("--db"), specs, static_cast<int32_t>(capacity), rate, start_time,
-                                       args.flags.count("--force") != 0));
+                                       replace));
     if (target == 0) {
       print_confirmation(s, tr("Recording into {} until Ctrl-C (room for {}, --max-duration).", args.get("--db"),
                                clock_text(static_cast<double>(capacity) / rate)));

@@ -134,6 +134,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
   }
   try {
     QBX_ACQInitAcqHdr();
+    QBX_ACQResetTriggers();  // a free-running start: no trigger record names a device
     const auto devices = static_cast<int32_t>(chains_.size());
     const float rates[6] = {rate, 0, 0, 0, 0, 0};
     const uint8_t two_byte_samples[6] = {1, 1, 1, 1, 1, 1};
@@ -256,7 +257,8 @@ int32_t KernelRecording::block_values(size_t i, double* out, int32_t capacity) c
 void KernelRecording::restore_states() {
   for (size_t d = 0; d < chains_.size() && d < states_.size(); ++d) {
     const OpenLine& line = chains_[d].line;
-    exchange(line, "ACT" + std::to_string(kAllChannels) + ",0\n");
+    // A line that no longer answers is not asked channel by channel (each would wait a time-out).
+    if (exchange(line, "ACT" + std::to_string(kAllChannels) + ",0\n").empty()) continue;
     for (size_t c = 0; c < states_[d].size(); ++c) {
       if (states_[d][c] == 0 || chains_[d].amplifiers[c] == kAmpNotConnected) continue;
       exchange(line, "ACT" + std::to_string(c) + "," + std::to_string(states_[d][c]) + "\n");

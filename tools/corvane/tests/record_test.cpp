@@ -283,6 +283,27 @@ TEST(Record, OnlineFileHoldsTheBlocksAndAFailedWriteStops) {
   EXPECT_EQ(full.length(1), 20);
 }
 
+// Without --duration the database's room ends the recording: a normal end, said so.
+TEST(Record, AFullDatabaseEndsTheRecording) {
+  SimLine a(1, 45);
+  a.engine->set_source(4, ramp_of(0).source(100));
+  testkit::TempDir dir;
+  const std::string db_path = dir.file("short.db");
+  ToolResult r = run_tool({"--port", a.path, "record", "--channels", "4", "--rate", "100", "--max-duration", "1.5s",
+                           "--db", db_path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Recording into " + db_path + " until Ctrl-C (room for 0:00:01, --max-duration)."),
+            std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Recorded 150 scans of 1 channel at 100 Hz from 1 line"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("; the database is full (--max-duration):"), std::string::npos) << r.err;
+  Db db(db_path);
+  ASSERT_TRUE(db.ok());
+  EXPECT_EQ(db.length(1), 150);
+  EXPECT_EQ(QBX_GetDatabaseChanMaxLen(1), 150);
+  int64_t phase = -1;
+  EXPECT_EQ(first_wrong(1, ramp_of(0), 150, &phase), -1);
+}
+
 TEST(Record, CommandLineMistakes) {
   struct Case {
     std::vector<std::string> args;
@@ -296,6 +317,10 @@ TEST(Record, CommandLineMistakes) {
       {{"record", "--channels", "0", "--rate", "600", "--formula", "S=c0+c4"}, "uses c4, which is not recorded"},
       {{"record", "--channels", "10", "--rate", "600"}, "Channel 10 does not exist: the chain has 10 channels", 1},
       {{"--port", "sim", "--port", "sim", "show"}, "Several --port options are for record only"},
+      {{"record", "--channels", "0", "--rate", "600", "--db", "/no/such/folder/x.db"},
+       "The folder /no/such/folder of the database does not exist."},
+      {{"record", "--channels", "0", "--rate", "600", "--db", "x.db", "--online", "x.db"}, "must be two files"},
+      {{"record", "--channels", "0,1", "--rate", "600", "--formula", "Channel1=c0*2"}, "named \"Channel1\""},
   };
   for (const auto& c : cases) {
     ToolResult r = run_tool(c.args);
