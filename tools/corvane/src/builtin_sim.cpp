@@ -4,22 +4,23 @@
 
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
+#include "messages.h"
 
 namespace corvane_cli {
 
 using corvane_sim::SignalSource;
 
 const SimSlot kSimSlots[10] = {
-    {5051, "full bridge 3 mV/V, sine 0.5 +- 1.0 mV/V at 1 Hz"},
-    {5051, "full bridge 3 mV/V, constant 1.2 mV/V"},
-    {5052, "full bridge 3 mV/V, ramp from -1.0 mV/V rising 0.5 mV/V per s, restarting every 4 s"},
-    {5052, "full bridge 3 mV/V, constant -0.8 mV/V"},
-    {5053, "full bridge 3 mV/V, constant 1.5 mV/V"},
-    {5054, "dc voltage 10 V, sine 2.5 +- 1.5 V at 0.5 Hz"},
-    {5054, "thermocouple K, 23.5 +- 0.5 degC sine at 0.2 Hz (about 0.94 mV)"},
-    {5058, "full bridge 3 mV/V with shunt (+1.0 mV/V), constant 0.25 mV/V"},
-    {5055, "digital I/O, input lines 0x00A5"},
-    {5056, "aux, internal temperature 25 degC"},
+    {5051, N_("full bridge 3 mV/V, sine 0.5 +- 1.0 mV/V at 1 Hz")},
+    {5051, N_("full bridge 3 mV/V, constant 1.2 mV/V")},
+    {5052, N_("full bridge 3 mV/V, ramp from -1.0 mV/V rising 0.5 mV/V per s, restarting every 4 s")},
+    {5052, N_("full bridge 3 mV/V, constant -0.8 mV/V")},
+    {5053, N_("full bridge 3 mV/V, constant 1.5 mV/V")},
+    {5054, N_("dc voltage 10 V, sine 2.5 +- 1.5 V at 0.5 Hz")},
+    {5054, N_("thermocouple K, 23.5 +- 0.5 degC sine at 0.2 Hz (about 0.94 mV)")},
+    {5058, N_("full bridge 3 mV/V with shunt (+1.0 mV/V), constant 0.25 mV/V")},
+    {5055, N_("digital I/O, input lines 0x00A5")},
+    {5056, N_("aux, internal temperature 25 degC")},
 };
 
 namespace {

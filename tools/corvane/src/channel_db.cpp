@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "messages.h"
 #include "run_metadata.h"
 #include "session.h"
 #include "storix32.h"
@@ -37,7 +38,7 @@ std::string field_text(const char* field, size_t size) {
 }
 
 [[noreturn]] void fail(const std::string& what, int32_t status) {
-  throw CommandError(what + ": " + QBX_DatabaseStatusText(status) + " (status " + std::to_string(status) + ").");
+  throw CommandError(what + ": " + tr("{} (status {})", QBX_DatabaseStatusText(status), status) + ".");
 }
 
 // Messages the library would print (they repeat the status) are left to the tool's own sentence.
@@ -62,7 +63,7 @@ ChannelDatabase ChannelDatabase::create(const std::string& path, const std::vect
                                         bool replace) {
   struct stat st {};
   if (!replace && ::stat(path.c_str(), &st) == 0) {
-    throw CommandError("The database " + path + " exists already; give another name or --force to replace it.",
+    throw CommandError(tr("The database {} exists already; give another name or --force to replace it.", path),
                        kExitUsage);
   }
   ChannelDatabase db(path);
@@ -70,7 +71,7 @@ ChannelDatabase ChannelDatabase::create(const std::string& path, const std::vect
   QBX_SetCacheFlags(0, 0, 0, 0);  // every block reaches the file when it is stored
   const auto n = static_cast<int32_t>(channels.size());
   int32_t r = QBX_CreateDatabase(kCreateDescriptions, nullptr, n);
-  if (r != 0) fail("The database " + path + " cannot be set up", r);
+  if (r != 0) fail(tr("The database {} cannot be set up", path), r);
   for (int32_t i = 0; i < n; ++i) {
     DbChannelHeader h{};
     QBX_GetDatabaseChanConfig(i + 1, &h);
@@ -91,10 +92,11 @@ ChannelDatabase ChannelDatabase::create(const std::string& path, const std::vect
     QBX_SetTimerCallback(nullptr);
     const double need = file_bytes(channels.size(), capacity);
     if (r == kDbDiskFull) {
-      throw CommandError("The database " + path + " needs " + format_fixed(need / 1e6, 1) +
-                         " MB, more than the disk has free; record shorter (--duration, --max-duration) or elsewhere.");
+      throw CommandError(tr("The database {} needs {} MB, more than the disk has free; record shorter (--duration, "
+                          "--max-duration) or elsewhere.",
+                          path, format_fixed(need / 1e6, 1)));
     }
-    fail("The database " + path + " cannot be created", r);
+    fail(tr("The database {} cannot be created", path), r);
   }
   db.open_ = true;
   return db;
@@ -102,14 +104,14 @@ ChannelDatabase ChannelDatabase::create(const std::string& path, const std::vect
 
 ChannelDatabase ChannelDatabase::open(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw CommandError("The database " + path + " does not exist.");
+  if (::stat(path.c_str(), &st) != 0) throw CommandError(tr("The database {} does not exist.", path));
   ChannelDatabase db(path);
   QBX_SetDatabaseMessageHandler(quiet_messages);
   const int32_t r = QBX_CreateDatabase(kOpenExisting, path.c_str(), 0);
   QBX_SetDatabaseMessageHandler(nullptr);
   if (r != 0) {
-    if (r == kDbOpenFailed) throw CommandError(path + " is not a channel database, or it cannot be read.");
-    fail("The database " + path + " cannot be opened", r);
+    if (r == kDbOpenFailed) throw CommandError(tr("{} is not a channel database, or it cannot be read.", path));
+    fail(tr("The database {} cannot be opened", path), r);
   }
   db.open_ = true;
   return db;
@@ -133,7 +135,7 @@ int32_t ChannelDatabase::channel_count() const { return QBX_GetDatabaseMaxChans(
 DbChannelInfo ChannelDatabase::channel(int32_t number) const {
   DbChannelHeader h{};
   const int32_t r = QBX_GetDatabaseChanConfig(number, &h);
-  if (r != 0) fail("Channel " + std::to_string(number) + " of " + path_ + " cannot be read", r);
+  if (r != 0) fail(tr("Channel {} of {} cannot be read", number, path_), r);
   DbChannelInfo info;
   info.number = number;
   info.name = field_text(h.name, sizeof h.name);
@@ -168,7 +170,7 @@ DbChannelInfo ChannelDatabase::channel(int32_t number) const {
 
 void ChannelDatabase::read(int32_t number, int64_t first, int32_t count, double* out) const {
   const int32_t r = QBX_ReadFromDatabase(number, static_cast<int32_t>(first + 1), count, out);
-  if (r != 0) fail("Reading channel " + std::to_string(number) + " of " + path_ + " failed", r);
+  if (r != 0) fail(tr("Reading channel {} of {} failed", number, path_), r);
 }
 
 }  // namespace corvane_cli

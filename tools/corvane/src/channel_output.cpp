@@ -1,6 +1,7 @@
 // Shared JSON fields and tables of channels.
 #include "channel_output.h"
 
+#include "messages.h"
 #include "text_codec.h"
 #include "text_table.h"
 
@@ -102,8 +103,8 @@ std::string csv_label(const ChannelView& v) {
 std::string channel_table(const Driver& d, const std::vector<int32_t>& channels, const std::string& header,
                           const std::function<std::string(const ChannelView&)>& cell) {
   TextTable t;
-  t.add_column("Chan.", TextTable::Align::kRight);
-  t.add_column("Name", TextTable::Align::kLeft);
+  t.add_column(tr("Chan."), TextTable::Align::kRight);
+  t.add_column(tr("Name"), TextTable::Align::kLeft);
   t.add_column(header, TextTable::Align::kRight);
   for (int32_t c : channels) {
     ChannelView v = read_channel(d, c);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "messages.h"
 #include "session.h"
 #include "text_codec.h"
 
@@ -18,8 +19,8 @@ struct OverflowWord {
 };
 // The five overflow floats, by bit pattern.
 const OverflowWord kOverflowWords[] = {
-    {0x7B4097CEu, "+overflow"}, {0x7CF0BDC2u, "+OVERFLOW"}, {0xFE967699u, "OVERFLOW"},
-    {0xFCF0BDC2u, "-OVERFLOW"}, {0xFB4097CEu, "-overflow"},
+    {0x7B4097CEu, N_("+overflow")}, {0x7CF0BDC2u, N_("+OVERFLOW")}, {0xFE967699u, N_("OVERFLOW")},
+    {0xFCF0BDC2u, N_("-OVERFLOW")}, {0xFB4097CEu, N_("-overflow")},
 };
 
 struct RangeDecimals {
@@ -55,7 +56,7 @@ int ChannelView::decimals() const {
 
 std::string ChannelView::format(float value) const {
   std::string word = overflow_word(value);
-  if (!word.empty()) return word;
+  if (!word.empty()) return tr(word);
   if (digital_io()) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(static_cast<int32_t>(value)) & 0xFFFFu);
@@ -100,7 +101,7 @@ ChannelView read_channel(const Driver& d, int32_t channel) {
   d.CV_GetChanSettings(channel, kCvChanAmplifier, &v.amplifier);
   d.CV_GetChanSettings(channel, kCvChanName, text);
   v.name = latin1_to_utf8(text);
-  if (trim(v.name).empty()) v.name = "Channel " + std::to_string(channel);
+  if (trim(v.name).empty()) v.name = tr("Channel {}", channel);
   std::memset(text, 0, sizeof text);
   d.CV_GetChanSettings(channel, kCvChanUnit, text);
   v.unit = trim(latin1_to_utf8(text));
@@ -127,11 +128,10 @@ std::vector<int32_t> parse_channel_list(const std::string& text, int32_t count) 
     auto first = parse_integer(dash == std::string::npos ? part : part.substr(0, dash));
     auto last = dash == std::string::npos ? first : parse_integer(part.substr(dash + 1));
     if (!first || !last || *first < 0 || *last < *first) {
-      throw CommandError("\"" + text + "\" is not a channel list (examples: 4, 0-7, 0,2,5-6).", kExitUsage);
+      throw CommandError(tr("\"{}\" is not a channel list (examples: 4, 0-7, 0,2,5-6).", text), kExitUsage);
     }
     if (*last >= count) {
-      throw CommandError("Channel " + std::to_string(*last) + " does not exist: the chain has " +
-                         std::to_string(count) + " channels (0 to " + std::to_string(count - 1) + ").");
+      throw CommandError(tr("Channel {} does not exist: the chain has {} channels (0 to {}).", *last, count, count - 1));
     }
     for (long long c = *first; c <= *last; ++c) out.push_back(static_cast<int32_t>(c));
     if (comma == std::string::npos) break;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "messages.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -35,13 +36,13 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
       args.flags.insert(name);
     } else if (value_options.count(name)) {
       if (!inline_value) {
-        if (i + 1 >= words.size()) throw CommandError("The option " + name + " of " + command + " needs a value.", kExitUsage);
+        if (i + 1 >= words.size()) throw CommandError(tr("The option {} of {} needs a value.", name, command), kExitUsage);
         value = words[++i];
       }
       args.options[name] = value;
       args.repeated[name].push_back(value);
     } else {
-      throw CommandError("The command " + command + " has no option " + name + ".", kExitUsage);
+      throw CommandError(tr("The command {} has no option {}.", command, name), kExitUsage);
     }
   }
   return args;
@@ -50,7 +51,7 @@ CommandArgs parse_command_args(const std::string& command, const std::vector<std
 double number_option(const CommandArgs& args, const std::string& option, double fallback) {
   if (!args.has(option)) return fallback;
   auto v = parse_double(args.get(option));
-  if (!v) throw CommandError("The option " + option + " needs a number, not \"" + args.get(option) + "\".", kExitUsage);
+  if (!v) throw CommandError(tr("The option {} needs a number, not \"{}\".", option, args.get(option)), kExitUsage);
   return *v;
 }
 
@@ -58,8 +59,8 @@ double duration_option(const CommandArgs& args, const std::string& option, doubl
   if (!args.has(option)) return fallback;
   auto v = parse_duration(args.get(option));
   if (!v || !std::isfinite(*v) || *v < 0) {
-    throw CommandError("The option " + option + " needs a duration such as 30, 500ms, 2s, 10min or 1h, not \"" +
-                           args.get(option) + "\".",
+    throw CommandError(tr("The option {} needs a duration such as 30, 500ms, 2s, 10min or 1h, not \"{}\".", option,
+                          args.get(option)),
                        kExitUsage);
   }
   return *v;
@@ -70,8 +71,7 @@ long long integer_option(const CommandArgs& args, const std::string& option, lon
   if (!args.has(option)) return fallback;
   auto v = parse_integer(args.get(option));
   if (!v || *v < min || *v > max) {
-    throw CommandError("The option " + option + " needs a whole number from " + std::to_string(min) + " to " +
-                           std::to_string(max) + ", not \"" + args.get(option) + "\".",
+    throw CommandError(tr("The option {} needs a whole number from {} to {}, not \"{}\".", option, min, max, args.get(option)),
                        kExitUsage);
   }
   return *v;
@@ -88,7 +88,8 @@ void check_stdout() {
     std::clearerr(stdout);
     std::cout.clear();
     // The reason is known when this flush met it; an earlier write may have failed unseen.
-    throw CommandError(std::string("Writing to standard output failed") + (e != 0 ? std::string(": ") + std::strerror(e) : "") + ".");
+    throw CommandError(e != 0 ? tr("Writing to standard output failed: {}{}.", std::strerror(e), "")
+                              : tr("Writing to standard output failed."));
   }
 }
 

@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "data_file.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "plot_decimator.h"
 #include "run_metadata.h"
 #include "settings_names.h"
@@ -48,7 +49,7 @@ int32_t named(const NamedId (&table)[N], const std::string& value, const char* o
   }
   std::string names;
   for (const auto& e : table) names += (names.empty() ? "" : ", ") + std::string(e.name);
-  throw CommandError("The option " + std::string(option) + " takes one of " + names + ", not \"" + value + "\".", kExitUsage);
+  throw CommandError(tr("The option {} takes one of {}, not \"{}\".", option, names, value), kExitUsage);
 }
 
 // Scans per second of a measuring rate id, from its text ("600 Hz").
@@ -71,7 +72,7 @@ struct Stats {
     std::string word = overflow_word(v);
     if (!word.empty() || is_overflow(v)) {
       ++overflows;
-      ++overflow_kinds[word.empty() ? std::string("invalid") : word];
+      ++overflow_kinds[word.empty() ? std::string(N_("invalid")) : word];
       return;
     }
     if (count == 0) min = max = v;
@@ -84,7 +85,7 @@ struct Stats {
   // "3 +overflow, 1 OVERFLOW"
   std::string overflow_summary() const {
     std::string out;
-    for (const auto& [word, k] : overflow_kinds) out += (out.empty() ? "" : ", ") + std::to_string(k) + " " + word;
+    for (const auto& [word, k] : overflow_kinds) out += (out.empty() ? "" : ", ") + std::to_string(k) + " " + tr(word);
     return out;
   }
 };
@@ -98,7 +99,7 @@ class ValueStore {
   explicit ValueStore(size_t channels) : channels_(channels) {
     if (channels_ == 0) return;
     file_ = std::tmpfile();
-    if (file_ == nullptr) throw CommandError("No temporary file for the values can be created.");
+    if (file_ == nullptr) throw CommandError(tr("No temporary file for the values can be created."));
   }
   ~ValueStore() {
     if (file_ != nullptr) std::fclose(file_);
@@ -110,7 +111,7 @@ class ValueStore {
     if (file_ == nullptr) return;
     const size_t count = static_cast<size_t>(scans) * channels_;
     if (std::fwrite(values, sizeof(float), count, file_) != count) {
-      throw CommandError("Writing the values to a temporary file failed.");
+      throw CommandError(tr("Writing the values to a temporary file failed."));
     }
   }
   template <typename Each>
@@ -152,7 +153,7 @@ int32_t wait_for_trigger(const Driver& d, int32_t scans, double wait_s, double h
   constexpr double kSliceS = 0.5;
   const bool terminal = is_terminal(stderr);
   if (terminal) {
-    std::fprintf(stderr, "Waiting for the trigger (up to %s s, --wait) ...\n", format_number(wait_s).c_str());
+    std::fprintf(stderr, "%s\n", tr("Waiting for the trigger (up to {} s, --wait) ...", format_number(wait_s)).c_str());
   }
   const auto start = std::chrono::steady_clock::now();
   const double block_s = scans / hz;
@@ -174,9 +175,9 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       {"--rate", "--scans", "--duration", "--channels", "--trigger", "--trigger-channel", "--trigger-level",
        "--trigger-condition", "--pretrigger", "--output", "--plot", "--wait", "--meta"},
       {});
-  if (!args.positional.empty()) throw CommandError("The command acquire takes options only (see corvane --help).", kExitUsage);
+  if (!args.positional.empty()) throw CommandError(tr("The command acquire takes options only (see corvane --help)."), kExitUsage);
   // Everything that needs no device is checked first (also in the check of a whole "+" chain).
-  if (args.has("--scans") && args.has("--duration")) throw CommandError("Give either --scans or --duration, not both.", kExitUsage);
+  if (args.has("--scans") && args.has("--duration")) throw CommandError(tr("Give either --scans or --duration, not both."), kExitUsage);
   // Without a length the run goes on until Ctrl-C (or SIGTERM, SIGHUP): scans 0.
   long long scans = 0;
   if (args.has("--scans")) scans = integer_option(args, "--scans", 0, 1, 1000000000000LL);
@@ -188,18 +189,18 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   float level = 0;
   if (mode == kTriggerInternal) {
     if (!args.has("--trigger-channel") || !args.has("--trigger-level")) {
-      throw CommandError("An internal trigger needs --trigger-channel (0 to 7) and --trigger-level.", kExitUsage);
+      throw CommandError(tr("An internal trigger needs --trigger-channel (0 to 7) and --trigger-level."), kExitUsage);
     }
     trig_channel = static_cast<int32_t>(integer_option(args, "--trigger-channel", 0, 0, 7));
     level = static_cast<float>(number_option(args, "--trigger-level", 0));
     if (args.has("--trigger-condition")) condition = named(kTriggerConditions, args.get("--trigger-condition"), "--trigger-condition");
   }
-  if (scans != 0 && pre > scans) throw CommandError("The pre-trigger (" + std::to_string(pre) + " scans) is longer than the acquisition.", kExitUsage);
+  if (scans != 0 && pre > scans) throw CommandError(tr("The pre-trigger ({} scans) is longer than the acquisition.", pre), kExitUsage);
   if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
   if (s.checking()) return;
 
   const Driver& d = s.driver();
-  if (s.offline()) throw CommandError("An acquisition needs a device: offline there are no measured values.");
+  if (s.offline()) throw CommandError(tr("An acquisition needs a device: offline there are no measured values."));
 
   // Rate.
   int32_t rate_id = -1;
@@ -209,7 +210,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
     std::vector<int32_t> rates = zero_terminated(list, kListCapacity);
     rate_id = match_id(d, rates, args.get("--rate"));
     if (rate_id == 0) {
-      throw CommandError("\"" + args.get("--rate") + "\" is not a measuring rate; possible are: " + list_texts(d, rates) + ".", kExitUsage);
+      throw CommandError(tr("\"{}\" is not a measuring rate; possible are: {}.", args.get("--rate"), list_texts(d, rates)), kExitUsage);
     }
   }
   int32_t current_rate = 0;
@@ -217,8 +218,8 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   const double hz = rate_hz(d, rate_id == -1 ? current_rate : rate_id);
   if (args.has("--duration")) {
     scans = std::llround(duration_s * hz);
-    if (scans < 1) throw CommandError("The acquisition needs at least one scan: --duration " + args.get("--duration") + " is shorter than one scan at " + format_number(hz) + " Hz.", kExitUsage);
-    if (pre > scans) throw CommandError("The pre-trigger (" + std::to_string(pre) + " scans) is longer than the acquisition.", kExitUsage);
+    if (scans < 1) throw CommandError(tr("The acquisition needs at least one scan: --duration {} is shorter than one scan at {} Hz.", args.get("--duration"), format_number(hz)), kExitUsage);
+    if (pre > scans) throw CommandError(tr("The pre-trigger ({} scans) is longer than the acquisition.", pre), kExitUsage);
   }
 
   // Channels.
@@ -232,7 +233,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   for (int32_t c = 0; c < s.channel_count(); ++c) {
     if (read_channel(d, c).measuring()) channels.push_back(c);
   }
-  if (channels.empty()) throw CommandError("No channel is switched to measure; name them with --channels.");
+  if (channels.empty()) throw CommandError(tr("No channel is switched to measure; name them with --channels."));
   std::vector<ChannelView> views;
   for (int32_t c : channels) views.push_back(read_channel(d, c));
   const size_t n = channels.size();
@@ -242,12 +243,12 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   const bool to_file = args.has("--output") && args.get("--output") != "-";
   std::unique_ptr<DataFile> csv;
   if (args.has("--output") || !s.json()) {
-    csv = std::make_unique<DataFile>(args.has("--output") ? args.get("--output") : "-", "CSV file");
+    csv = std::make_unique<DataFile>(args.has("--output") ? args.get("--output") : "-", N_("CSV file"));
   }
   std::unique_ptr<DataFile> svg;
-  if (args.has("--plot")) svg = std::make_unique<DataFile>(args.get("--plot"), "plot file");
+  if (args.has("--plot")) svg = std::make_unique<DataFile>(args.get("--plot"), N_("plot file"));
   std::unique_ptr<DataFile> meta_file;
-  if (args.has("--meta")) meta_file = std::make_unique<DataFile>(args.get("--meta"), "metadata file");
+  if (args.has("--meta")) meta_file = std::make_unique<DataFile>(args.get("--meta"), N_("metadata file"));
 
   // With --json and no CSV the values go into the JSON document: they wait in an unnamed
   // temporary file, not in memory.
@@ -257,16 +258,16 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   const int32_t start_scans = !until_stopped && scans <= kMaxStartScans ? static_cast<int32_t>(scans) : 0;
   catch_interrupt();
   const auto start_time = std::chrono::system_clock::now();
-  s.check(d.CV_ACQStart(start_scans, rate_id, mode, trig_channel, level, condition, pre), "Starting the acquisition failed");
+  s.check(d.CV_ACQStart(start_scans, rate_id, mode, trig_channel, level, condition, pre), tr("Starting the acquisition failed"));
   if (rate_id != -1 && rate_id != current_rate) {
-    print_confirmation(s, "The measuring rate is now " + id_text(d, rate_id) + "; it stays set in the amplifier.");
+    print_confirmation(s, tr("The measuring rate is now {}; it stays set in the amplifier.", id_text(d, rate_id)));
   }
   // The metadata after the start, which stored the rate.
   std::vector<MetaField> meta = run_metadata(s, views);
   meta.push_back({"trigger", trigger_text(mode, trig_channel, level, condition, views) +
                                  (pre ? ", " + std::to_string(pre) + " scans before it" : std::string())});
   meta.push_back({"start time", iso8601_utc(start_time)});
-  if (mode == kTriggerSoftware) s.check(d.CV_Trigger(), "Sending the trigger failed");
+  if (mode == kTriggerSoftware) s.check(d.CV_Trigger(), tr("Sending the trigger failed"));
 
   // The CSV header follows the first block, which tells the trigger time.
   std::string header = "time [s]";
@@ -341,7 +342,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       write_error = e;
       break;
     }
-    bar.update(done, scans, "scans");
+    bar.update(done, scans, tr("scans"));
   }
   bar.finish();
   const int32_t stop_status = d.CV_ACQStop();
@@ -357,8 +358,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   try {
     if (svg && kept) {
       PlotData plot;
-      plot.title = "Corvane acquisition: " + std::to_string(n) + " channels, " + format_number(hz) + " Hz, " +
-                   std::to_string(done) + " scans";
+      plot.title = tr("Corvane acquisition: {} channels, {} Hz, {} scans", n, format_number(hz), done);
       std::vector<std::vector<double>> series_values;
       plot_points.points(time_of, &plot.time_s, &series_values);
       if (mode != kTriggerImmediate) plot.trigger_time_s = 0.0;
@@ -420,12 +420,12 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   } else if (kept && !s.options().quiet) {
     TextTable t;
     using A = TextTable::Align;
-    t.add_column("Chan.", A::kRight);
-    t.add_column("Name", A::kLeft);
-    t.add_column("Min", A::kRight);
-    t.add_column("Mean", A::kRight);
-    t.add_column("Max", A::kRight);
-    t.add_column("Unit", A::kLeft);
+    t.add_column(tr("Chan."), A::kRight);
+    t.add_column(tr("Name"), A::kLeft);
+    t.add_column(tr("Min"), A::kRight);
+    t.add_column(tr("Mean"), A::kRight);
+    t.add_column(tr("Max"), A::kRight);
+    t.add_column(tr("Unit"), A::kLeft);
     for (size_t k = 0; k < n; ++k) {
       const ChannelView& v = views[k];
       const int dec = v.digital_io() ? 0 : v.decimals();
@@ -434,36 +434,33 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       if (stats[k].overflows) unit += " (" + stats[k].overflow_summary() + ")";
       t.add_row({std::to_string(v.channel), v.name, cell(stats[k].min), cell(stats[k].mean()), cell(stats[k].max), unit});
     }
-    std::string where = to_file ? " into " + args.get("--output") : std::string();
-    if (svg) where += (to_file ? " and " : " into ") + args.get("--plot");
-    std::cerr << "Acquired " << done << " scans of " << n << (n == 1 ? " channel" : " channels") << " at "
-              << format_number(hz) << " Hz (" << format_fixed(static_cast<double>(done) / hz, 2) << " s)" << where
-              << ":\n"
+    std::string where = to_file ? tr(" into {}", args.get("--output")) : std::string();
+    if (svg) where += to_file ? tr(" and {}", args.get("--plot")) : tr(" into {}", args.get("--plot"));
+    const std::string seconds = format_fixed(static_cast<double>(done) / hz, 2);
+    std::cerr << (n == 1 ? tr("Acquired {} scans of {} channel at {} Hz ({} s){}:\n", done, n, format_number(hz), seconds, where)
+                         : tr("Acquired {} scans of {} channels at {} Hz ({} s){}:\n", done, n, format_number(hz), seconds, where))
               << t.render() << std::flush;
   }
 
   // How the run ended; the first cause is the one reported.
-  std::string keeping = !kept ? std::string("; nothing was measured")
-                        : to_file ? "; the " + std::to_string(done) + " scans measured are kept in " + args.get("--output")
+  std::string keeping = !kept ? tr("; nothing was measured")
+                        : to_file ? tr("; the {} scans measured are kept in {}", done, args.get("--output"))
                                   : std::string();
   if (interrupted()) {
-    throw CommandError(std::string("Interrupted by ") + interrupt_name() + " after " + std::to_string(done) +
-                           " scans" + keeping + "; the acquisition was stopped.",
+    throw CommandError(tr("Interrupted by {} after {} scans{}; the acquisition was stopped.", interrupt_name(), done, keeping),
                        interrupt_status());
   }
   if (failure == kCvDataTimeout && done == 0 && mode != kTriggerImmediate) {
-    throw CommandError("No trigger came within " + format_number(wait_s) +
-                       " s (--wait); the acquisition was stopped" +
-                       (to_file ? " and " + args.get("--output") + " was left as it was." : "."));
+    throw CommandError(to_file ? tr("No trigger came within {} s (--wait); the acquisition was stopped and {} was left as it was.",
+                                    format_number(wait_s), args.get("--output"))
+                               : tr("No trigger came within {} s (--wait); the acquisition was stopped.", format_number(wait_s)));
   }
   if (failure != 0) {
-    throw CommandError("Reading the acquisition failed after " + std::to_string(done) + " scans: " +
-                       s.describe(failure) + keeping + ".");
+    throw CommandError(tr("Reading the acquisition failed after {} scans: {}{}.", done, s.describe(failure), keeping));
   }
-  if (write_error) throw CommandError(std::string(write_error->what()) + " The acquisition was stopped after " +
-                                      std::to_string(done) + " scans.");
+  if (write_error) throw CommandError(tr("{} The acquisition was stopped after {} scans.", write_error->what(), done));
   if (file_error) throw *file_error;
-  s.check(stop_status, "Stopping the acquisition failed after " + std::to_string(done) + " scans (they are kept)");
+  s.check(stop_status, tr("Stopping the acquisition failed after {} scans (they are kept)", done));
 }
 
 }  // namespace corvane_cli

@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "data_file.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "plot_decimator.h"
 #include "run_metadata.h"
 #include "svg_plot.h"
@@ -50,9 +51,7 @@ std::vector<DbChannelInfo> select_channels(const ChannelDatabase& db, const std:
     auto last = dash == std::string::npos ? first : parse_integer(item.substr(dash + 1));
     if (first && last) {
       if (*first < 1 || *last > static_cast<long long>(all.size()) || *first > *last) {
-        throw CommandError("The database " + db.path() + " has channels 1 to " + std::to_string(all.size()) + ", not " +
-                               item + ".",
-                           kExitUsage);
+        throw CommandError(tr("The database {} has channels 1 to {}, not {}.", db.path(), all.size(), item), kExitUsage);
       }
       for (long long n = *first; n <= *last; ++n) out.push_back(all[static_cast<size_t>(n - 1)]);
       continue;
@@ -61,8 +60,7 @@ std::vector<DbChannelInfo> select_channels(const ChannelDatabase& db, const std:
     if (named == all.end()) {
       std::string names;
       for (const auto& c : all) names += (names.empty() ? "" : ", ") + c.name;
-      throw CommandError("The database " + db.path() + " has no channel \"" + item + "\"; it has: " + names + ".",
-                         kExitUsage);
+      throw CommandError(tr("The database {} has no channel \"{}\"; it has: {}.", db.path(), item, names), kExitUsage);
     }
     out.push_back(*named);
   }
@@ -123,12 +121,12 @@ void list(const Session& s, const ChannelDatabase& db) {
   }
   TextTable t;
   using A = TextTable::Align;
-  for (const auto& [h, a] : std::vector<std::pair<const char*, A>>{{"Chan.", A::kRight}, {"Name", A::kLeft},
-                                                                   {"Unit", A::kLeft}, {"Count", A::kRight},
-                                                                   {"Min", A::kRight}, {"Max", A::kRight},
-                                                                   {"Rate", A::kRight}, {"Start", A::kLeft},
-                                                                   {"Last write", A::kLeft}}) {
-    t.add_column(h, a);
+  for (const auto& [h, a] : std::vector<std::pair<const char*, A>>{{N_("Chan."), A::kRight}, {N_("Name"), A::kLeft},
+                                                                   {N_("Unit"), A::kLeft}, {N_("Count"), A::kRight},
+                                                                   {N_("Min"), A::kRight}, {N_("Max"), A::kRight},
+                                                                   {N_("Rate"), A::kRight}, {N_("Start"), A::kLeft},
+                                                                   {N_("Last write"), A::kLeft}}) {
+    t.add_column(tr(h), a);
   }
   for (const auto& c : channels) {
     t.add_row({std::to_string(c.number), c.name, c.unit, std::to_string(c.length),
@@ -141,7 +139,7 @@ void list(const Session& s, const ChannelDatabase& db) {
 void export_csv(const Session& s, const ChannelDatabase& db, const std::string& list, const std::string& output) {
   const std::vector<DbChannelInfo> channels = select_channels(db, list);
   const double rate = common_rate(channels);
-  DataFile csv(output, "CSV file");
+  DataFile csv(output, N_("CSV file"));
   std::string header = rate > 0 ? "time [s]" : "";
   for (const auto& c : channels) header += (header.empty() ? "" : ",") + csv_field(label(c));
   csv.write(header + "\n");
@@ -164,15 +162,15 @@ void export_csv(const Session& s, const ChannelDatabase& db, const std::string& 
   csv.write(rows);
   csv.finish(true);
   if (!csv.is_stdout()) {
-    print_confirmation(s, "Exported " + std::to_string(count) + " rows of " + std::to_string(channels.size()) +
-                              (channels.size() == 1 ? " channel" : " channels") + " into " + output + ".");
+    print_confirmation(s, channels.size() == 1 ? tr("Exported {} rows of {} channel into {}.", count, channels.size(), output)
+                                               : tr("Exported {} rows of {} channels into {}.", count, channels.size(), output));
   }
 }
 
 void plot(const Session& s, const ChannelDatabase& db, const std::string& list, const std::string& output) {
   const std::vector<DbChannelInfo> channels = select_channels(db, list);
   const double rate = common_rate(channels);
-  DataFile svg(output, "plot file");
+  DataFile svg(output, N_("plot file"));
   PlotDecimator points(channels.size());
   std::vector<float> scan(channels.size());
   for_each_row(db, channels, [&](int64_t i, const std::vector<double>& v) {
@@ -180,7 +178,8 @@ void plot(const Session& s, const ChannelDatabase& db, const std::string& list, 
     points.add(i, scan.data());
   });
   PlotData data;
-  data.title = db.path() + ": " + std::to_string(channels.size()) + (channels.size() == 1 ? " channel" : " channels") +
+  data.title = (channels.size() == 1 ? tr("{}: {} channel", db.path(), channels.size())
+                                     : tr("{}: {} channels", db.path(), channels.size())) +
                (rate > 0 ? ", " + format_number(rate) + " Hz" : std::string());
   std::vector<std::vector<double>> series;
   points.points([&](long long i) { return rate > 0 ? static_cast<double>(i) / rate : static_cast<double>(i); },
@@ -194,8 +193,8 @@ void plot(const Session& s, const ChannelDatabase& db, const std::string& list, 
   }
   svg.write(render_svg(data));
   svg.finish(true);
-  print_confirmation(s, "Plotted " + std::to_string(channels.size()) + (channels.size() == 1 ? " channel" : " channels") +
-                            " of " + db.path() + " into " + output + ".");
+  print_confirmation(s, channels.size() == 1 ? tr("Plotted {} channel of {} into {}.", channels.size(), db.path(), output)
+                                             : tr("Plotted {} channels of {} into {}.", channels.size(), db.path(), output));
 }
 
 }  // namespace
@@ -203,17 +202,17 @@ void plot(const Session& s, const ChannelDatabase& db, const std::string& list, 
 void cmd_db(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("db", words, {"--output"}, {});
   const auto& p = args.positional;
-  if (p.empty()) throw CommandError("db needs a database file: corvane db FILE [export [CHANNELS] | plot CHANNELS].", kExitUsage);
+  if (p.empty()) throw CommandError(tr("db needs a database file: corvane db FILE [export [CHANNELS] | plot CHANNELS]."), kExitUsage);
   const std::string action = p.size() > 1 ? p[1] : "";
   if (!action.empty() && action != "export" && action != "plot") {
-    throw CommandError("db takes export or plot after the file, not \"" + action + "\".", kExitUsage);
+    throw CommandError(tr("db takes export or plot after the file, not \"{}\".", action), kExitUsage);
   }
   if (action.empty() && (p.size() > 1 || args.has("--output"))) {
-    throw CommandError("Listing a database takes no channels or --output; use export or plot.", kExitUsage);
+    throw CommandError(tr("Listing a database takes no channels or --output; use export or plot."), kExitUsage);
   }
-  if (p.size() > 3) throw CommandError("Name the channels as one list, such as 1,3-4 or \"Force X,Sum\".", kExitUsage);
+  if (p.size() > 3) throw CommandError(tr("Name the channels as one list, such as 1,3-4 or \"Force X,Sum\"."), kExitUsage);
   if (action == "plot" && (p.size() < 3 || !args.has("--output"))) {
-    throw CommandError("db FILE plot needs the channels and --output FILE.svg.", kExitUsage);
+    throw CommandError(tr("db FILE plot needs the channels and --output FILE.svg."), kExitUsage);
   }
   if (s.checking()) return;
   ChannelDatabase db = ChannelDatabase::open(p[0]);

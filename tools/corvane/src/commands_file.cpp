@@ -7,6 +7,7 @@
 #include "channel_view.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "setup_file.h"
 #include "text_codec.h"
 
@@ -29,16 +30,15 @@ std::string chain_differences(const Session& s, const SetupFileContents& file) {
   const Driver& d = s.driver();
   std::string out;
   if (file.channel_count != s.channel_count()) {
-    out += "\n  the file has " + std::to_string(file.channel_count) + " channels, the chain " +
-           std::to_string(s.channel_count());
+    out += tr("\n  the file has {} channels, the chain {}", file.channel_count, s.channel_count());
   }
   const int32_t common = std::min(file.channel_count, s.channel_count());
   for (int32_t c = 0; c < common; ++c) {
     const int32_t attached = read_channel(d, c).amplifier;
     const int32_t saved = file.channels[static_cast<size_t>(c)].amplifier;
     if (saved != attached) {
-      out += "\n  channel " + std::to_string(c) + ": " + id_text(d, saved) + " (" + std::to_string(saved) +
-             ") in the file, " + id_text(d, attached) + " (" + std::to_string(attached) + ") attached";
+      out += tr("\n  channel {}: {} ({}) in the file, {} ({}) attached", c, id_text(d, saved), saved, id_text(d, attached),
+                attached);
     }
   }
   return out;
@@ -63,11 +63,11 @@ void apply_names(const Session& s, const SetupFileContents& file) {
 
 void cmd_save(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("save", words, {}, {});
-  if (args.positional.size() != 1) throw CommandError("Usage: save FILE (.txt: text report, else binary setup)", kExitUsage);
+  if (args.positional.size() != 1) throw CommandError(tr("Usage: save FILE (.txt: text report, else binary setup)"), kExitUsage);
   const std::string& path = args.positional[0];
   if (s.checking()) return;
   const bool text = is_text_name(path);
-  s.check(s.driver().CV_WriteSettings(path.c_str(), text ? kFormText : kFormBinary), "Saving the setup to " + path + " failed",
+  s.check(s.driver().CV_WriteSettings(path.c_str(), text ? kFormText : kFormBinary), tr("Saving the setup to {} failed", path),
           StatusContext::kFile);
   if (!s.confirm()) return;
   if (s.json()) {
@@ -76,36 +76,36 @@ void cmd_save(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_confirmation(s, std::string("Saved the ") + (text ? "text report" : "binary setup") + " of " +
-             std::to_string(s.channel_count()) + " channels to " + path);
+  print_confirmation(s, text ? tr("Saved the text report of {} channels to {}", s.channel_count(), path)
+                             : tr("Saved the binary setup of {} channels to {}", s.channel_count(), path));
 }
 
 void cmd_load(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("load", words, {}, {"--force"});
-  if (args.positional.size() != 1) throw CommandError("Usage: load [--force] FILE (a binary setup)", kExitUsage);
+  if (args.positional.size() != 1) throw CommandError(tr("Usage: load [--force] FILE (a binary setup)"), kExitUsage);
   const std::string& path = args.positional[0];
   if (s.checking()) return;
   const Driver& d = s.driver();
   if (is_text_name(path)) {
-    throw CommandError("A text report (" + path + ") cannot be loaded; load a binary setup file (.cvs) instead.");
+    throw CommandError(tr("A text report ({}) cannot be loaded; load a binary setup file (.cvs) instead.", path));
   }
   // The file must fit the attached chain; offline the file defines the chain.
   const std::optional<SetupFileContents> file = read_setup_file(path);
   if (file && !s.offline() && !args.flags.count("--force")) {
     const std::string differences = chain_differences(s, *file);
     if (!differences.empty()) {
-      throw CommandError("The setup " + path + " does not fit the attached chain (load --force loads what fits):" +
-                         differences);
+      throw CommandError(tr("The setup {} does not fit the attached chain (load --force loads what fits):{}", path,
+                            differences));
     }
   }
-  s.check(d.CV_ReadSettings(path.c_str(), kFormBinary), "Loading the setup " + path + " failed", StatusContext::kFile);
+  s.check(d.CV_ReadSettings(path.c_str(), kFormBinary), tr("Loading the setup {} failed", path), StatusContext::kFile);
   if (file) apply_names(s, *file);
   int32_t sent = 0;
   std::string refused;
   if (!s.offline()) {
     // The loaded settings go to the device, device first, then every channel. A channel the
     // device refuses does not stop the others; the refusals are reported together.
-    s.check(d.CV_SaveDevSettings(kAllSelectors), "Sending the device settings of " + path + " failed");
+    s.check(d.CV_SaveDevSettings(kAllSelectors), tr("Sending the device settings of {} failed", path));
     for (int32_t c = 0; c < s.channel_count(); ++c) {
       ChannelView v = read_channel(d, c);
       if (v.amplifier == kAmpNotConnected) continue;
@@ -120,14 +120,14 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
       int32_t r = d.CV_SaveChanSettings(c, selectors);
       if (v.digital_io() || v.amplifier == kAmpAux) d.CV_LoadChanSettings(c, kCvChanTransducer | kCvChanRange);
       if (r != 0 && r != kCvWarnTareState && r != kCvWarnFilterFrequency) {
-        refused += "\n  channel " + std::to_string(c) + ": " + s.describe(r);
+        refused += tr("\n  channel {}: {}", c, s.describe(r));
         continue;
       }
       ++sent;
     }
   }
   if (!refused.empty()) {
-    throw CommandError("Loaded " + path + ", but the device did not take these channels:" + refused);
+    throw CommandError(tr("Loaded {}, but the device did not take these channels:{}", path, refused));
   }
   if (!s.confirm()) return;
   if (s.json()) {
@@ -137,8 +137,8 @@ void cmd_load(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_confirmation(s, "Loaded " + path + ": " + std::to_string(s.channel_count()) + " channels" +
-             (s.offline() ? " (offline: kept in memory)" : ", " + std::to_string(sent) + " channels sent to the device"));
+  print_confirmation(s, s.offline() ? tr("Loaded {}: {} channels (offline: kept in memory)", path, s.channel_count())
+                                    : tr("Loaded {}: {} channels, {} channels sent to the device", path, s.channel_count(), sent));
 }
 
 }  // namespace corvane_cli

@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "json_writer.h"
 #include "linkar32.h"
+#include "messages.h"
 #include "text_codec.h"
 #include "text_table.h"
 
@@ -40,10 +41,10 @@ int32_t dev_int(const Driver& d, int32_t selector) {
 std::string port_description(const Session& s) {
   const PortChoice& p = s.options().port;
   switch (p.kind) {
-    case PortChoice::Kind::kSim: return "sim (built-in simulator, " + std::to_string(s.options().devices) + " device(s))";
+    case PortChoice::Kind::kSim: return tr("sim (built-in simulator, {} device(s))", s.options().devices);
     case PortChoice::Kind::kSerial:
     case PortChoice::Kind::kParallel: return p.text + " (" + port_device_path(p) + ")";
-    case PortChoice::Kind::kOffline: return "offline (no device; settings are checked in memory)";
+    case PortChoice::Kind::kOffline: return tr("offline (no device; settings are checked in memory)");
     default: return p.text;
   }
 }
@@ -62,7 +63,7 @@ std::string value_cell(const ChannelView& v, Reading reading) {
   if (v.inactive() || !v.measuring()) return "";
   switch (reading) {
     case Reading::kOffline: return "OFFLINE";
-    case Reading::kFailed: return "ERROR";
+    case Reading::kFailed: return tr("ERROR");
     case Reading::kNoChannel: return "";
     case Reading::kDone: break;
   }
@@ -73,7 +74,7 @@ std::string value_cell(const ChannelView& v, Reading reading) {
 
 void cmd_info(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("info", words, {}, {});
-  if (!args.positional.empty()) throw CommandError("The command info takes no arguments.", kExitUsage);
+  if (!args.positional.empty()) throw CommandError(tr("The command info takes no arguments."), kExitUsage);
   if (s.checking()) return;
   const Driver& d = s.driver();
   char version[64] = {};
@@ -110,27 +111,26 @@ void cmd_info(Session& s, const std::vector<std::string>& words) {
     return;
   }
   std::string out;
-  out += "Driver:            " + d.library + " version " + version + "\n";
-  out += "Interface library: " + latin1_to_utf8(comlib) + "\n";
-  out += "Port:              " + port_description(s) + "\n";
-  out += "Device:            " + device_name(d) + ", serial number " + dev_text(d, kCvDevSerial) +
-         ", program version " + dev_text(d, kCvDevVersion) + "\n";
-  out += "Channels:          " + std::to_string(channels) + " (" + std::to_string(devices) + " device" +
-         (devices == 1 ? "" : "s") + " of 10 slots)\n";
-  out += "Measuring rate:    " + id_text(d, rate) + "\n";
-  out += "Filter:            " + id_text(d, ftype) + ", " + id_text(d, ffreq) + "\n";
-  out += "Chain:\n";
+  out += tr("Driver:            {} version {}\n", d.library, version);
+  out += tr("Interface library: {}\n", latin1_to_utf8(comlib));
+  out += tr("Port:              {}\n", port_description(s));
+  out += tr("Device:            {}, serial number {}, program version {}\n", device_name(d), dev_text(d, kCvDevSerial),
+            dev_text(d, kCvDevVersion));
+  out += devices == 1 ? tr("Channels:          {} ({} device of 10 slots)\n", channels, devices)
+                      : tr("Channels:          {} ({} devices of 10 slots)\n", channels, devices);
+  out += tr("Measuring rate:    {}\n", id_text(d, rate));
+  out += tr("Filter:            {}, {}\n", id_text(d, ftype), id_text(d, ffreq));
+  out += tr("Chain:\n");
   for (int32_t k = 0; k < devices && k < kChainRows; ++k) {
-    out += "  device " + std::to_string(k) + ": channels " + std::to_string(k * 10) + "-" +
-           std::to_string(std::min(channels, (k + 1) * 10) - 1) + ", serial number " + chain_text(d, k, kChainSerial) +
-           ", program version " + chain_text(d, k, kChainVersion) + "\n";
+    out += tr("  device {}: channels {}-{}, serial number {}, program version {}\n", k, k * 10,
+              std::min(channels, (k + 1) * 10) - 1, chain_text(d, k, kChainSerial), chain_text(d, k, kChainVersion));
   }
   std::cout << out << std::flush;
 }
 
 void cmd_show(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("show", words, {"--channels"}, {});
-  if (!args.positional.empty()) throw CommandError("Usage: show [--channels LIST]", kExitUsage);
+  if (!args.positional.empty()) throw CommandError(tr("Usage: show [--channels LIST]"), kExitUsage);
   if (args.has("--channels")) check_channel_list_syntax(args.get("--channels"));
   if (s.checking()) return;
   const Driver& d = s.driver();
@@ -171,7 +171,7 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
   t.add_column(res_text(d, kHeaderTare, "Tare"), A::kLeft);
   t.add_column(res_text(d, kHeaderShunt, "Shunt"), A::kLeft);
   t.add_column(res_text(d, kHeaderTareValue, "Tare Val."), A::kRight);
-  t.add_column("Scale", A::kRight);
+  t.add_column(tr("Scale"), A::kRight);
   t.add_column(res_text(d, kHeaderValue, "Meas. Value"), A::kRight);
   for (int32_t c : list) {
     ChannelView v = read_channel(d, c);
@@ -179,14 +179,14 @@ void cmd_show(Session& s, const std::vector<std::string>& words) {
     const bool no_range = none || v.digital_io() || v.amplifier == kAmpAux;
     t.add_row({std::to_string(c), v.inactive() ? "" : v.name, none ? "" : id_text(d, v.transducer),
                no_range ? "" : id_text(d, v.range), none ? "" : id_text(d, v.filter_mode),
-               v.has_tare() ? (v.taring() ? "on" : "off") : "",
-               no_range ? "" : (v.has_shunt() && v.signal == kSignalShunt ? "on" : "off"),
-               v.has_tare() ? (overflow_word(v.tare).empty() ? format_fixed(v.tare, v.decimals()) : overflow_word(v.tare)) : "",
+               v.has_tare() ? (v.taring() ? tr("on") : tr("off")) : "",
+               no_range ? "" : (v.has_shunt() && v.signal == kSignalShunt ? tr("on") : tr("off")),
+               v.has_tare() ? (overflow_word(v.tare).empty() ? format_fixed(v.tare, v.decimals()) : tr(overflow_word(v.tare))) : "",
                no_range ? "" : format_number(v.scale), value_cell(v, reading)});
   }
-  std::cout << "Device " << device_name(d) << ": " << count << " channels, measuring rate "
-            << id_text(d, rate) << ", filter " << id_text(d, ftype) << " " << id_text(d, ffreq)
-            << (s.offline() ? " (offline)" : "") << "\n"
+  std::cout << tr("Device {}: {} channels, measuring rate {}, filter {} {}", device_name(d), count, id_text(d, rate),
+                  id_text(d, ftype), id_text(d, ffreq))
+            << (s.offline() ? tr(" (offline)") : "") << "\n"
             << t.render() << std::flush;
 }
 
@@ -235,7 +235,7 @@ std::vector<SerialPort> serial_ports() {
 
 void cmd_ports(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("ports", words, {}, {});
-  if (!args.positional.empty()) throw CommandError("The command ports takes no arguments.", kExitUsage);
+  if (!args.positional.empty()) throw CommandError(tr("The command ports takes no arguments."), kExitUsage);
   if (s.checking()) return;
   const std::vector<SerialPort> serial = serial_ports();
   std::vector<std::string> usb;
@@ -256,12 +256,12 @@ void cmd_ports(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  std::string out = "Serial ports (--port PATH):\n";
-  if (serial.empty()) out += "  none found\n";
+  std::string out = tr("Serial ports (--port PATH):\n");
+  if (serial.empty()) out += tr("  none found\n");
   for (const auto& p : serial) out += "  " + p.path + (p.by_id.empty() ? "" : "  " + p.by_id) + "\n";
-  out += "USB Corvanes (--port usb:SERIAL):\n";
-  if (usb_status != 0) out += "  not available: " + s.describe(usb_status) + "\n";
-  if (usb_status == 0 && usb.empty()) out += "  none found\n";
+  out += tr("USB Corvanes (--port usb:SERIAL):\n");
+  if (usb_status != 0) out += tr("  not available: {}\n", s.describe(usb_status));
+  if (usb_status == 0 && usb.empty()) out += tr("  none found\n");
   for (const auto& u : usb) out += "  usb:" + u + "\n";
   std::cout << out << std::flush;
 }

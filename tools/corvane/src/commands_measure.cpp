@@ -10,6 +10,7 @@
 #include "run_metadata.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "terminal.h"
 #include "text_codec.h"
 
@@ -45,7 +46,7 @@ void wait_for_reading(std::chrono::steady_clock::time_point start, double interv
 void log_readings(const Session& s, const std::vector<int32_t>& list, long long count, double interval,
                   const std::string& path) {
   const Driver& d = s.driver();
-  DataFile csv(path, "CSV file");
+  DataFile csv(path, N_("CSV file"));
   std::vector<ChannelView> views;
   for (int32_t c : list) views.push_back(read_channel(d, c));
   std::vector<MetaField> meta = run_metadata(s, views);
@@ -59,7 +60,7 @@ void log_readings(const Session& s, const std::vector<int32_t>& list, long long 
     for (long long i = 0; count == 0 || i < count; ++i) {
       wait_for_reading(start, interval, i);
       if (interrupted()) break;
-      if (!s.offline()) s.check(d.CV_MeasOneVal(), "Reading the measured values failed after " + std::to_string(rows) + " readings");
+      if (!s.offline()) s.check(d.CV_MeasOneVal(), tr("Reading the measured values failed after {} readings", rows));
       const auto now = std::chrono::system_clock::now();
       std::string row = (rows == 0 ? header + "\n" : std::string()) + iso8601_utc(now) + "," +
                         format_fixed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3);
@@ -90,17 +91,18 @@ void measure_only(const Session& s, const std::vector<int32_t>& channels) {
   for (int32_t c : channels_where(s, &ChannelView::measuring)) {
     if (std::find(channels.begin(), channels.end(), c) == channels.end()) stopped.push_back(c);
   }
-  s.check(d.CV_ACQSetup(static_cast<int32_t>(channels.size()), channels.data()), "Switching the channels to measure failed");
+  s.check(d.CV_ACQSetup(static_cast<int32_t>(channels.size()), channels.data()), tr("Switching the channels to measure failed"));
   if (!stopped.empty()) {
-    print_confirmation(s, std::string(stopped.size() == 1 ? "Channel " : "Channels ") + channel_ranges(stopped) +
-                              (stopped.size() == 1 ? " no longer measures" : " no longer measure") +
-                              "; the amplifier keeps this state after the run.");
+    print_confirmation(
+        s, stopped.size() == 1
+               ? tr("Channel {} no longer measures; the amplifier keeps this state after the run.", channel_ranges(stopped))
+               : tr("Channels {} no longer measure; the amplifier keeps this state after the run.", channel_ranges(stopped)));
   }
 }
 
 void cmd_tare(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("tare", words, {}, {});
-  if (args.positional.size() > 1) throw CommandError("Usage: tare [CHANNELS]", kExitUsage);
+  if (args.positional.size() > 1) throw CommandError(tr("Usage: tare [CHANNELS]"), kExitUsage);
   if (!args.positional.empty()) check_channel_list_syntax(args.positional[0]);
   if (s.checking()) return;
   const Driver& d = s.driver();
@@ -110,25 +112,25 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     for (int32_t c : list) {
       ChannelView v = read_channel(d, c);
       if (!v.has_tare()) {
-        throw CommandError("Channel " + std::to_string(c) + " (" + id_text(d, v.amplifier) + ") cannot be tared.");
+        throw CommandError(tr("Channel {} ({}) cannot be tared.", c, id_text(d, v.amplifier)));
       }
     }
-    s.check(d.CV_TareSetup(static_cast<int32_t>(list.size()), list.data()), "Choosing the channels to tare failed");
+    s.check(d.CV_TareSetup(static_cast<int32_t>(list.size()), list.data()), tr("Choosing the channels to tare failed"));
   } else {
     for (int32_t c : channels_where(s, &ChannelView::taring)) {
       if (read_channel(d, c).has_tare()) list.push_back(c);
     }
     if (list.empty()) {
-      throw CommandError("No channel is switched to tare; name the channels (tare 0-7) or set their state to "
-                         "\"measure/tare active\".");
+      throw CommandError(tr("No channel is switched to tare; name the channels (tare 0-7) or set their state to "
+                            "\"measure/tare active\"."));
     }
   }
-  s.check(d.CV_DoTara(), "Taring failed");
+  s.check(d.CV_DoTara(), tr("Taring failed"));
   // "TAR?" reports the tare readings; sending each tare value back ("TAV") makes the amplifier
   // hold it, whether or not the query already did.
   if (!s.offline()) {
     for (int32_t c : list) {
-      s.check(d.CV_SaveChanSettings(c, kCvChanTare), "Sending the tare value of channel " + std::to_string(c) + " failed");
+      s.check(d.CV_SaveChanSettings(c, kCvChanTare), tr("Sending the tare value of channel {} failed", c));
     }
   }
   if (s.json()) {
@@ -145,19 +147,19 @@ void cmd_tare(Session& s, const std::vector<std::string>& words) {
     return;
   }
   std::ostringstream text;
-  text << "Tared " << list.size() << " channel" << (list.size() == 1 ? "" : "s")
-       << (s.offline() ? " (offline: the tare value is the last measured value)" : "") << ":\n"
-       << channel_table(d, list, "Tare value", [](const ChannelView& v) { return v.format(v.tare); });
+  text << (list.size() == 1 ? tr("Tared {} channel", list.size()) : tr("Tared {} channels", list.size()))
+       << (s.offline() ? tr(" (offline: the tare value is the last measured value)") : "") << ":\n"
+       << channel_table(d, list, tr("Tare value"), [](const ChannelView& v) { return v.format(v.tare); });
   print_confirmation(s, text.str());
 }
 
 void cmd_read(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("read", words, {"--count", "--interval", "--channels", "--output"}, {"--csv"});
   if (!args.positional.empty()) {
-    throw CommandError("Usage: read [--count N] [--interval S] [--channels LIST] [--csv [--output FILE]]", kExitUsage);
+    throw CommandError(tr("Usage: read [--count N] [--interval T] [--channels LIST] [--csv [--output FILE]]"), kExitUsage);
   }
   const bool logger = args.flags.count("--csv") != 0;
-  if (args.has("--output") && !logger) throw CommandError("--output of read goes with --csv.", kExitUsage);
+  if (args.has("--output") && !logger) throw CommandError(tr("--output of read goes with --csv."), kExitUsage);
   const bool live = is_terminal(stdout) && !s.json() && !logger;
   // A logger runs until it is stopped unless told otherwise.
   const long long count = integer_option(args, "--count", live || logger ? 0 : 1, 0, 1000000000);
@@ -172,7 +174,7 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
   } else {
     list = channels_where(s, &ChannelView::measuring);
   }
-  if (list.empty()) throw CommandError("No channel is switched to measure; name them with --channels.");
+  if (list.empty()) throw CommandError(tr("No channel is switched to measure; name them with --channels."));
   catch_interrupt();
   const auto start = std::chrono::steady_clock::now();
   if (logger) {
@@ -183,7 +185,7 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
   for (long long i = 0; count == 0 || i < count; ++i) {
     wait_for_reading(start, interval, i);
     if (interrupted()) break;
-    if (!s.offline()) s.check(d.CV_MeasOneVal(), "Reading the measured values failed");
+    if (!s.offline()) s.check(d.CV_MeasOneVal(), tr("Reading the measured values failed"));
     const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (s.json()) {
       JsonWriter j;
@@ -199,7 +201,7 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
       print_line(j.text());
       continue;
     }
-    std::string text = channel_table(d, list, "Meas. Value", [&](const ChannelView& v) {
+    std::string text = channel_table(d, list, tr("Meas. Value"), [&](const ChannelView& v) {
       return s.offline() ? std::string("OFFLINE") : v.format(v.digital_io() ? static_cast<float>(v.digital) : v.measured);
     });
     if (live) {
@@ -224,30 +226,31 @@ void cmd_read(Session& s, const std::vector<std::string>& words) {
 
 void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("shunt-cal", words, {}, {});
-  if (args.positional.size() != 1) throw CommandError("Usage: shunt-cal CHANNELS", kExitUsage);
+  if (args.positional.size() != 1) throw CommandError(tr("Usage: shunt-cal CHANNELS"), kExitUsage);
   check_channel_list_syntax(args.positional[0]);
   if (s.checking()) return;
   const Driver& d = s.driver();
-  if (s.offline()) throw CommandError("A shunt calibration needs a device: offline nothing is measured.");
+  if (s.offline()) throw CommandError(tr("A shunt calibration needs a device: offline nothing is measured."));
   std::vector<int32_t> list = to_vector_checked(s, args.positional[0]);
   std::vector<int32_t> calibrated;
   for (int32_t c : list) {
     ChannelView v = read_channel(d, c);
     if (v.amplifier != kShuntAmplifier) {
-      std::cerr << "Channel " << c << " (" << id_text(d, v.amplifier) << ") has no shunt calibration; skipped.\n";
+      std::cerr << tr("Channel {} ({}) has no shunt calibration; skipped.", c, id_text(d, v.amplifier)) << "\n";
       continue;
     }
     if (!v.measuring()) {
-      throw CommandError("Channel " + std::to_string(c) + " is not switched to measure; the calibration reads it. "
-                         "Set its state to \"measure active\" first.");
+      throw CommandError(tr("Channel {} is not switched to measure; the calibration reads it. "
+                            "Set its state to \"measure active\" first.",
+                            c));
     }
     calibrated.push_back(c);
   }
   if (calibrated.empty()) {
-    throw CommandError("None of the channels " + args.positional[0] + " has a calibratable shunt (amplifier " +
-                       id_text(d, kShuntAmplifier) + ").");
+    throw CommandError(tr("None of the channels {} has a calibratable shunt (amplifier {}).", args.positional[0],
+                          id_text(d, kShuntAmplifier)));
   }
-  s.check(d.CV_ACQShuntCal(static_cast<int32_t>(list.size()), list.data()), "The shunt calibration failed");
+  s.check(d.CV_ACQShuntCal(static_cast<int32_t>(list.size()), list.data()), tr("The shunt calibration failed"));
   if (s.json()) {
     JsonWriter j;
     j.begin_object().field("command", "shunt-cal").key("channels").begin_array();
@@ -259,7 +262,7 @@ void cmd_shunt_cal(Session& s, const std::vector<std::string>& words) {
     print_line(j.text());
     return;
   }
-  print_confirmation(s, "Shunt calibration done:\n" + channel_table(d, calibrated, "Scale factor", [](const ChannelView& v) {
+  print_confirmation(s, tr("Shunt calibration done:\n") + channel_table(d, calibrated, tr("Scale factor"), [](const ChannelView& v) {
                          return format_number(v.scale);
                        }));
 }

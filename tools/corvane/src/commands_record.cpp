@@ -19,6 +19,7 @@
 #include "formula_text.h"
 #include "json_writer.h"
 #include "kernel_recording.h"
+#include "messages.h"
 #include "run_metadata.h"
 #include "tallix32.h"
 #include "terminal.h"
@@ -50,7 +51,7 @@ float parse_rate(const std::string& text) {
   }
   auto v = parse_double(t);
   if (!v || !(*v >= 1.0) || *v > kMaxRateHz) {
-    throw CommandError("--rate takes a measuring rate from 1 to 9600 Hz (\"600 Hz\" or 600), not \"" + text + "\".",
+    throw CommandError(tr("--rate takes a measuring rate from 1 to 9600 Hz (\"600 Hz\" or 600), not \"{}\".", text),
                        kExitUsage);
   }
   return static_cast<float>(*v);
@@ -117,8 +118,8 @@ class LiveView {
     }
     std::string progress = clock_text(static_cast<double>(scans) / rate);
     if (target > 0) progress += " / " + clock_text(static_cast<double>(target) / rate);
-    progress += "  " + std::to_string(scans) + " scans  " + format_fixed(throughput, 0) + " scans/s  " +
-                format_fixed(throughput * static_cast<double>(channels_.size()), 0) + " values/s";
+    progress += tr("  {} scans  {} scans/s  {} values/s", scans, format_fixed(throughput, 0),
+                   format_fixed(throughput * static_cast<double>(channels_.size()), 0));
     if (terminal_) {
       std::cout << (drawn_ ? "\x1b[1A\r" : "") << "\x1b[K" << values << "\n\x1b[K" << progress << std::flush;
       drawn_ = true;
@@ -181,17 +182,18 @@ class OnlineFile {
 // "online file".
 void check_output_name(const std::string& path, const std::string& what, bool replace) {
   if (path.empty() || (what == "online file" && path.size() > kMaxOnlineName)) {
-    throw CommandError("The " + what + " needs a file name" + (path.empty() ? "." : " of at most 255 characters."),
+    throw CommandError(path.empty() ? tr("The {} needs a file name.", tr(what))
+                                    : tr("The {} needs a file name of at most 255 characters.", tr(what)),
                        kExitUsage);
   }
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    throw CommandError("The folder " + folder + " of the " + what + " does not exist.", kExitUsage);
+    throw CommandError(tr("The folder {} of the {} does not exist.", folder, tr(what)), kExitUsage);
   }
   if (!replace && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    throw CommandError("The " + what + " " + path + " exists already; give another name or --force to replace it.",
+    throw CommandError(tr("The {} {} exists already; give another name or --force to replace it.", tr(what), path),
                        kExitUsage);
   }
 }
@@ -202,30 +204,30 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args(
       "record", words, {"--channels", "--rate", "--duration", "--max-duration", "--formula", "--db", "--online"},
       {"--force"});
-  if (!args.positional.empty()) throw CommandError("The command record takes options only (see corvane record --help).", kExitUsage);
-  if (!args.has("--channels")) throw CommandError("record needs --channels LIST (such as 0-3).", kExitUsage);
-  if (!args.has("--rate")) throw CommandError("record needs --rate R (such as \"600 Hz\").", kExitUsage);
+  if (!args.positional.empty()) throw CommandError(tr("The command record takes options only (see corvane record --help)."), kExitUsage);
+  if (!args.has("--channels")) throw CommandError(tr("record needs --channels LIST (such as 0-3)."), kExitUsage);
+  if (!args.has("--rate")) throw CommandError(tr("record needs --rate R (such as \"600 Hz\")."), kExitUsage);
   check_channel_list_syntax(args.get("--channels"));
   const float requested_rate = parse_rate(args.get("--rate"));
   const double duration_s = duration_option(args, "--duration", 0);
-  if (args.has("--duration") && !(duration_s > 0)) throw CommandError("--duration must be longer than 0.", kExitUsage);
+  if (args.has("--duration") && !(duration_s > 0)) throw CommandError(tr("--duration must be longer than 0."), kExitUsage);
   const double max_duration_s = duration_option(args, "--max-duration", 0);
   if (args.has("--duration") && args.has("--max-duration")) {
-    throw CommandError("Give either --duration or --max-duration, not both.", kExitUsage);
+    throw CommandError(tr("Give either --duration or --max-duration, not both."), kExitUsage);
   }
   std::vector<FormulaOption> formulas;
   for (const std::string& f : args.all("--formula")) formulas.push_back(parse_formula_option(f));
   const bool to_db = args.has("--db");
   const bool online = args.has("--online");
   const bool replace = args.flags.count("--force") != 0;
-  if (to_db) check_output_name(args.get("--db"), "database", replace);
-  if (online) check_output_name(args.get("--online"), "online file", replace);
+  if (to_db) check_output_name(args.get("--db"), N_("database"), replace);
+  if (online) check_output_name(args.get("--online"), N_("online file"), replace);
   if (to_db && online && args.get("--db") == args.get("--online")) {
-    throw CommandError("The database and the online file must be two files.", kExitUsage);
+    throw CommandError(tr("The database and the online file must be two files."), kExitUsage);
   }
   if (s.checking()) return;
 
-  if (s.offline()) throw CommandError("A recording needs a device: offline there are no measured values.");
+  if (s.offline()) throw CommandError(tr("A recording needs a device: offline there are no measured values."));
   const std::vector<LineChain> chains = query_chains(s);
   const int32_t total = chains.back().first_channel + static_cast<int32_t>(chains.back().amplifiers.size());
   const std::vector<int32_t> channels = parse_channel_list(args.get("--channels"), total);
@@ -234,7 +236,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     // Names set in this run (set, load) belong to the first line's chain.
     names.push_back(c < chains.front().first_channel + static_cast<int32_t>(chains.front().amplifiers.size())
                         ? read_channel(s.driver(), c).name
-                        : "Channel" + std::to_string(c));
+                        : tr("Channel{}", c));
   }
   // Every channel of the database and of the JSON lines is known by its name: no two alike.
   std::vector<std::string> all_names = names;
@@ -242,7 +244,7 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   for (size_t i = 0; i < all_names.size(); ++i) {
     for (size_t k = 0; k < i; ++k) {
       if (all_names[i] == all_names[k]) {
-        throw CommandError("Two recorded channels are named \"" + all_names[i] + "\"; give the formula another name.",
+        throw CommandError(tr("Two recorded channels are named \"{}\"; give the formula another name.", all_names[i]),
                            kExitUsage);
       }
     }
@@ -259,13 +261,13 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   const auto start_time = std::chrono::system_clock::now();
   const double rate = rec.rate();
   if (std::fabs(rate - requested_rate) > 1e-3) {
-    print_confirmation(s, "The Corvane has no rate of " + format_number(requested_rate) + " Hz; recording at " +
-                              format_number(rate) + " Hz.");
+    print_confirmation(s, tr("The Corvane has no rate of {} Hz; recording at {} Hz.", format_number(requested_rate),
+                             format_number(rate)));
   }
   // Scans to record (0: until stopped) and the database's room.
   const long long target = args.has("--duration") ? std::llround(duration_s * rate) : 0;
   if (args.has("--duration") && target < 1) {
-    throw CommandError("--duration " + args.get("--duration") + " is shorter than one scan at " + format_number(rate) + " Hz.", kExitUsage);
+    throw CommandError(tr("--duration {} is shorter than one scan at {} Hz.", args.get("--duration"), format_number(rate)), kExitUsage);
   }
   long long capacity = target;
   if (capacity == 0 && args.has("--max-duration")) capacity = std::max<long long>(1, std::llround(max_duration_s * rate));
@@ -276,10 +278,10 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
       capacity = std::min<long long>(capacity, static_cast<long long>(free_bytes * kFreeSpaceShare /
                                                                       (8.0 * static_cast<double>(recorded.size()))));
     }
-    if (capacity < 1) throw CommandError("The disk of " + args.get("--db") + " has no room for a recording.");
+    if (capacity < 1) throw CommandError(tr("The disk of {} has no room for a recording.", args.get("--db")));
   }
   if (to_db && capacity > kMaxValues) {
-    if (target > 0) throw CommandError("A database channel holds at most 2000000000 values: record shorter.", kExitUsage);
+    if (target > 0) throw CommandError(tr("A database channel holds at most 2000000000 values: record shorter."), kExitUsage);
     capacity = kMaxValues;
   }
   std::optional<ChannelDatabase> db;
@@ -295,8 +297,8 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
     db.emplace(ChannelDatabase::create(args.get("--db"), specs, static_cast<int32_t>(capacity), rate, start_time,
                                        replace));
     if (target == 0) {
-      print_confirmation(s, "Recording into " + args.get("--db") + " until Ctrl-C (room for " +
-                                clock_text(static_cast<double>(capacity) / rate) + ", --max-duration).");
+      print_confirmation(s, tr("Recording into {} until Ctrl-C (room for {}, --max-duration).", args.get("--db"),
+                               clock_text(static_cast<double>(capacity) / rate)));
     }
   }
 
@@ -360,10 +362,9 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   if (db) db->close();
   if (online_file) online_file->close();
 
-  std::string where = to_db ? " into " + args.get("--db") : std::string();
-  if (online) where += (to_db ? " and " : " into ") + args.get("--online");
-  const std::string kept = to_db ? "; the " + std::to_string(done) + " scans recorded are kept in " + args.get("--db")
-                                 : std::string();
+  std::string where = to_db ? tr(" into {}", args.get("--db")) : std::string();
+  if (online) where += to_db ? tr(" and {}", args.get("--online")) : tr(" into {}", args.get("--online"));
+  const std::string kept = to_db ? tr("; the {} scans recorded are kept in {}", done, args.get("--db")) : std::string();
   const std::string signal = interrupted() ? interrupt_name() : "";
   if (s.json()) {
     JsonWriter j;
@@ -385,38 +386,46 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   } else if (!s.options().quiet) {
     TextTable t;
     using A = TextTable::Align;
-    t.add_column("Chan.", A::kRight);
-    t.add_column("Name", A::kLeft);
-    t.add_column("Min", A::kRight);
-    t.add_column("Max", A::kRight);
-    t.add_column("Unit", A::kLeft);
+    t.add_column(tr("Chan."), A::kRight);
+    t.add_column(tr("Name"), A::kLeft);
+    t.add_column(tr("Min"), A::kRight);
+    t.add_column(tr("Max"), A::kRight);
+    t.add_column(tr("Unit"), A::kLeft);
     for (size_t i = 0; i < recorded.size(); ++i) {
       const RecordedChannel& c = recorded[i];
       auto cell = [&](double v) { return extremes[i].count ? format_fixed(v, decimals_of(c)) : std::string("-"); };
       t.add_row({c.tool >= 0 ? std::to_string(c.tool) : "=", c.name, cell(extremes[i].min), cell(extremes[i].max), c.unit});
     }
     const size_t formula_count = formulas.size(), measured = recorded.size() - formula_count;
-    std::cerr << "Recorded " << done << " scans of " << measured << (measured == 1 ? " channel" : " channels")
-              << (formula_count ? " and " + std::to_string(formula_count) + (formula_count == 1 ? " formula" : " formulas") : "")
-              << " at " << format_number(rate) << " Hz from " << chains.size() << (chains.size() == 1 ? " line" : " lines")
-              << " (" << format_fixed(static_cast<double>(done) / rate, 2) << " s of data in " << format_fixed(wall_s, 2)
-              << " s)" << where
-              << (!signal.empty() ? "; stopped by " + signal : full ? "; the database is full (--max-duration)" : "")
-              << ":\n" << t.render() << std::flush;
+    const std::string of_channels = measured == 1 ? tr(" of {} channel", measured) : tr(" of {} channels", measured);
+    const std::string and_formulas = formula_count == 0   ? std::string()
+                                     : formula_count == 1 ? tr(" and {} formula", formula_count)
+                                                          : tr(" and {} formulas", formula_count);
+    const std::string lines = chains.size() == 1 ? tr("{} line", chains.size()) : tr("{} lines", chains.size());
+    const std::string ended = !signal.empty() ? tr("; stopped by {}", signal)
+                              : full          ? tr("; the database is full (--max-duration)")
+                                              : std::string();
+    std::cerr << tr("Recorded {} scans{}{} at {} Hz from {} ({} s of data in {} s){}{}:\n", done, of_channels, and_formulas,
+                    format_number(rate), lines, format_fixed(static_cast<double>(done) / rate, 2), format_fixed(wall_s, 2),
+                    where, ended)
+              << t.render() << std::flush;
   }
   if (failure == kAcqFileNotCreated || failure == kAcqFileWriteFailed) {
-    throw CommandError("The online file " + args.get("--online") + " " +
-                       (failure == kAcqFileNotCreated ? "could not be created" : "could not be written") + " (" +
-                       s.describe(failure, StatusContext::kKernel) + "); the recording was stopped after " +
-                       std::to_string(done) + " scans" + kept + ".");
+    const std::string why = s.describe(failure, StatusContext::kKernel);
+    throw CommandError(
+        failure == kAcqFileNotCreated
+            ? tr("The online file {} could not be created ({}); the recording was stopped after {} scans{}.",
+                 args.get("--online"), why, done, kept)
+            : tr("The online file {} could not be written ({}); the recording was stopped after {} scans{}.",
+                 args.get("--online"), why, done, kept));
   }
   if (failure != 0) {
-    throw CommandError("Reading the recording failed after " + std::to_string(done) + " scans: " +
-                       s.describe(failure, StatusContext::kKernel) + kept + ".");
+    throw CommandError(tr("Reading the recording failed after {} scans: {}{}.", done,
+                          s.describe(failure, StatusContext::kKernel), kept));
   }
   if (stop_status != 0) {
-    throw CommandError("Stopping the recording failed after " + std::to_string(done) + " scans: " +
-                       s.describe(stop_status, StatusContext::kKernel) + kept + ".");
+    throw CommandError(tr("Stopping the recording failed after {} scans: {}{}.", done,
+                          s.describe(stop_status, StatusContext::kKernel), kept));
   }
   // A recording ended by a signal has ended as asked: the chain stops here, with status 0.
   if (!signal.empty()) mark_interrupt_handled();

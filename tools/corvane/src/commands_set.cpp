@@ -6,6 +6,7 @@
 #include "channel_output.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "settings_names.h"
 #include "text_codec.h"
 
@@ -22,7 +23,7 @@ bool is_warning(int32_t status) { return status == kCvWarnFilterFrequency || sta
 
 void check_save(const Session& s, int32_t status, const std::string& what) {
   if (is_warning(status)) {
-    std::cerr << "Warning: " << what << ": " << s.describe(status) << ".\n";
+    std::cerr << tr("Warning: {}: {}.", what, s.describe(status)) << "\n";
     return;
   }
   s.check(status, what);
@@ -35,7 +36,7 @@ std::vector<int32_t> possible_channel_values(const Driver& d, int32_t channel, i
 }
 
 std::string channel_label(const ChannelView& v, const Driver& d) {
-  return "channel " + std::to_string(v.channel) + " (" + id_text(d, v.amplifier) + ", " + id_text(d, v.transducer) + ")";
+  return tr("channel {} ({}, {})", v.channel, id_text(d, v.amplifier), id_text(d, v.transducer));
 }
 
 // The id a value names for a channel's setting; throws with the possible values when none.
@@ -43,43 +44,43 @@ int32_t channel_id_value(const Session& s, const ChannelView& v, const SettingNa
   const Driver& d = s.driver();
   if (setting.selector == kCvChanAmplifier) {
     if (!s.offline()) {
-      throw CommandError("The amplifier type of channel " + std::to_string(v.channel) +
-                         " is fixed by the hardware; it can be chosen offline only.");
+      throw CommandError(tr("The amplifier type of channel {} is fixed by the hardware; it can be chosen offline only.",
+                            v.channel));
     }
     int slot = v.channel % 10;
     if (slot < kFirstChoosableSlot || slot > kLastChoosableSlot) {
-      throw CommandError("The amplifier type can be chosen on slots 4 to 7 of a device only; channel " +
-                         std::to_string(v.channel) + " is slot " + std::to_string(slot) + ".");
+      throw CommandError(tr("The amplifier type can be chosen on slots 4 to 7 of a device only; channel {} is slot {}.",
+                            v.channel, slot));
     }
   }
   std::vector<int32_t> possible = possible_channel_values(d, v.channel, setting.selector);
   if (possible.empty()) {
-    throw CommandError("Channel " + std::to_string(v.channel) + " (" + id_text(d, v.amplifier) + ") has no " +
-                       setting.name + " to set.");
+    throw CommandError(tr("Channel {} ({}) has no {} to set.", v.channel, id_text(d, v.amplifier), setting.name));
   }
   std::string wanted = value;
   if (setting.selector == kCvChanSignal) {
     // The shunt is switched on and off by choosing the shunt or the measuring signal.
-    if (fold(value) == "on") wanted = std::to_string(kSignalShunt);
-    if (fold(value) == "off") wanted = std::to_string(kSignalMeasure);
+    // "ein" and "aus" are the words of the German texts.
+    if (fold(value) == "on" || fold(value) == "ein") wanted = std::to_string(kSignalShunt);
+    if (fold(value) == "off" || fold(value) == "aus") wanted = std::to_string(kSignalMeasure);
   }
   int32_t id = match_id(d, possible, wanted);
   if (id == 0) {
-    throw CommandError("\"" + value + "\" is not a possible " + setting.name + " for " + channel_label(v, d) +
-                       "; possible are: " + list_texts(d, possible) + ".");
+    throw CommandError(tr("\"{}\" is not a possible {} for {}; possible are: {}.", value, setting.name,
+                          channel_label(v, d), list_texts(d, possible)));
   }
   return id;
 }
 
 std::string channel_summary(const Driver& d, const ChannelView& v) {
-  std::string out = "Channel " + std::to_string(v.channel) + " \"" + v.name + "\": " + id_text(d, v.amplifier);
+  std::string out = tr("Channel {} \"{}\": {}", v.channel, v.name, id_text(d, v.amplifier));
   if (v.amplifier != kAmpNotConnected) {
     out += ", " + id_text(d, v.transducer);
-    if (!v.digital_io() && v.amplifier != kAmpAux) out += ", range " + id_text(d, v.range);
+    if (!v.digital_io() && v.amplifier != kAmpAux) out += tr(", range {}", id_text(d, v.range));
     out += ", " + id_text(d, v.state);
-    if (v.has_tare()) out += ", tare value " + v.format(v.tare);
-    if (v.has_shunt()) out += v.signal == kSignalShunt ? ", shunt on" : ", shunt off";
-    if (v.digital_io()) out += ", output word " + std::to_string(v.digital);
+    if (v.has_tare()) out += tr(", tare value {}", v.format(v.tare));
+    if (v.has_shunt()) out += v.signal == kSignalShunt ? tr(", shunt on") : tr(", shunt off");
+    if (v.digital_io()) out += tr(", output word {}", v.digital);
   }
   return out;
 }
@@ -90,9 +91,10 @@ std::string name_for_amplifier(const std::string& utf8) {
   std::string outside;
   std::string latin1 = utf8_to_latin1(utf8, &outside);
   if (!outside.empty()) {
-    throw CommandError("The name \"" + utf8 + "\" holds \"" + outside +
-                           "\", which the amplifier cannot store: names take Latin-1 characters only.",
-                       kExitUsage);
+    throw CommandError(
+        tr("The name \"{}\" holds \"{}\", which the amplifier cannot store: names take Latin-1 characters only.", utf8,
+           outside),
+        kExitUsage);
   }
   return latin1;
 }
@@ -119,14 +121,14 @@ PreparedValue prepare_value(const Session& s, int32_t channel, const SettingName
     case ValueKind::kText:
       p.text = name_for_amplifier(value);
       if (p.text.size() > kChannelNameMax) {
-        throw CommandError("The name \"" + value + "\" is too long: a channel name has at most 19 characters.", kExitUsage);
+        throw CommandError(tr("The name \"{}\" is too long: a channel name has at most 19 characters.", value), kExitUsage);
       }
       break;
     case ValueKind::kNumber: {
       auto number = parse_double(value);
-      if (!number) throw CommandError("The " + std::string(setting.name) + " needs a number, not \"" + value + "\".", kExitUsage);
+      if (!number) throw CommandError(tr("The {} needs a number, not \"{}\".", setting.name, value), kExitUsage);
       if (!v.has_tare()) {
-        throw CommandError("Channel " + std::to_string(channel) + " (" + id_text(d, v.amplifier) + ") has no tare value.");
+        throw CommandError(tr("Channel {} ({}) has no tare value.", channel, id_text(d, v.amplifier)));
       }
       p.number = static_cast<float>(*number);
       break;
@@ -134,12 +136,12 @@ PreparedValue prepare_value(const Session& s, int32_t channel, const SettingName
     case ValueKind::kInteger: {
       auto number = parse_integer(value);
       if (!number || *number < 0 || *number > 0xFFFF) {
-        throw CommandError("The digital output word needs a whole number from 0 to 65535 (or 0x0000 to 0xFFFF), not \"" +
-                               value + "\".",
-                           kExitUsage);
+        throw CommandError(
+            tr("The digital output word needs a whole number from 0 to 65535 (or 0x0000 to 0xFFFF), not \"{}\".", value),
+            kExitUsage);
       }
       if (!v.digital_io()) {
-        throw CommandError("Channel " + std::to_string(channel) + " is not a digital I/O channel.");
+        throw CommandError(tr("Channel {} is not a digital I/O channel.", channel));
       }
       p.id = static_cast<int32_t>(*number);
       break;
@@ -152,7 +154,7 @@ PreparedValue prepare_value(const Session& s, int32_t channel, const SettingName
 void apply_value(const Session& s, const SettingName& setting, PreparedValue p) {
   const Driver& d = s.driver();
   const int32_t channel = p.channel;
-  const std::string what = "Setting " + std::string(setting.name) + " of channel " + std::to_string(channel);
+  const std::string what = tr("Setting {} of channel {}", setting.name, channel);
   switch (setting.kind) {
     case ValueKind::kId:
     case ValueKind::kInteger:
@@ -166,8 +168,8 @@ void apply_value(const Session& s, const SettingName& setting, PreparedValue p) 
       break;
   }
   check_save(s, d.CV_SaveChanSettings(channel, setting.selector),
-             s.offline() ? what + " is not allowed" : "Sending " + std::string(setting.name) + " of channel " +
-                                                         std::to_string(channel) + " to the device failed");
+             s.offline() ? tr("{} is not allowed", what)
+                         : tr("Sending {} of channel {} to the device failed", setting.name, channel));
 }
 
 
@@ -178,10 +180,11 @@ int32_t device_id_value(const Session& s, const SettingName& setting, const std:
   std::vector<int32_t> possible = zero_terminated(list, kListCapacity);
   int32_t id = match_id(d, possible, value);
   if (id == 0) {
-    std::string hint;
-    if (setting.selector == kCvDevFilterFrequency) hint = " with the present measuring rate and filter type";
-    throw CommandError("\"" + value + "\" is not a possible " + setting.name + hint + "; possible are: " +
-                       list_texts(d, possible) + ".");
+    if (setting.selector == kCvDevFilterFrequency) {
+      throw CommandError(tr("\"{}\" is not a possible {} with the present measuring rate and filter type; possible are: {}.",
+                            value, setting.name, list_texts(d, possible)));
+    }
+    throw CommandError(tr("\"{}\" is not a possible {}; possible are: {}.", value, setting.name, list_texts(d, possible)));
   }
   return id;
 }
@@ -191,13 +194,13 @@ int32_t device_id_value(const Session& s, const SettingName& setting, const std:
 void cmd_set(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("set", words, {}, {});
   if (args.positional.size() != 3) {
-    throw CommandError("Usage: set CHANNELS SETTING VALUE (settings: " + setting_names(kChannelSettings) + ").", kExitUsage);
+    throw CommandError(tr("Usage: set CHANNELS SETTING VALUE (settings: {}).", setting_names(kChannelSettings)), kExitUsage);
   }
   const SettingName* setting = find_setting(kChannelSettings, args.positional[1]);
   if (setting == nullptr) {
-    throw CommandError("\"" + args.positional[1] + "\" is not a channel setting; the settings are: " +
-                           setting_names(kChannelSettings) + ".",
-                       kExitUsage);
+    throw CommandError(
+        tr("\"{}\" is not a channel setting; the settings are: {}.", args.positional[1], setting_names(kChannelSettings)),
+        kExitUsage);
   }
   check_channel_list_syntax(args.positional[0]);
   if (setting->kind == ValueKind::kText) name_for_amplifier(args.positional[2]);
@@ -213,8 +216,7 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
     } catch (const CommandError& e) {
       // The device may still refuse one channel; the message says which ones were changed.
       if (changed.empty()) throw;
-      throw CommandError(std::string(e.what()) + " Channels " + channel_ranges(changed) + " were changed already.",
-                         e.status);
+      throw CommandError(tr("{} Channels {} were changed already.", e.what(), channel_ranges(changed)), e.status);
     }
     changed.push_back(p.channel);
   }
@@ -238,28 +240,28 @@ void cmd_set(Session& s, const std::vector<std::string>& words) {
 void cmd_set_device(Session& s, const std::vector<std::string>& words) {
   CommandArgs args = parse_command_args("set-device", words, {}, {});
   if (args.positional.size() != 2) {
-    throw CommandError("Usage: set-device SETTING VALUE (settings: " + setting_names(kDeviceSettings) + ").", kExitUsage);
+    throw CommandError(tr("Usage: set-device SETTING VALUE (settings: {}).", setting_names(kDeviceSettings)), kExitUsage);
   }
   const SettingName* setting = find_setting(kDeviceSettings, args.positional[0]);
   if (setting == nullptr) {
-    throw CommandError("\"" + args.positional[0] + "\" is not a device setting; the settings are: " +
-                           setting_names(kDeviceSettings) + ".",
-                       kExitUsage);
+    throw CommandError(
+        tr("\"{}\" is not a device setting; the settings are: {}.", args.positional[0], setting_names(kDeviceSettings)),
+        kExitUsage);
   }
   if (setting->kind == ValueKind::kText) name_for_amplifier(args.positional[1]);
   if (s.checking()) return;
   const Driver& d = s.driver();
   const std::string& value = args.positional[1];
-  const std::string what = "Setting the " + std::string(setting->name);
+  const std::string what = tr("Setting the {}", setting->name);
   if (setting->kind == ValueKind::kText) {
     std::string text = name_for_amplifier(value);
     if (text.size() > kDeviceNameMax) {
-      throw CommandError("The device name \"" + value + "\" is too long: at most 9 characters.", kExitUsage);
+      throw CommandError(tr("The device name \"{}\" is too long: at most 9 characters.", value), kExitUsage);
     }
     s.check(d.CV_SetDevSettings(setting->selector, text.c_str()), what);
   } else if (setting->kind == ValueKind::kInteger) {
     auto n = parse_integer(value);
-    if (!n || *n < 1 || *n > 100) throw CommandError("The number of channels must be 1 to 100, not \"" + value + "\".", kExitUsage);
+    if (!n || *n < 1 || *n > 100) throw CommandError(tr("The number of channels must be 1 to 100, not \"{}\".", value), kExitUsage);
     int32_t count = static_cast<int32_t>(*n);
     s.check(d.CV_SetDevSettings(setting->selector, &count), what);
     s.check(d.CV_SaveDevSettings(setting->selector), what);
@@ -267,7 +269,7 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
     int32_t id = device_id_value(s, *setting, value);
     s.check(d.CV_SetDevSettings(setting->selector, &id), what);
     check_save(s, d.CV_SaveDevSettings(setting->selector),
-               s.offline() ? what + " is not allowed" : "Sending the " + std::string(setting->name) + " to the device failed");
+               s.offline() ? tr("{} is not allowed", what) : tr("Sending the {} to the device failed", setting->name));
   }
   if (!s.confirm()) return;
   if (s.json()) {
@@ -284,8 +286,8 @@ void cmd_set_device(Session& s, const std::vector<std::string>& words) {
   d.CV_GetDevSettings(kCvDevFilterFrequency, &ffreq);
   d.CV_GetDevSettings(kCvDevChannelCount, &count);
   const std::string name = device_name(d);
-  print_confirmation(s, "Device " + name + ": " + std::to_string(count) + " channels, measuring rate " +
-             id_text(d, rate) + ", filter " + id_text(d, ftype) + " " + id_text(d, ffreq));
+  print_confirmation(s, tr("Device {}: {} channels, measuring rate {}, filter {} {}", name, count, id_text(d, rate),
+                           id_text(d, ftype), id_text(d, ffreq)));
 }
 
 }  // namespace corvane_cli

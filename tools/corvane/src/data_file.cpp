@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "messages.h"
 #include "session.h"
 
 namespace corvane_cli {
@@ -23,7 +24,7 @@ DataFile::DataFile(std::string path, std::string what) : path_(std::move(path)),
   name.push_back('\0');
   const int fd = mkstemps(name.data(), 5);
   if (fd < 0) {
-    throw CommandError("The " + what_ + " " + path_ + " cannot be created: " + std::strerror(errno) + ".");
+    throw CommandError(tr("The {} {} cannot be created: {}.", tr(what_), path_, std::strerror(errno)));
   }
   temp_ = name.data();
   // mkstemps makes the file private; the result gets the permissions of any new file.
@@ -35,7 +36,7 @@ DataFile::DataFile(std::string path, std::string what) : path_(std::move(path)),
     const int e = errno;
     close(fd);
     unlink(temp_.c_str());
-    throw CommandError("The " + what_ + " " + path_ + " cannot be created: " + std::strerror(e) + ".");
+    throw CommandError(tr("The {} {} cannot be created: {}.", tr(what_), path_, std::strerror(e)));
   }
 }
 
@@ -44,19 +45,19 @@ DataFile::~DataFile() {
   if (!finished_ && !temp_.empty()) unlink(temp_.c_str());
 }
 
-void DataFile::fail(const std::string& action, int error_number) const {
-  std::string name = file_ == stdout ? std::string("to standard output") : "the " + what_ + " " + path_;
-  std::string kept = finished_ && !temp_.empty() ? "; what was written is in " + temp_ : "";
-  throw CommandError(action + " " + name + " failed: " + std::strerror(error_number) + kept + ".");
+void DataFile::fail(int error_number) const {
+  std::string kept = finished_ && !temp_.empty() ? tr("; what was written is in {}", temp_) : "";
+  if (file_ == stdout) throw CommandError(tr("Writing to standard output failed: {}{}.", std::strerror(error_number), kept));
+  throw CommandError(tr("Writing the {} {} failed: {}{}.", tr(what_), path_, std::strerror(error_number), kept));
 }
 
 void DataFile::write(std::string_view text) {
   if (text.empty()) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail("Writing", errno);
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
 }
 
 void DataFile::flush() {
-  if (std::fflush(file_) != 0 || std::ferror(file_)) fail("Writing", errno ? errno : EIO);
+  if (std::fflush(file_) != 0 || std::ferror(file_)) fail(errno ? errno : EIO);
 }
 
 void DataFile::finish(bool keep) {
@@ -76,15 +77,14 @@ void DataFile::finish(bool keep) {
   // From here on the temporary file is never removed: whatever fails, it holds the data.
   finished_ = true;
   flush();
-  if (fsync(fileno(file_)) != 0 && errno != EINVAL) fail("Writing", errno);
+  if (fsync(fileno(file_)) != 0 && errno != EINVAL) fail(errno);
   std::FILE* f = file_;
   file_ = nullptr;
-  if (std::fclose(f) != 0) fail("Writing", errno);
+  if (std::fclose(f) != 0) fail(errno);
   if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
     const int e = errno;
     finished_ = true;
-    throw CommandError("Renaming " + temp_ + " to " + path_ + " failed: " + std::strerror(e) +
-                       "; the measured data are in " + temp_ + ".");
+    throw CommandError(tr("Renaming {} to {} failed: {}; the measured data are in {}.", temp_, path_, std::strerror(e), temp_));
   }
 }
 

@@ -38,7 +38,7 @@ class DataFile {
   const std::string& temporary_path() const { return temp_; }
 
  private:
-  [[noreturn]] void fail(const std::string& action, int error_number) const;
+  [[noreturn]] void fail(int error_number) const;
   std::string path_;
   std::string what_;
   std::string temp_;

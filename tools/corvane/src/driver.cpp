@@ -10,6 +10,8 @@
 #include <climits>
 #include <vector>
 
+#include "messages.h"
+
 namespace corvane_cli {
 namespace {
 
@@ -38,13 +40,13 @@ bool load_driver(const std::string& language, Driver* driver, std::string* error
   if (handle == nullptr) handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* why = dlerror();
-    *error = "The driver library " + file + " cannot be loaded: " + (why ? why : "unknown reason") + ".";
+    *error = tr("The driver library {} cannot be loaded: {}.", file, why ? std::string(why) : tr("unknown reason"));
     return false;
   }
 #define CORVANE_CLI_DRIVER_BIND(name)                                                          \
   driver->name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                  \
   if (driver->name == nullptr) {                                                              \
-    *error = "The driver library " + file + " has no function " #name "; it is too old for this tool."; \
+    *error = tr("The driver library {} has no function {}; it is too old for this tool.", file, #name);  \
     return false;                                                                             \
   }
   CORVANE_CLI_DRIVER_FUNCTIONS(CORVANE_CLI_DRIVER_BIND)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "messages.h"
 #include "session.h"
 
 namespace corvane_cli {
@@ -43,7 +44,7 @@ FormulaOption parse_formula_option(const std::string& option) {
     f.text = option.substr(eq + 1);
   }
   if (eq == std::string::npos || f.name.empty() || f.text.empty()) {
-    throw CommandError("--formula takes NAME=TEXT, such as \"Sum=c0+c1\", not \"" + option + "\".", kExitUsage);
+    throw CommandError(tr("--formula takes NAME=TEXT, such as \"Sum=c0+c1\", not \"{}\".", option), kExitUsage);
   }
   // "Force [kN]": the unit in brackets at the end of the name.
   const size_t open = f.name.rfind('[');
@@ -52,11 +53,11 @@ FormulaOption parse_formula_option(const std::string& option) {
     f.name.resize(open);
     while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
     if (f.unit.size() > kMaxUnitBytes) {
-      throw CommandError("The unit \"" + f.unit + "\" of a formula may have at most 10 characters.", kExitUsage);
+      throw CommandError(tr("The unit \"{}\" of a formula may have at most 10 characters.", f.unit), kExitUsage);
     }
   }
   if (f.name.empty() || f.name.size() > kMaxNameBytes || f.name.find(',') != std::string::npos) {
-    throw CommandError("The formula name \"" + f.name + "\" must be 1 to 31 characters without a comma.", kExitUsage);
+    throw CommandError(tr("The formula name \"{}\" must be 1 to 31 characters without a comma.", f.name), kExitUsage);
   }
   return f;
 }
@@ -73,8 +74,7 @@ std::string translate_formula(const FormulaOption& formula, const std::map<int32
   for_each_reference(formula.text, [&](size_t start, size_t end, int32_t n) {
     auto it = kernel.find(n);
     if (it == kernel.end()) {
-      throw CommandError("The formula " + formula.name + " uses c" + std::to_string(n) +
-                             ", which is not recorded: add channel " + std::to_string(n) + " to --channels.",
+      throw CommandError(tr("The formula {} uses c{}, which is not recorded: add channel {} to --channels.", formula.name, n, n),
                          kExitUsage);
     }
     out += formula.text.substr(copied, start - copied) + "c" + std::to_string(it->second);
@@ -82,8 +82,7 @@ std::string translate_formula(const FormulaOption& formula, const std::map<int32
   });
   out += formula.text.substr(copied);
   if (out.size() > kMaxFormulaBytes) {
-    throw CommandError("The formula " + formula.name + " is longer than " + std::to_string(kMaxFormulaBytes) +
-                           " characters.",
+    throw CommandError(tr("The formula {} is longer than {} characters.", formula.name, kMaxFormulaBytes),
                        kExitUsage);
   }
   return out;

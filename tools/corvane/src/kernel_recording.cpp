@@ -11,6 +11,7 @@
 
 #include "channel_view.h"
 #include "linkar32.h"
+#include "messages.h"
 #include "tallix32.h"
 #include "text_codec.h"
 
@@ -79,7 +80,7 @@ std::vector<LineChain> query_chains(const Session& s) {
       chain.amplifiers[channel] = static_cast<int32_t>(pairs[i + 1]);
     }
     if (chain.amplifiers.empty()) {
-      throw CommandError("The Corvane on " + line.choice.text + " does not report its amplifiers (AID?).");
+      throw CommandError(tr("The Corvane on {} does not report its amplifiers (AID?).", line.choice.text));
     }
     next += static_cast<int32_t>(chain.amplifiers.size());
     chains.push_back(std::move(chain));
@@ -106,8 +107,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
       const int32_t local = c - ch.first_channel;
       if (local < 0 || local >= static_cast<int32_t>(ch.amplifiers.size())) continue;
       if (ch.amplifiers[static_cast<size_t>(local)] == kAmpNotConnected) {
-        throw CommandError("Channel " + std::to_string(c) + " has no amplifier (an empty slot on " +
-                           ch.line.choice.text + ").", kExitUsage);
+        throw CommandError(tr("Channel {} has no amplifier (an empty slot on {}).", c, ch.line.choice.text), kExitUsage);
       }
       places.push_back({d, static_cast<int16_t>(local)});
       found = true;
@@ -115,8 +115,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
     if (!found) {
       const int32_t total = chains_.empty() ? 0 : chains_.back().first_channel +
                                                       static_cast<int32_t>(chains_.back().amplifiers.size());
-      throw CommandError("There is no channel " + std::to_string(c) + ": the lines have channels 0 to " +
-                         std::to_string(total - 1) + ".", kExitUsage);
+      throw CommandError(tr("There is no channel {}: the lines have channels 0 to {}.", c, total - 1), kExitUsage);
     }
     kernel_of[c] = static_cast<int32_t>(i + 1);
   }
@@ -143,7 +142,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
       const OpenLine& l = chains_[static_cast<size_t>(d)].line;
       QBX_ACQSetDeviceInfo(d, kAcqTypeCorvane, l.port_number, l.address, 0, 0, devices, 0, rates, two_byte_samples);
       const int32_t r = QBX_ACQInitDevice(d, kAcqTypeCorvane, l.port_number, l.address);
-      if (r != 0) throw CommandError(kernel_failure("Setting up the Corvane on " + l.choice.text + " failed", r));
+      if (r != 0) throw CommandError(kernel_failure(tr("Setting up the Corvane on {} failed", l.choice.text), r));
     }
     for (size_t i = 0; i < channels.size(); ++i) {
       const auto ch = static_cast<int32_t>(i + 1);
@@ -168,7 +167,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
     for (size_t j = 0; j < formulas.size(); ++j) {
       const auto ch = static_cast<int32_t>(channels.size() + j + 1);
       const int32_t r = QBX_ACQCreateFormula(ch, kernel_texts[j].c_str(), kFormulaText, nullptr, 0);
-      if (r != 0) throw CommandError(kernel_failure("The formula " + formulas[j].name + " was refused", r));
+      if (r != 0) throw CommandError(kernel_failure(tr("The formula {} was refused", formulas[j].name), r));
       RecordedChannel rc;
       rc.kernel = ch;
       rc.name = formulas[j].name;
@@ -179,10 +178,10 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
     for (const RecordedChannel& rc : channels_) {
       list_.push_back(rc.kernel);
       const int32_t r = QBX_ACQAllocIOBuf(rc.kernel, block, 0);
-      if (r != 0) throw CommandError(kernel_failure("No buffer for channel " + rc.name, r));
+      if (r != 0) throw CommandError(kernel_failure(tr("No buffer for channel {}", rc.name), r));
     }
     const int32_t r = QBX_ACQInitChan(static_cast<int32_t>(list_.size()), list_.data(), 0, 0);
-    if (r != 0) throw CommandError(kernel_failure("Setting up the channels failed", r));
+    if (r != 0) throw CommandError(kernel_failure(tr("Setting up the channels failed"), r));
     for (size_t i = 0; i < channels_.size(); ++i) {
       RecordedChannel& rc = channels_[i];
       AcqHdr h{};
@@ -228,7 +227,7 @@ void KernelRecording::start() {
   const int32_t r = QBX_ACQStartMultiScan(static_cast<int32_t>(list_.size()), list_.data(), 0, 0, 0, nullptr);
   if (r != 0) {
     QBX_ACQResetMultiScan();
-    throw CommandError(kernel_failure("Starting the recording failed", r));
+    throw CommandError(kernel_failure(tr("Starting the recording failed"), r));
   }
   running_ = true;
   QBX_ACQGetSampleRate(&rate_);

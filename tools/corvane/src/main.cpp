@@ -10,6 +10,7 @@
 #include "help_texts.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "messages.h"
 #include "session.h"
 #include "terminal.h"
 #include "text_codec.h"
@@ -42,8 +43,8 @@ const CommandEntry* find_command(const std::string& name) {
 }
 
 void print_usage() {
-  std::cout << overview_help() << "\nThe built-in simulator (--port sim) has these slots on every device:\n";
-  for (int p = 0; p < 10; ++p) std::cout << "  slot " << p << ": " << kSimSlots[p].description << "\n";
+  std::cout << overview_help() << tr("\nThe built-in simulator (--port sim) has these slots on every device:\n");
+  for (int p = 0; p < 10; ++p) std::cout << tr("  slot {}: {}\n", p, tr(kSimSlots[p].description));
 }
 
 struct Invocation {
@@ -59,7 +60,7 @@ PortChoice default_port() {
   const char* env = std::getenv("CORVANE_PORT");
   if (env == nullptr || env[0] == 0) return *parse_port("sim");
   auto port = parse_port(env);
-  if (!port) throw CommandError("CORVANE_PORT=\"" + std::string(env) + "\" is not a port; see corvane --help.", kExitUsage);
+  if (!port) throw CommandError(tr("CORVANE_PORT=\"{}\" is not a port; see corvane --help.", env), kExitUsage);
   return *port;
 }
 
@@ -77,6 +78,7 @@ std::string shell_word(const std::string& word) {
 Invocation parse(int argc, char** argv) {
   Invocation inv;
   inv.global.command_line = "corvane";
+  inv.global.language = language();
   for (int k = 1; k < argc; ++k) inv.global.command_line += " " + shell_word(argv[k]);
   // --json may also be written after the command; it always means the whole run.
   std::vector<char*> kept;
@@ -92,7 +94,7 @@ Invocation parse(int argc, char** argv) {
   bool port_given = false;
   int i = 1;
   auto value = [&](const std::string& option) -> std::string {
-    if (i + 1 >= argc) throw CommandError("The option " + option + " needs a value.", kExitUsage);
+    if (i + 1 >= argc) throw CommandError(tr("The option {} needs a value.", option), kExitUsage);
     return argv[++i];
   };
   for (; i < argc; ++i) {
@@ -117,7 +119,7 @@ Invocation parse(int argc, char** argv) {
       std::string text = take();
       auto port = parse_port(text);
       if (!port) {
-        throw CommandError("\"" + text + "\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", kExitUsage);
+        throw CommandError(tr("\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", text), kExitUsage);
       }
       // A further --port adds a line that records together with the first (record only).
       if (port_given) {
@@ -129,30 +131,30 @@ Invocation parse(int argc, char** argv) {
     } else if (a == "--devices") {
       std::string text = take();
       auto n = parse_integer(text);
-      if (!n || *n < 1 || *n > 10) throw CommandError("--devices takes 1 to 10, not \"" + text + "\".", kExitUsage);
+      if (!n || *n < 1 || *n > 10) throw CommandError(tr("--devices takes 1 to 10, not \"{}\".", text), kExitUsage);
       inv.global.devices = static_cast<int>(*n);
     } else if (a == "--baud") {
       std::string text = take();
       auto n = parse_integer(text);
-      if (!n || *n < 1 || *n > 1000000) throw CommandError("--baud takes a baud rate such as 9600, not \"" + text + "\".", kExitUsage);
+      if (!n || *n < 1 || *n > 1000000) throw CommandError(tr("--baud takes a baud rate such as 9600, not \"{}\".", text), kExitUsage);
       inv.global.baud = static_cast<int32_t>(*n);
     } else if (a == "--timeout") {
       std::string text = take();
       auto n = parse_integer(text);
-      if (!n || *n < 1 || *n > 3600000) throw CommandError("--timeout takes milliseconds (1 to 3600000), not \"" + text + "\".", kExitUsage);
+      if (!n || *n < 1 || *n > 3600000) throw CommandError(tr("--timeout takes milliseconds (1 to 3600000), not \"{}\".", text), kExitUsage);
       inv.global.timeout_ms = static_cast<int32_t>(*n);
     } else if (a == "--log") {
       inv.global.log_file = take();
     } else if (a == "--lang") {
       std::string text = take();
-      if (text != "en" && text != "de") throw CommandError("--lang takes en or de, not \"" + text + "\".", kExitUsage);
+      if (text != "en" && text != "de") throw CommandError(tr("--lang takes en or de, not \"{}\".", text), kExitUsage);
       inv.global.language = text;
     } else {
-      throw CommandError("Unknown option " + a + "; see corvane --help.", kExitUsage);
+      throw CommandError(tr("Unknown option {}; see corvane --help.", a), kExitUsage);
     }
   }
   if (inv.help || inv.version) return inv;
-  if (i >= argc) throw CommandError("No command given; see corvane --help.", kExitUsage);
+  if (i >= argc) throw CommandError(tr("No command given; see corvane --help."), kExitUsage);
   if (std::string(argv[i]) == "help") {
     inv.help = true;
     if (i + 1 < argc) inv.help_command = argv[i + 1];
@@ -161,7 +163,7 @@ Invocation parse(int argc, char** argv) {
   if (!port_given) inv.global.port = default_port();
   while (i < argc) {
     const CommandEntry* cmd = find_command(argv[i]);
-    if (cmd == nullptr) throw CommandError("Unknown command \"" + std::string(argv[i]) + "\"; see corvane --help.", kExitUsage);
+    if (cmd == nullptr) throw CommandError(tr("Unknown command \"{}\"; see corvane --help.", argv[i]), kExitUsage);
     std::vector<std::string> words;
     for (++i; i < argc && std::string(argv[i]) != "+"; ++i) {
       if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
@@ -172,12 +174,12 @@ Invocation parse(int argc, char** argv) {
       words.push_back(argv[i]);
     }
     if (!inv.global.extra_ports.empty() && std::string(cmd->name) != "record") {
-      throw CommandError("Several --port options are for record only; " + std::string(cmd->name) + " works on one line.", kExitUsage);
+      throw CommandError(tr("Several --port options are for record only; {} works on one line.", cmd->name), kExitUsage);
     }
     inv.commands.emplace_back(cmd, std::move(words));
     if (i < argc) {
       ++i;  // the "+"
-      if (i >= argc) throw CommandError("A command must follow \"+\".", kExitUsage);
+      if (i >= argc) throw CommandError(tr("A command must follow \"+\"."), kExitUsage);
     }
   }
   return inv;
@@ -186,6 +188,7 @@ Invocation parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  set_language(chosen_language(argc, argv));
   Invocation inv;
   try {
     inv = parse(argc, argv);
@@ -198,7 +201,7 @@ int main(int argc, char** argv) {
   } else if (inv.help && !inv.help_command.empty()) {
     std::string page = command_help(inv.help_command);
     if (page.empty()) {
-      std::cerr << "corvane: Unknown command \"" << inv.help_command << "\"; see corvane --help.\n";
+      std::cerr << "corvane: " << tr("Unknown command \"{}\"; see corvane --help.", inv.help_command) << "\n";
       return kExitUsage;
     }
     std::cout << page;
@@ -208,7 +211,7 @@ int main(int argc, char** argv) {
   if (inv.help || inv.version) {
     std::cout.flush();
     if (!std::cout || std::fflush(stdout) != 0) {
-      std::cerr << "corvane: Writing to standard output failed.\n";
+      std::cerr << "corvane: " << tr("Writing to standard output failed.") << "\n";
       return kExitFailure;
     }
     return kExitOk;
@@ -234,7 +237,7 @@ int main(int argc, char** argv) {
       check_stdout();
       if (interrupted() && interrupt_handled()) break;
       if (interrupted()) {
-        throw CommandError(std::string("Interrupted by ") + interrupt_name() + ".", interrupt_status());
+        throw CommandError(tr("Interrupted by {}.", interrupt_name()), interrupt_status());
       }
     }
     session.close();
@@ -249,7 +252,7 @@ int main(int argc, char** argv) {
     std::cerr << "corvane: " << e.what() << "\n";
     return e.status;
   } catch (const std::exception& e) {
-    std::cerr << "corvane: internal error: " << e.what() << "\n";
+    std::cerr << "corvane: " << tr("internal error: {}", e.what()) << "\n";
     return kExitFailure;
   }
   return kExitOk;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "messages.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -95,22 +96,22 @@ std::string port_device_path(const PortChoice& choice) {
 std::string diagnose_port(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    if (errno == EACCES) return "no permission to reach " + path;
-    return "the device " + path + " does not exist (missing)";
+    if (errno == EACCES) return tr("no permission to reach {}", path);
+    return tr("the device {} does not exist (missing)", path);
   }
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     int e = errno;
     if (e == EACCES || e == EPERM) {
-      return "no permission to open " + path + " (add the user to the dialout group: sudo usermod -aG dialout $USER, then log in again)";
+      return tr("no permission to open {} (add the user to the dialout group: sudo usermod -aG dialout $USER, then log in again)", path);
     }
-    if (e == EBUSY) return "the device " + path + " is in use by another program (busy)";
-    if (e == ENXIO || e == ENODEV || e == ENOENT) return "the device " + path + " does not exist (missing)";
-    return "the device " + path + " cannot be opened: " + std::strerror(e);
+    if (e == EBUSY) return tr("the device {} is in use by another program (busy)", path);
+    if (e == ENXIO || e == ENODEV || e == ENOENT) return tr("the device {} does not exist (missing)", path);
+    return tr("the device {} cannot be opened: {}", path, std::strerror(e));
   }
   std::string why;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    why = "the device " + path + " is in use by another program (busy)";
+    why = tr("the device {} is in use by another program (busy)", path);
   } else {
     ::flock(fd, LOCK_UN);
   }

@@ -15,6 +15,7 @@
 
 #include "builtin_sim.h"
 #include "linkar32.h"
+#include "messages.h"
 
 namespace corvane_cli {
 namespace {
@@ -39,7 +40,7 @@ std::string resolve_ipv4(const std::string& host) {
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-    throw CommandError("Cannot open tcp:" + host + ": the host name " + host + " is not known.");
+    throw CommandError(tr("Cannot open tcp:{}: the host name {} is not known.", host, host));
   }
   char text[INET_ADDRSTRLEN] = {};
   inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
@@ -67,14 +68,14 @@ Session::Session(GlobalOptions options) : options_(std::move(options)) {}
 void Session::require_usb_device(const PortChoice& port) const {
   std::vector<std::string> serials;
   int32_t status = attached_usb_serials(&serials);
-  if (status < 0) throw CommandError("Cannot open " + port.text + ": " + describe(status) + ".");
+  if (status < 0) throw CommandError(tr("Cannot open {}: {}.", port.text, describe(status)));
   for (const std::string& s : serials) {
     if (s == port.usb_serial) return;
   }
   std::string found;
   for (const std::string& s : serials) found += (found.empty() ? "" : ", ") + s;
-  throw CommandError("Cannot open " + port.text + ": no Corvane with serial number " + port.usb_serial +
-                     " is attached (" + (found.empty() ? "no USB Corvane found" : "found: " + found) + ").");
+  throw CommandError(tr("Cannot open {}: no Corvane with serial number {} is attached ({}).", port.text, port.usb_serial,
+                        found.empty() ? tr("no USB Corvane found") : tr("found: {}", found)));
 }
 
 Session::~Session() {
@@ -97,13 +98,13 @@ void Session::open() {
   if (!options_.log_file.empty()) {
     QBX_SetLogFile(options_.log_file.c_str());
     if (QBX_EnableComLog() != 0) {
-      throw CommandError("The communication log " + options_.log_file + " cannot be opened for writing.");
+      throw CommandError(tr("The communication log {} cannot be opened for writing.", options_.log_file));
     }
     log_on_ = true;
   }
   if (offline()) {
     int32_t n = options_.devices * 10;
-    check(driver_.CV_OpenDevice(kOpenDeviceOffline, &n), "Opening the device offline failed");
+    check(driver_.CV_OpenDevice(kOpenDeviceOffline, &n), tr("Opening the device offline failed"));
     device_open_ = true;
     return;
   }
@@ -113,19 +114,19 @@ void Session::open() {
   open_line();
   settle_line();
   if (stopped_stale_acquisition_ && confirm() && !options_.json) {
-    std::fputs("An acquisition left running by an earlier program was stopped.\n", stderr);
+    std::fputs(tr("An acquisition left running by an earlier program was stopped.\n").c_str(), stderr);
   }
   int32_t est = 0;
   for (int i = 0; i < kErrorStatusQueries; ++i) est = driver_.CV_GetErrorStatus();
   if (est != 0) {
-    throw CommandError("No Corvane answers on " + options_.port.text + ": " + describe(est) +
-                       ". Is the Corvane switched on and the cable connected?");
+    throw CommandError(tr("No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?",
+                          options_.port.text, describe(est)));
   }
   int32_t n = 100;
   check(driver_.CV_OpenDevice(kOpenDeviceOnline, &n),
-        "Opening the Corvane on " + options_.port.text + " failed");
+        tr("Opening the Corvane on {} failed", options_.port.text));
   device_open_ = true;
-  check(driver_.CV_LoadDevSettings(kAllSelectors), "Loading the device settings failed");
+  check(driver_.CV_LoadDevSettings(kAllSelectors), tr("Loading the device settings failed"));
   // Channels whose amplifier has no such setting refuse some queries; what could be read stays.
   for (int32_t c = 0; c < channel_count(); ++c) driver_.CV_LoadChanSettings(c, kAllSelectors);
   for (const PortChoice& port : options_.extra_ports) open_extra_line(port);
@@ -159,7 +160,7 @@ void Session::open_line() {
       try {
         sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
       } catch (const std::system_error& e) {
-        throw CommandError(std::string("The built-in simulator cannot start: ") + e.what() + ".");
+        throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
       }
       // The driver reaches the simulator as COM1 of this process.
       setenv("LINKAR32_COM1", sims_.back()->line_path().c_str(), 1);
@@ -177,7 +178,7 @@ void Session::open_line() {
       path = port_device_path(port);
       // A missing device is named before the library is asked to open it.
       std::string why = diagnose_port(path);
-      if (!why.empty()) throw CommandError("Cannot open " + port.text + ": " + why + ".");
+      if (!why.empty()) throw CommandError(tr("Cannot open {}: {}.", port.text, why));
       // The baud option is the parallel mode here: 1 nibble, 2 bit 8, 3 byte, 4 EPP.
       status = driver_.CV_OpenPort(port.number, options_.baud == 9600 ? 1 : options_.baud, "e", 8, 1,
                                    kReceiveBuffer);
@@ -197,15 +198,14 @@ void Session::open_line() {
     std::string why;
     if (!path.empty()) why = diagnose_port(path);
     if (why.empty() && port.kind == PortChoice::Kind::kTcp) {
-      why = "no connection to " + port.host +
-            (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()) + " (" + describe(status) +
-            ")";
+      why = tr("no connection to {} ({})", port.host + (port.tcp_port ? ":" + std::to_string(port.tcp_port) : std::string()),
+               describe(status));
     }
     if (why.empty() && port.kind == PortChoice::Kind::kUsb) {
-      why = "no Corvane with serial number " + port.usb_serial + " is attached (" + describe(status) + ")";
+      why = tr("no Corvane with serial number {} is attached ({})", port.usb_serial, describe(status));
     }
     if (why.empty()) why = describe(status);
-    throw CommandError("Cannot open " + port.text + ": " + why + ".");
+    throw CommandError(tr("Cannot open {}: {}.", port.text, why));
   }
   port_open_ = true;
   OpenLine line;
@@ -228,7 +228,7 @@ int32_t Session::free_com_number() const {
     }
     if (!used) return n;
   }
-  throw CommandError("Too many serial and simulated lines: at most " + std::to_string(kComPorts) + " can be open.", kExitUsage);
+  throw CommandError(tr("Too many serial and simulated lines: at most {} can be open.", kComPorts), kExitUsage);
 }
 
 void Session::open_extra_line(const PortChoice& port) {
@@ -248,7 +248,7 @@ void Session::open_extra_line(const PortChoice& port) {
         try {
           sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
         } catch (const std::system_error& e) {
-          throw CommandError(std::string("The built-in simulator cannot start: ") + e.what() + ".");
+          throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
         }
         path = sims_.back()->line_path();
       } else {
@@ -256,7 +256,7 @@ void Session::open_extra_line(const PortChoice& port) {
       }
       line.port_number = port.kind == PortChoice::Kind::kSerial && port.device_path.empty() ? port.number : free_com_number();
       for (const OpenLine& l : lines_) {
-        if (l.port_number == line.port_number) throw CommandError("The line " + port.text + " is named twice.", kExitUsage);
+        if (l.port_number == line.port_number) throw CommandError(tr("The line {} is named twice.", port.text), kExitUsage);
       }
       if (port.kind == PortChoice::Kind::kSim || !port.device_path.empty()) {
         setenv(("LINKAR32_COM" + std::to_string(line.port_number)).c_str(), path.c_str(), 1);
@@ -276,12 +276,12 @@ void Session::open_extra_line(const PortChoice& port) {
       status = QBX_OpenPort(kQbxPortUsb, line.address, port.usb_serial.c_str(), 8, 1, kReceiveBuffer);
       break;
     default:
-      throw CommandError("Only the first --port may be " + port.text + "; further lines are sim, serial, tcp or usb ports.", kExitUsage);
+      throw CommandError(tr("Only the first --port may be {}; further lines are sim, serial, tcp or usb ports.", port.text), kExitUsage);
   }
   if (status < 0 || status == kQbxLockTimeout) {
     std::string why = path.empty() ? std::string() : diagnose_port(path);
     if (why.empty()) why = describe(status);
-    throw CommandError("Cannot open " + port.text + ": " + why + ".");
+    throw CommandError(tr("Cannot open {}: {}.", port.text, why));
   }
   lines_.push_back(line);
   QBX_SelectPort(line.port_number);
@@ -298,8 +298,8 @@ void Session::open_extra_line(const PortChoice& port) {
     if (est == 0) est = std::atoi(reply);
   }
   if (est != 0) {
-    throw CommandError("No Corvane answers on " + port.text + ": " + describe(est) +
-                       ". Is the Corvane switched on and the cable connected?");
+    throw CommandError(tr("No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?", port.text,
+                          describe(est)));
   }
 }
 

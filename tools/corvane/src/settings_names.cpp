@@ -2,6 +2,7 @@
 #include "settings_names.h"
 
 #include "channel_view.h"
+#include "messages.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -74,7 +75,7 @@ std::string list_texts(const Driver& driver, const std::vector<int32_t>& ids) {
   for (int32_t id : ids) {
     out += (out.empty() ? "" : ", ") + std::string("\"") + id_text(driver, id) + "\" (" + std::to_string(id) + ")";
   }
-  return out.empty() ? "none" : out;
+  return out.empty() ? tr("none") : out;
 }
 
 }  // namespace corvane_cli

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "channel_view.h"
+#include "messages.h"
 #include "text_codec.h"
 
 namespace corvane_cli {
@@ -147,7 +148,7 @@ std::string render_svg(const PlotData& data) {
       svg += "<line x1=\"" + num(xpos(t)) + "\" y1=\"" + num(bottom) + "\" x2=\"" + num(xpos(t)) + "\" y2=\"" + num(bottom + 5) + "\" stroke=\"#222222\"/>\n";
       svg += "<text x=\"" + num(xpos(t)) + "\" y=\"" + num(bottom + 19) + "\" text-anchor=\"middle\">" + format_fixed(t, td) + "</text>\n";
     }
-    std::string ylabel = unit.empty() ? "counts" : unit;
+    std::string ylabel = unit.empty() ? corvane_cli::tr("counts") : unit;
     svg += "<text transform=\"translate(" + num(22) + " " + num(top + panel_h / 2) + ") rotate(-90)\" text-anchor=\"middle\" font-size=\"14\">" + esc(ylabel) + "</text>\n";
     svg += "</g>\n";
     svg += "<rect x=\"" + num(kLeft) + "\" y=\"" + num(top) + "\" width=\"" + num(plot_w) + "\" height=\"" + num(panel_h) + "\" fill=\"none\" stroke=\"#222222\"/>\n";
@@ -210,11 +211,11 @@ std::string render_svg(const PlotData& data) {
       svg += "<line class=\"trigger\" x1=\"" + num(x) + "\" y1=\"" + num(top) + "\" x2=\"" + num(x) + "\" y2=\"" +
              num(bottom) + "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6 3\"/>\n";
       if (p == 0) {
-        svg += "<text x=\"" + num(x + 4) + "\" y=\"" + num(top + 12) + "\" font-size=\"11\">trigger</text>\n";
+        svg += "<text x=\"" + num(x + 4) + "\" y=\"" + num(top + 12) + "\" font-size=\"11\">" + esc(corvane_cli::tr("trigger")) + "</text>\n";
       }
     }
   }
-  svg += "<text x=\"" + num(kLeft + plot_w / 2) + "\" y=\"" + num(height - 15) + "\" font-size=\"14\" text-anchor=\"middle\">time [s]</text>\n";
+  svg += "<text x=\"" + num(kLeft + plot_w / 2) + "\" y=\"" + num(height - 15) + "\" font-size=\"14\" text-anchor=\"middle\">" + esc(corvane_cli::tr("time [s]")) + "</text>\n";
   svg += "</svg>\n";
   return svg;
 }

@@ -19,10 +19,37 @@ struct ToolResult {
   std::string err;
 };
 
+extern char** environ;
+
+// The tool's command line and environment, made before fork: the child of a process with threads
+// (the simulators' servers) may only call async-signal-safe functions until exec, so nothing is
+// allocated or set there. The locale variables are left out (English unless a test asks for
+// another language) and env's entries replace or add to the rest.
+struct ToolLaunch {
+  ToolLaunch(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+    words.push_back(CORVANE_TOOL);
+    words.insert(words.end(), args.begin(), args.end());
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      const std::string name = entry.substr(0, entry.find('='));
+      if (name == "LC_ALL" || name == "LC_MESSAGES" || name == "LANG" || name == "LANGUAGE" || env.count(name)) continue;
+      entries.push_back(entry);
+    }
+    for (const auto& [k, v] : env) entries.push_back(k + "=" + v);
+    for (auto& e : entries) envp.push_back(e.data());
+    envp.push_back(nullptr);
+  }
+  std::vector<std::string> words, entries;
+  std::vector<char*> argv, envp;
+};
+
 // Starts the program with standard input from /dev/null and standard output and error into the
 // files named (out_flags: O_TRUNC to start it afresh, 0 for a device such as /dev/full).
 inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
                         const std::string& out_path, int out_flags, const std::string& err_path) {
+  ToolLaunch launch(args, env);
   pid_t pid = fork();
   if (pid == 0) {
     int out = open(out_path.c_str(), O_WRONLY | O_CREAT | out_flags, 0600);
@@ -31,14 +58,7 @@ inline pid_t start_tool(const std::vector<std::string>& args, const std::map<std
     dup2(null, 0);
     dup2(out, 1);
     dup2(err, 2);
-    for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
-    std::vector<char*> argv;
-    std::string tool = CORVANE_TOOL;
-    argv.push_back(tool.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(tool.c_str(), argv.data());
+    execve(launch.argv[0], launch.argv.data(), launch.envp.data());
     _exit(127);
   }
   return pid;
@@ -87,20 +107,16 @@ inline std::vector<std::string> data_lines(const std::string& text) {
 // at a console sees it; returns everything the terminal received.
 inline ToolResult run_tool_on_terminal(const std::vector<std::string>& args) {
   testkit::PtyPair pty;
+  ToolLaunch launch(args, {});
+  const std::string slave = pty.slave_path();
   pid_t pid = fork();
   if (pid == 0) {
-    int tty = open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
+    int tty = open(slave.c_str(), O_RDWR | O_NOCTTY);
     int null = open("/dev/null", O_RDONLY);
     dup2(null, 0);
     dup2(tty, 1);
     dup2(tty, 2);
-    std::vector<char*> argv;
-    std::string tool = CORVANE_TOOL;
-    argv.push_back(tool.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(tool.c_str(), argv.data());
+    execve(launch.argv[0], launch.argv.data(), launch.envp.data());
     _exit(127);
   }
   ToolResult r;
