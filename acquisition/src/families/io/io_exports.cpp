@@ -31,55 +31,51 @@ int32_t select(const AcqHdr& h) {
   return select_device_line(h.interface, h.device_address);
 }
 
-int32_t analog_out(const AcqHdr& h, double value) {
-  switch (h.device_type) {
-    case kAcqTypeAtmio:
-      return kAcqFamilyNotSupported;
-    case kAcqTypeZelplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return ZELPLUS_ANALOGOUT(h.dio_port, h.hardware_channel, value);
-    case kAcqTypeYalplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return yalplus_io::analog_out(h.hardware_channel, h.dio_port, value);
-    default:
-      return kAcqOk;
-  }
-}
+// The output and input entries of the families that have them; a family without an entry leaves
+// the channel alone. `selects`: the device's port and address are selected first (ATMIO boards
+// have no line).
+struct IoFamily {
+  int16_t type;
+  bool selects;
+  int32_t (*analog_out)(const AcqHdr& h, double value);
+  int32_t (*digital_out)(const AcqHdr& h, int32_t bit);
+  int32_t (*digital_in)(const AcqHdr& h, int32_t* bit);
+};
 
-int32_t digital_out(const AcqHdr& h, int32_t bit) {
-  switch (h.device_type) {
-    case kAcqTypeAtmio:
-      return kAcqFamilyNotSupported;
-    case kAcqTypeCorvane:
-      if (int32_t r = select(h); r < 0) return r;
-      return corvane::digital_out(h.hardware_channel, h.dio_bit, bit);
-    case kAcqTypeZelplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return ZELPLUS_DIGLINOUT(h.dio_port, h.hardware_channel, h.dio_bit, bit);
-    case kAcqTypeYalplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return yalplus_io::digital_out(h.dio_port, h.hardware_channel, h.dio_bit, bit);
-    default:
-      return kAcqOk;
-  }
-}
+constexpr IoFamily kIoFamilies[] = {
+    {kAcqTypeAtmio, false, [](const AcqHdr&, double) { return int32_t{kAcqFamilyNotSupported}; },
+     [](const AcqHdr&, int32_t) { return int32_t{kAcqFamilyNotSupported}; },
+     [](const AcqHdr&, int32_t*) { return int32_t{kAcqFamilyNotSupported}; }},
+    {kAcqTypeCorvane, true, nullptr,
+     [](const AcqHdr& h, int32_t bit) { return corvane::digital_out(h.hardware_channel, h.dio_bit, bit); },
+     [](const AcqHdr& h, int32_t* bit) { return corvane::digital_in(h.hardware_channel, h.dio_bit, bit); }},
+    {kAcqTypeZelplus, true,
+     [](const AcqHdr& h, double value) { return ZELPLUS_ANALOGOUT(h.dio_port, h.hardware_channel, value); },
+     [](const AcqHdr& h, int32_t bit) { return ZELPLUS_DIGLINOUT(h.dio_port, h.hardware_channel, h.dio_bit, bit); },
+     [](const AcqHdr& h, int32_t* bit) { return ZELPLUS_DIGLININ(h.dio_port, h.hardware_channel, h.dio_bit, bit); }},
+    {kAcqTypeYalplus, true,
+     [](const AcqHdr& h, double value) { return yalplus_io::analog_out(h.hardware_channel, h.dio_port, value); },
+     [](const AcqHdr& h, int32_t bit) {
+       return yalplus_io::digital_out(h.dio_port, h.hardware_channel, h.dio_bit, bit);
+     },
+     [](const AcqHdr& h, int32_t* bit) {
+       return yalplus_io::digital_in(h.dio_port, h.hardware_channel, h.dio_bit, bit);
+     }},
+};
 
-int32_t digital_in(const AcqHdr& h, int32_t* bit) {
-  switch (h.device_type) {
-    case kAcqTypeAtmio:
-      return kAcqFamilyNotSupported;
-    case kAcqTypeCorvane:
+// Runs the entry `member` of the channel's family with `argument` (after selecting its line when
+// the family has one); 0 for a family without that entry.
+template <typename Entry, typename Argument>
+int32_t run_io(const AcqHdr& h, Entry IoFamily::*member, Argument argument) {
+  for (const IoFamily& f : kIoFamilies) {
+    if (f.type != h.device_type) continue;
+    if (f.*member == nullptr) return kAcqOk;
+    if (f.selects) {
       if (int32_t r = select(h); r < 0) return r;
-      return corvane::digital_in(h.hardware_channel, h.dio_bit, bit);
-    case kAcqTypeZelplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return ZELPLUS_DIGLININ(h.dio_port, h.hardware_channel, h.dio_bit, bit);
-    case kAcqTypeYalplus:
-      if (int32_t r = select(h); r < 0) return r;
-      return yalplus_io::digital_in(h.dio_port, h.hardware_channel, h.dio_bit, bit);
-    default:
-      return kAcqOk;
+    }
+    return (f.*member)(h, argument);
   }
+  return kAcqOk;
 }
 
 }  // namespace
@@ -92,7 +88,7 @@ int32_t QBX_ACQAOWrite(int32_t count, const int32_t* channels, const double* val
     for (int32_t i = 0; i < count; ++i) {
       const AcqHdr& h = header(channels[i]);
       if (!serves(h, kSignalAnalogOut)) continue;
-      if (int32_t r = analog_out(h, values[i]); r < 0) return r;
+      if (int32_t r = run_io(h, &IoFamily::analog_out, values[i]); r < 0) return r;
     }
     return count;
   });
@@ -105,7 +101,8 @@ int32_t QBX_ACQDIOWrite(int32_t count, const int32_t* channels, const int32_t* b
       const AcqHdr& h = header(channels[i]);
       if (!serves(h, kSignalDigitalOut)) continue;
       // The bit value travels in the low 16 bits of its 32-bit slot.
-      if (int32_t r = digital_out(h, static_cast<int16_t>(bits[i] & 0xFFFF)); r < 0) return r;
+      if (int32_t r = run_io(h, &IoFamily::digital_out, int32_t{static_cast<int16_t>(bits[i] & 0xFFFF)}); r < 0)
+        return r;
     }
     return kAcqOk;
   });
@@ -118,7 +115,7 @@ int32_t QBX_ACQDIORead(int32_t count, const int32_t* channels, int32_t* bits) {
       const AcqHdr& h = header(channels[i]);
       if (!serves(h, kSignalDigitalIn)) continue;
       int32_t bit = 0;
-      if (int32_t r = digital_in(h, &bit); r < 0) return r;
+      if (int32_t r = run_io(h, &IoFamily::digital_in, &bit); r < 0) return r;
       bits[i] = bit;
     }
     return kAcqOk;
