@@ -86,4 +86,9 @@ void unit_from_reply(const Reply& reply, char* unit, size_t size) {
   unit[n] = '\0';
 }
 
+int32_t stop_by_flushing_input(int32_t) {
+  QBX_FlushInQueue();
+  return kAcqOk;
+}
+
 }  // namespace tallix::ascii

@@ -1,5 +1,6 @@
 // The entry table of device type 100.
 #include "families/amplifier100/amplifier100.h"
+#include "families/ascii_reads.h"
 #include "families/family.h"
 
 namespace tallix {
@@ -10,7 +11,7 @@ const FamilyOps kAmplifier100Family = {"amplifier 100",
                                        amplifier100::channel_setup,
                                        amplifier100::start,
                                        amplifier100::read,
-                                       amplifier100::stop,
+                                       ascii::stop_by_flushing_input,
                                        amplifier100::command,
                                        nullptr};
 

@@ -91,11 +91,6 @@ int32_t read(int32_t number, int32_t, const int32_t*, int32_t* length, double re
   });
 }
 
-int32_t stop(int32_t) {
-  QBX_FlushInQueue();
-  return kAcqOk;
-}
-
 int32_t command(int32_t, int32_t count, const int16_t* channels, int32_t code, void* value) {
   const InputRange range = input_range(count, channels);
   const int32_t first = first_on_current(count, channels);

@@ -1,5 +1,6 @@
 // The entry table of device type 60: nothing to start.
 #include "families/amplifier60/amplifier60.h"
+#include "families/ascii_reads.h"
 #include "families/family.h"
 #include "tallix32.h"
 
@@ -16,7 +17,7 @@ const FamilyOps kAmplifier60Family = {"amplifier 60",
                                       amplifier60::channel_setup,
                                       nothing_to_start,
                                       amplifier60::read,
-                                      amplifier60::stop,
+                                      ascii::stop_by_flushing_input,
                                       amplifier60::command,
                                       nullptr};
 
