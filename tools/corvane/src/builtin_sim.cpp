@@ -4,6 +4,7 @@
 
 #include "corvane_sim/engine.h"
 #include "corvane_sim/server.h"
+#include "corvane_sim/yalplus.h"
 #include "messages.h"
 
 namespace corvane_cli {
@@ -47,33 +48,44 @@ SignalSource slot_source(int position) {
 constexpr int kThermocoupleK = 451;
 constexpr int kRange100mV = 710;
 
+// The Corvane chain with the slots above.
+std::unique_ptr<corvane_sim::LineDevice> corvane_chain(int devices) {
+  corvane_sim::EngineConfig cfg;
+  cfg.devices = devices;
+  for (const auto& slot : kSimSlots) cfg.slot_types.push_back(slot.amplifier);
+  auto engine = std::make_unique<corvane_sim::Engine>(cfg);
+  for (int c = 0; c < engine->channel_count(); ++c) {
+    int position = c % corvane_sim::kSlotsPerDevice;
+    engine->set_source(c, slot_source(position));
+    if (position == 6) {
+      corvane_sim::ChannelSettings s = engine->channel(c);
+      s.transducer = kThermocoupleK;
+      s.range = kRange100mV;
+      engine->set_channel(c, s);
+    }
+  }
+  return engine;
+}
+
+// A YALPLUS rack whose FIFOs fill with the monotonic clock, as a rack on a cable does.
+std::unique_ptr<corvane_sim::LineDevice> yalplus_rack() {
+  corvane_sim::YalplusConfig cfg;
+  cfg.virtual_clock = false;
+  return std::make_unique<corvane_sim::YalplusEngine>(cfg);
+}
+
 }  // namespace
 
 struct BuiltinSim::Impl {
-  explicit Impl(int devices) : engine(config(devices)), server(engine) {
-    for (int c = 0; c < engine.channel_count(); ++c) {
-      int position = c % corvane_sim::kSlotsPerDevice;
-      engine.set_source(c, slot_source(position));
-      if (position == 6) {
-        corvane_sim::ChannelSettings s = engine.channel(c);
-        s.transducer = kThermocoupleK;
-        s.range = kRange100mV;
-        engine.set_channel(c, s);
-      }
-    }
+  explicit Impl(std::unique_ptr<corvane_sim::LineDevice> device) : engine(std::move(device)), server(*engine) {
     server.start();
   }
-  static corvane_sim::EngineConfig config(int devices) {
-    corvane_sim::EngineConfig cfg;
-    cfg.devices = devices;
-    for (const auto& slot : kSimSlots) cfg.slot_types.push_back(slot.amplifier);
-    return cfg;
-  }
-  corvane_sim::Engine engine;
+  std::unique_ptr<corvane_sim::LineDevice> engine;
   corvane_sim::PtyServer server;
 };
 
-BuiltinSim::BuiltinSim(int devices) : impl_(std::make_unique<Impl>(devices)) {}
+BuiltinSim::BuiltinSim(int devices, PortChoice::Family family)
+    : impl_(std::make_unique<Impl>(family == PortChoice::Family::kYalplus ? yalplus_rack() : corvane_chain(devices))) {}
 BuiltinSim::~BuiltinSim() { impl_->server.stop(); }
 const std::string& BuiltinSim::line_path() const { return impl_->server.slave_path(); }
 

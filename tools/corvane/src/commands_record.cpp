@@ -32,6 +32,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr double kMaxRateHz = 9600.0;      // the Corvane's fastest measuring rate
+constexpr double kMaxYalplusRateHz = 19200.0;  // a YALPLUS rack's fastest FIFO rate
 constexpr double kDefaultMaxHours = 24.0;  // database room without --duration or --max-duration
 constexpr double kFreeSpaceShare = 0.9;    // of the free disk space a database may take by default
 constexpr int64_t kMaxValues = 2000000000; // values per database channel
@@ -41,8 +42,8 @@ constexpr double kLineIntervalS = 1.0;     // plain and JSON progress lines
 constexpr int16_t kStoreDatabase = 1, kStoreOnline = 2;
 constexpr size_t kMaxOnlineName = 255;  // the kernel keeps at most 255 characters of the name
 
-// "600", "600Hz", "600 Hz": a rate in Hz; throws CommandError (usage).
-float parse_rate(const std::string& text) {
+// "600", "600Hz", "600 Hz": a rate in Hz up to the family's fastest; throws CommandError (usage).
+float parse_rate(const std::string& text, bool yalplus) {
   std::string t = text;
   while (!t.empty() && t.back() == ' ') t.pop_back();
   if (t.size() > 2 && (t.compare(t.size() - 2, 2, "Hz") == 0 || t.compare(t.size() - 2, 2, "hz") == 0)) {
@@ -50,9 +51,11 @@ float parse_rate(const std::string& text) {
     while (!t.empty() && t.back() == ' ') t.pop_back();
   }
   auto v = parse_double(t);
-  if (!v || !(*v >= 1.0) || *v > kMaxRateHz) {
-    throw CommandError(tr("--rate takes a measuring rate from 1 to 9600 Hz (\"600 Hz\" or 600), not \"{}\".", text),
-                       kExitUsage);
+  if (!v || !(*v >= 1.0) || *v > (yalplus ? kMaxYalplusRateHz : kMaxRateHz)) {
+    throw CommandError(
+        yalplus ? tr("--rate takes a measuring rate from 1 to 19200 Hz (\"600 Hz\" or 600) on a YALPLUS, not \"{}\".", text)
+                : tr("--rate takes a measuring rate from 1 to 9600 Hz (\"600 Hz\" or 600), not \"{}\".", text),
+        kExitUsage);
   }
   return static_cast<float>(*v);
 }
@@ -65,11 +68,11 @@ std::string clock_text(double seconds) {
   return buf;
 }
 
-// Decimals of a channel's values: the resolution of its range (25000 counts), 1 for degrees.
+// Decimals of a channel's values: the resolution of its range (its full-scale count), 2 for degrees.
 int decimals_of(const RecordedChannel& c) {
   if (c.temperature) return 2;
-  if (c.tool < 0 || !(c.range > 0)) return 4;
-  return std::clamp(static_cast<int>(std::ceil(-std::log10(c.range / 25000.0))), 0, 6);
+  if (c.tool < 0 || !(c.range > 0) || c.full_scale <= 0) return 4;
+  return std::clamp(static_cast<int>(std::ceil(-std::log10(c.range / c.full_scale))), 0, 6);
 }
 
 struct Extremes {
@@ -208,7 +211,14 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   if (!args.has("--channels")) throw CommandError(tr("record needs --channels LIST (such as 0-3)."), kExitUsage);
   if (!args.has("--rate")) throw CommandError(tr("record needs --rate R (such as \"600 Hz\")."), kExitUsage);
   check_channel_list_syntax(args.get("--channels"));
-  const float requested_rate = parse_rate(args.get("--rate"));
+  // One family per recording: Corvanes and racks quantise a rate differently.
+  const bool yalplus = s.options().port.family == PortChoice::Family::kYalplus;
+  for (const PortChoice& p : s.options().extra_ports) {
+    if ((p.family == PortChoice::Family::kYalplus) != yalplus) {
+      throw CommandError(tr("A recording takes its lines from one family: Corvanes or YALPLUS racks, not both."), kExitUsage);
+    }
+  }
+  const float requested_rate = parse_rate(args.get("--rate"), yalplus);
   const double duration_s = duration_option(args, "--duration", 0);
   if (args.has("--duration") && !(duration_s > 0)) throw CommandError(tr("--duration must be longer than 0."), kExitUsage);
   const double max_duration_s = duration_option(args, "--max-duration", 0);
@@ -233,8 +243,8 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   const std::vector<int32_t> channels = parse_channel_list(args.get("--channels"), total);
   std::vector<std::string> names;
   for (int32_t c : channels) {
-    // Names set in this run (set, load) belong to the first line's chain.
-    names.push_back(c < chains.front().first_channel + static_cast<int32_t>(chains.front().amplifiers.size())
+    // Names set in this run (set, load) belong to the first line's Corvane chain.
+    names.push_back(!yalplus && c < chains.front().first_channel + static_cast<int32_t>(chains.front().amplifiers.size())
                         ? read_channel(s.driver(), c).name
                         : tr("Channel{}", c));
   }
@@ -261,8 +271,10 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
   const auto start_time = std::chrono::system_clock::now();
   const double rate = rec.rate();
   if (std::fabs(rate - requested_rate) > 1e-3) {
-    print_confirmation(s, tr("The Corvane has no rate of {} Hz; recording at {} Hz.", format_number(requested_rate),
-                             format_number(rate)));
+    print_confirmation(s, yalplus ? tr("The YALPLUS has no rate of {} Hz; recording at {} Hz.",
+                                       format_number(requested_rate), format_number(rate))
+                                  : tr("The Corvane has no rate of {} Hz; recording at {} Hz.",
+                                       format_number(requested_rate), format_number(rate)));
   }
   // Scans to record (0: until stopped) and the database's room.
   const long long target = args.has("--duration") ? std::llround(duration_s * rate) : 0;

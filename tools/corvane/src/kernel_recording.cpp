@@ -1,8 +1,9 @@
 // Setting up and driving the acquisition kernel for a recording, in the kernel's calling order:
 // devices, headers, buffers, device and channel set-up, start, then reset-and-read per block, and
-// the stop. The kernel's start switches every channel off and the recorded ones to measure
-// without tare; the states found before are put back at the end, and the tare of a channel in
-// tare state is applied in the kernel (as its zero offset) so that its values stay net values.
+// the stop. The kernel's Corvane start switches every channel off and the recorded ones to
+// measure without tare; the states found before are put back at the end, and the tare of a
+// channel in tare state is applied in the kernel (as its zero offset) so that its values stay net
+// values. A YALPLUS rack keeps its own channel states: nothing is put back there.
 #include "kernel_recording.h"
 
 #include <algorithm>
@@ -27,6 +28,10 @@ constexpr int32_t kFullScale = 25000;
 constexpr int32_t kLinRange = 1, kLinThermo = 3;
 constexpr int32_t kFormulaText = 0;
 constexpr int16_t kSortIndex = 13;
+constexpr int32_t kYalplusSlots = 16;      // amplifier slots 1..16 of a rack
+constexpr int32_t kYalplusEmptySlot = 0;   // "AMT?" of a slot without an amplifier
+constexpr int16_t kYalplusGross = 0;       // sort index: the gross signal
+constexpr int16_t kYalplusFifo = 0;        // the stream every recorded channel feeds
 constexpr const char* kDegreesLatin1 = "\xB0" "C";
 
 // Transducers whose values the kernel linearises to degrees Celsius (thermocouples J, K, T, S,
@@ -60,6 +65,8 @@ std::vector<long> numbers(const std::string& text) {
   return out;
 }
 
+int32_t device_type(const LineChain& chain) { return chain.yalplus() ? kAcqTypeYalplus : kAcqTypeCorvane; }
+
 std::string kernel_failure(const std::string& what, int32_t status) {
   return what + ": " + status_text(Driver{}, status, StatusContext::kKernel) + ".";
 }
@@ -73,14 +80,32 @@ std::vector<LineChain> query_chains(const Session& s) {
     LineChain chain;
     chain.line = line;
     chain.first_channel = next;
-    const std::vector<long> pairs = numbers(exchange(line, "AID?\n"));
-    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
-      const auto channel = static_cast<size_t>(pairs[i]);
-      if (channel >= chain.amplifiers.size()) chain.amplifiers.resize(channel + 1, kAmpNotConnected);
-      chain.amplifiers[channel] = static_cast<int32_t>(pairs[i + 1]);
-    }
-    if (chain.amplifiers.empty()) {
-      throw CommandError(tr("The Corvane on {} does not report its amplifiers (AID?).", line.choice.text));
+    if (chain.yalplus()) {
+      // Slot n is the rack's channel n; channel 0 has no amplifier.
+      chain.amplifiers.assign(kYalplusSlots + 1, kAmpNotConnected);
+      bool answered = false;
+      for (int32_t slot = 1; slot <= kYalplusSlots; ++slot) {
+        if (exchange(line, "PCS" + std::to_string(slot) + "\n").empty()) continue;
+        const std::string type = exchange(line, "AMT?\n");
+        answered = answered || !type.empty();
+        const std::vector<long> v = numbers(type);
+        if (type.find('?') == std::string::npos && !v.empty() && v[0] != kYalplusEmptySlot) {
+          chain.amplifiers[static_cast<size_t>(slot)] = static_cast<int32_t>(v[0]);
+        }
+      }
+      if (!answered) {
+        throw CommandError(tr("The YALPLUS on {} does not report its amplifiers (AMT?).", line.choice.text));
+      }
+    } else {
+      const std::vector<long> pairs = numbers(exchange(line, "AID?\n"));
+      for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        const auto channel = static_cast<size_t>(pairs[i]);
+        if (channel >= chain.amplifiers.size()) chain.amplifiers.resize(channel + 1, kAmpNotConnected);
+        chain.amplifiers[channel] = static_cast<int32_t>(pairs[i + 1]);
+      }
+      if (chain.amplifiers.empty()) {
+        throw CommandError(tr("The Corvane on {} does not report its amplifiers (AID?).", line.choice.text));
+      }
     }
     next += static_cast<int32_t>(chain.amplifiers.size());
     chains.push_back(std::move(chain));
@@ -126,7 +151,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
   // The amplifier states now, to be put back at the end.
   for (const LineChain& ch : chains_) {
     std::vector<int32_t> states;
-    for (size_t c = 0; c < ch.amplifiers.size(); ++c) {
+    for (size_t c = 0; c < ch.amplifiers.size() && !ch.yalplus(); ++c) {
       const std::vector<long> v = numbers(exchange(ch.line, "ACT?" + std::to_string(c) + "\n"));
       states.push_back(v.empty() ? 0 : static_cast<int32_t>(v[0]));
     }
@@ -138,24 +163,35 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
     const auto devices = static_cast<int32_t>(chains_.size());
     const float rates[6] = {rate, 0, 0, 0, 0, 0};
     const uint8_t two_byte_samples[6] = {1, 1, 1, 1, 1, 1};
+    const uint8_t four_byte_samples[6] = {};  // a rack's FIFOs: 24-bit samples with a status byte
     for (int32_t d = 0; d < devices; ++d) {
-      const OpenLine& l = chains_[static_cast<size_t>(d)].line;
-      QBX_ACQSetDeviceInfo(d, kAcqTypeCorvane, l.port_number, l.address, 0, 0, devices, 0, rates, two_byte_samples);
-      const int32_t r = QBX_ACQInitDevice(d, kAcqTypeCorvane, l.port_number, l.address);
-      if (r != 0) throw CommandError(kernel_failure(tr("Setting up the Corvane on {} failed", l.choice.text), r));
+      const LineChain& chain = chains_[static_cast<size_t>(d)];
+      const OpenLine& l = chain.line;
+      const int32_t type = device_type(chain);
+      QBX_ACQSetDeviceInfo(d, type, l.port_number, l.address, 0, 0, devices, 0, rates,
+                           chain.yalplus() ? four_byte_samples : two_byte_samples);
+      const int32_t r = QBX_ACQInitDevice(d, type, l.port_number, l.address);
+      if (r != 0) {
+        throw CommandError(kernel_failure(chain.yalplus() ? tr("Setting up the YALPLUS on {} failed", l.choice.text)
+                                                          : tr("Setting up the Corvane on {} failed", l.choice.text),
+                                          r));
+      }
     }
     for (size_t i = 0; i < channels.size(); ++i) {
       const auto ch = static_cast<int32_t>(i + 1);
-      const OpenLine& l = chains_[places[i].line].line;
+      const LineChain& chain = chains_[places[i].line];
+      const OpenLine& l = chain.line;
       AcqHdr h{};
       QBX_ACQGetAcqHdr(ch, &h);
-      h.device_type = kAcqTypeCorvane;
+      h.device_type = static_cast<int16_t>(device_type(chain));
       h.device_address = static_cast<int16_t>(l.address);
       h.interface = static_cast<int16_t>(l.port_number);
       h.acq_class = 0;
       h.hardware_channel = places[i].hardware;
       h.signal_kind = kSignalMeasured;
-      h.sort_index = kSortIndex;
+      h.sort_index = chain.yalplus() ? kYalplusGross : kSortIndex;
+      h.sub_channel = 0;  // a rack slot's own signal
+      h.fifo = kYalplusFifo;
       h.device_number = static_cast<int16_t>(places[i].line);
       QBX_ACQSetAcqHdr(ch, &h);
       RecordedChannel rc;
@@ -187,7 +223,13 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
       AcqHdr h{};
       QBX_ACQGetAcqHdr(rc.kernel, &h);
       h.storage_mode = storage_mode;
-      if (rc.tool >= 0) {
+      if (rc.tool >= 0 && chains_[places[i].line].yalplus()) {
+        // The rack's channel set-up read the span as range and the count of 24-bit samples.
+        QBX_ACQSetLinMode(rc.kernel, kLinRange);
+        rc.range = h.range;
+        rc.full_scale = h.full_scale;
+        rc.unit = latin1_to_utf8(std::string(h.unit, strnlen(h.unit, sizeof h.unit)));
+      } else if (rc.tool >= 0) {
         int16_t ch16 = static_cast<int16_t>(rc.kernel);
         int32_t transducer = 0;
         QBX_ACQCmd(1, &ch16, kCmdGetTransducer, &transducer);
@@ -200,6 +242,7 @@ KernelRecording::KernelRecording(const std::vector<LineChain>& chains, const std
           if (QBX_ACQCmd(1, &ch16, kCmdGetTare, &tare) == 0) h.zero_offset = -tare;
         }
         if (h.full_scale != kFullScale && h.full_scale <= 0) h.full_scale = kFullScale;
+        rc.full_scale = h.full_scale;
         rc.unit = rc.temperature ? latin1_to_utf8(kDegreesLatin1)
                                  : latin1_to_utf8(std::string(h.unit, strnlen(h.unit, sizeof h.unit)));
       }
@@ -256,6 +299,7 @@ int32_t KernelRecording::block_values(size_t i, double* out, int32_t capacity) c
 
 void KernelRecording::restore_states() {
   for (size_t d = 0; d < chains_.size() && d < states_.size(); ++d) {
+    if (chains_[d].yalplus()) continue;
     const OpenLine& line = chains_[d].line;
     // A line that no longer answers is not asked channel by channel (each would wait a time-out).
     if (exchange(line, "ACT" + std::to_string(kAllChannels) + ",0\n").empty()) continue;

@@ -1,8 +1,9 @@
-// A recording on the acquisition kernel: every open line is one kernel device (a Corvane chain),
-// the recorded channels are kernel channels 1..m in the order given, the formula channels follow
-// as m+1..; the kernel reads, scales, computes the formulas and stores each block itself. The
-// tool's channel n is channel n of the chain of the first line, then the chains of the further
-// lines follow on (a line of 20 channels: the next line's first channel is 20).
+// A recording on the acquisition kernel: every open line is one kernel device (a Corvane chain or
+// a YALPLUS rack), the recorded channels are kernel channels 1..m in the order given, the formula
+// channels follow as m+1..; the kernel reads, scales, computes the formulas and stores each block
+// itself. The tool's channel n is channel n of the chain of the first line, then the chains of
+// the further lines follow on (a line of 20 channels: the next line's first channel is 20). A
+// rack's channel n is its slot n (channel 0 of a rack has no amplifier): a rack has 17 channels.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +19,13 @@ namespace corvane_cli {
 struct LineChain {
   OpenLine line;
   int32_t first_channel = 0;        // the tool's number of its channel 0
-  std::vector<int32_t> amplifiers;  // per channel of the chain
+  std::vector<int32_t> amplifiers;  // per channel of the chain; kAmpNotConnected: none
+  bool yalplus() const { return line.choice.family == PortChoice::Family::kYalplus; }
 };
 
-// Asks every open line for its chain ("AID?"). Throws CommandError when a line does not answer.
+// Asks every open line for its chain: a Corvane for its slot list ("AID?"), a YALPLUS rack for
+// the amplifier type of each slot ("PCS<slot>", "AMT?"). Throws CommandError when a line does not
+// answer.
 std::vector<LineChain> query_chains(const Session& s);
 
 struct RecordedChannel {
@@ -32,14 +36,16 @@ struct RecordedChannel {
   std::string formula; // the formula as the user wrote it (formula channels)
   bool temperature = false;  // linearised to degrees Celsius
   float range = 0;           // measuring range (measured channels)
+  int32_t full_scale = 0;    // the count of the range
 };
 
 class KernelRecording {
  public:
-  // Sets up the kernel: devices, channel headers, IO buffers of `block` values, the Corvane
-  // channel set-up (which reads each channel's range and unit), lin modes (thermocouples and
-  // resistance thermometers to degrees Celsius), the tare of channels in tare state, and the
-  // formula channels. storage_mode goes into every header (0 none, 1 database, 2 online, 3 both).
+  // Sets up the kernel: devices, channel headers, IO buffers of `block` values, the channel
+  // set-up (which reads each channel's range and unit), lin modes (Corvane thermocouples and
+  // resistance thermometers to degrees Celsius), the tare of Corvane channels in tare state, and
+  // the formula channels. A rack's channels record the gross signal of their slot in FIFO 0,
+  // 24-bit samples. storage_mode goes into every header (0 none, 1 database, 2 online, 3 both).
   // names[i] names channels[i]. Throws CommandError; the amplifier states are restored then.
   KernelRecording(const std::vector<LineChain>& chains, const std::vector<int32_t>& channels,
                   const std::vector<std::string>& names, const std::vector<FormulaOption>& formulas, float rate,

@@ -45,6 +45,8 @@ const CommandEntry* find_command(const std::string& name) {
 void print_usage() {
   std::cout << overview_help() << tr("\nThe built-in simulator (--port sim) has these slots on every device:\n");
   for (int p = 0; p < 10; ++p) std::cout << tr("  slot {}: {}\n", p, tr(kSimSlots[p].description));
+  std::cout << tr("The built-in YALPLUS rack (--port yalplus:sim) has an amplifier in each of its 16 slots;\n"
+                  "each slot's gross signal is a ramp in kN of its own slope.\n");
 }
 
 struct Invocation {
@@ -119,7 +121,7 @@ Invocation parse(int argc, char** argv) {
       std::string text = take();
       auto port = parse_port(text);
       if (!port) {
-        throw CommandError(tr("\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.", text), kExitUsage);
+        throw CommandError(tr("\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL, offline, or yalplus:PORT (PORT being sim, a serial port or tcp:HOST[:PORT]) for a YALPLUS rack.", text), kExitUsage);
       }
       // A further --port adds a line that records together with the first (record only).
       if (port_given) {
@@ -175,6 +177,10 @@ Invocation parse(int argc, char** argv) {
     }
     if (!inv.global.extra_ports.empty() && std::string(cmd->name) != "record") {
       throw CommandError(tr("Several --port options are for record only; {} works on one line.", cmd->name), kExitUsage);
+    }
+    if (inv.global.port.family == PortChoice::Family::kYalplus && cmd->needs_line && std::string(cmd->name) != "record") {
+      throw CommandError(tr("A YALPLUS rack ({}) is for record only; {} works on a Corvane.", inv.global.port.text, cmd->name),
+                         kExitUsage);
     }
     inv.commands.emplace_back(cmd, std::move(words));
     if (i < argc) {

@@ -460,10 +460,13 @@ const MessagePair kGermanMessages[] = {
      "from several lines together: the channels of the next line follow on the last one's (two lines\n"
      "of 10 channels: 0-9 and 10-19). Channels in tare state keep their tare; amplifier states are\n"
      "put back at the end.\n"
+     "YALPLUS racks (--port yalplus:PORT, every line a rack) record the gross signal of their slots:\n"
+     "a rack's channel n is its slot n (1 to 16); a rack runs at the slowest of its rates not below\n"
+     "R, up to 19200 Hz.\n"
      "On a terminal two lines show the last values and the progress; otherwise a plain line, or with\n"
      "--json a JSON document, every second and one at the end. A summary goes to standard error.\n"
      "  --channels LIST     the channels to record\n"
-     "  --rate R            measuring rate (\"600 Hz\" or 600), 1 to 9600 Hz\n"
+     "  --rate R            measuring rate (\"600 Hz\" or 600), 1 to 9600 Hz (a YALPLUS: 19200 Hz)\n"
      "  --duration T        length: 30, 500ms, 2s, 10min, 1h\n"
      "  --max-duration T    without --duration: the database's room (default: 24h, or what 90 % of\n"
      "                      the free disk space holds)\n"
@@ -484,11 +487,14 @@ const MessagePair kGermanMessages[] = {
      "wiederholtem --port wird von mehreren Leitungen zugleich aufgezeichnet: die Kanäle der nächsten\n"
      "Leitung schließen an die der vorigen an (zwei Leitungen mit 10 Kanälen: 0-9 und 10-19). Kanäle\n"
      "im Tara-Zustand behalten ihre Tara; die Zustände der Verstärker werden am Ende zurückgesetzt.\n"
+     "YALPLUS-Racks (--port yalplus:PORT, jede Leitung ein Rack) zeichnen das Bruttosignal ihrer\n"
+     "Steckplätze auf: Kanal n eines Racks ist sein Steckplatz n (1 bis 16); ein Rack läuft mit der\n"
+     "langsamsten seiner Raten nicht unter R, bis 19200 Hz.\n"
      "Am Terminal zeigen zwei Zeilen die letzten Werte und den Fortschritt; sonst eine einfache Zeile,\n"
      "oder mit --json ein JSON-Dokument, jede Sekunde und eines am Ende. Eine Zusammenfassung geht auf\n"
      "die Standardfehlerausgabe.\n"
      "  --channels LISTE    die aufzuzeichnenden Kanäle\n"
-     "  --rate R            Abtastrate (\"600 Hz\" oder 600), 1 bis 9600 Hz\n"
+     "  --rate R            Abtastrate (\"600 Hz\" oder 600), 1 bis 9600 Hz (ein YALPLUS: 19200 Hz)\n"
      "  --duration T        Dauer: 30, 500ms, 2s, 10min, 1h\n"
      "  --max-duration T    ohne --duration: der Platz der Datenbank (Vorgabe: 24h, oder was 90 % des\n"
      "                      freien Speicherplatzes fassen)\n"
@@ -559,7 +565,9 @@ const MessagePair kGermanMessages[] = {
      "  --port PORT      sim (built-in simulator), COM1..COM6, a device path (/dev/ttyUSB0,\n"
      "                   /dev/serial/by-id/...), LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL,\n"
      "                   offline (no device; settings in memory); default $CORVANE_PORT, else sim;\n"
-     "                   repeated for record: several lines record together\n"
+     "                   repeated for record: several lines record together;\n"
+     "                   yalplus:PORT: a YALPLUS rack on PORT (sim, COM1..COM6, a device path,\n"
+     "                   tcp:HOST[:PORT]), for record only\n"
      "  --devices N      devices in the chain of the simulator or offline (1..10, default 1)\n"
      "  --baud B         serial baud rate (default 9600); parallel mode for LPT1/LPT2\n"
      "  --timeout MS     time-out of every reply in milliseconds (default 3000)\n"
@@ -578,7 +586,9 @@ const MessagePair kGermanMessages[] = {
      "  --port PORT      sim (eingebauter Simulator), COM1..COM6, ein Gerätepfad (/dev/ttyUSB0,\n"
      "                   /dev/serial/by-id/...), LPT1, LPT2, tcp:HOST[:PORT], usb:SERIENNUMMER,\n"
      "                   offline (kein Gerät; Einstellungen im Speicher); Vorgabe $CORVANE_PORT,\n"
-     "                   sonst sim\n"
+     "                   sonst sim; wiederholt für record: mehrere Leitungen zeichnen zusammen auf;\n"
+     "                   yalplus:PORT: ein YALPLUS-Rack an PORT (sim, COM1..COM6, ein Gerätepfad,\n"
+     "                   tcp:HOST[:PORT]), nur für record\n"
      "  --devices N      Geräte in der Kette des Simulators oder offline (1..10, Vorgabe 1)\n"
      "  --baud B         serielle Baudrate (Vorgabe 9600); Parallelmodus für LPT1/LPT2\n"
      "  --timeout MS     Zeitüberschreitung jeder Antwort in Millisekunden (Vorgabe 3000)\n"
@@ -614,6 +624,19 @@ const MessagePair kGermanMessages[] = {
      "Die maschinenlesbare Ausgabe ist in jeder Sprache gleich: CSV-Kopfzeilen und #-Metadatenzeilen,\n"
      "JSON-Schlüssel und Exit-Status (Texte in JSON, etwa \"error\", folgen der Sprache).\n"},
     {"usage: corvane [global options] {} ...\n", "Aufruf: corvane [globale Optionen] {} ...\n"},
+    {"--rate takes a measuring rate from 1 to 19200 Hz (\"600 Hz\" or 600) on a YALPLUS, not \"{}\".",
+     "--rate erwartet an einem YALPLUS eine Abtastrate von 1 bis 19200 Hz (\"600 Hz\" oder 600), nicht \"{}\"."},
+    {"A YALPLUS rack ({}) is for record only; {} works on a Corvane.",
+     "Ein YALPLUS-Rack ({}) gibt es nur für record; {} arbeitet mit einem Corvane."},
+    {"A recording takes its lines from one family: Corvanes or YALPLUS racks, not both.",
+     "Eine Aufzeichnung nimmt ihre Leitungen aus einer Familie: Corvanes oder YALPLUS-Racks, nicht beides."},
+    {"No YALPLUS answers on {}: {}. Is the rack switched on and the cable connected?",
+     "Kein YALPLUS antwortet an {}: {}. Ist das Rack eingeschaltet und das Kabel angeschlossen?"},
+    {"Setting up the YALPLUS on {} failed", "Einrichten des YALPLUS an {} fehlgeschlagen"},
+    {"The YALPLUS has no rate of {} Hz; recording at {} Hz.",
+     "Der YALPLUS hat keine Abtastrate von {} Hz; Aufzeichnung mit {} Hz."},
+    {"The YALPLUS on {} does not report its amplifiers (AMT?).",
+     "Der YALPLUS an {} meldet seine Verstärker nicht (AMT?)."},
     {"The Corvane on {} does not report its amplifiers (AID?).",
      "Der Corvane an {} meldet seine Verstärker nicht (AID?)."},
     {"Channel {} has no amplifier (an empty slot on {}).",
@@ -630,11 +653,15 @@ const MessagePair kGermanMessages[] = {
      "\n"
      "Der eingebaute Simulator (--port sim) hat auf jedem Gerät diese Steckplätze:\n"},
     {"  slot {}: {}\n", "  Steckplatz {}: {}\n"},
+    {"The built-in YALPLUS rack (--port yalplus:sim) has an amplifier in each of its 16 slots;\n"
+     "each slot's gross signal is a ramp in kN of its own slope.\n",
+     "Das eingebaute YALPLUS-Rack (--port yalplus:sim) hat in jedem seiner 16 Steckplätze einen\n"
+     "Verstärker; das Bruttosignal jedes Steckplatzes ist eine Rampe in kN mit eigener Steigung.\n"},
     {"CORVANE_PORT=\"{}\" is not a port; see corvane --help.",
      "CORVANE_PORT=\"{}\" ist keine Schnittstelle; siehe corvane --help."},
     {"The option {} needs a value.", "Die Option {} braucht einen Wert."},
-    {"\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL or offline.",
-     "\"{}\" ist keine Schnittstelle; möglich sind sim, COM1..COM6, ein Gerätepfad wie /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIENNUMMER oder offline."},
+    {"\"{}\" is not a port; use sim, COM1..COM6, a device path such as /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIAL, offline, or yalplus:PORT (PORT being sim, a serial port or tcp:HOST[:PORT]) for a YALPLUS rack.",
+     "\"{}\" ist keine Schnittstelle; möglich sind sim, COM1..COM6, ein Gerätepfad wie /dev/ttyUSB0, LPT1, LPT2, tcp:HOST[:PORT], usb:SERIENNUMMER, offline, oder yalplus:PORT (PORT: sim, eine serielle Schnittstelle oder tcp:HOST[:PORT]) für ein YALPLUS-Rack."},
     {"--devices takes 1 to 10, not \"{}\".", "--devices erwartet 1 bis 10, nicht \"{}\"."},
     {"--baud takes a baud rate such as 9600, not \"{}\".", "--baud erwartet eine Baudrate wie 9600, nicht \"{}\"."},
     {"--timeout takes milliseconds (1 to 3600000), not \"{}\".",

@@ -28,9 +28,20 @@ std::string upper(std::string s) {
 }  // namespace
 
 std::optional<PortChoice> parse_port(const std::string& text) {
+  static constexpr char kYalplusPrefix[] = "YALPLUS:";
+  const std::string u = upper(text);
+  if (u.compare(0, sizeof kYalplusPrefix - 1, kYalplusPrefix) == 0) {
+    std::optional<PortChoice> line = parse_port(text.substr(sizeof kYalplusPrefix - 1));
+    if (!line || (line->kind != PortChoice::Kind::kSim && line->kind != PortChoice::Kind::kSerial &&
+                  line->kind != PortChoice::Kind::kTcp) || line->family != PortChoice::Family::kCorvane) {
+      return std::nullopt;
+    }
+    line->family = PortChoice::Family::kYalplus;
+    line->text = text;
+    return line;
+  }
   PortChoice choice;
   choice.text = text;
-  const std::string u = upper(text);
   if (u == "SIM") return choice;
   if (!text.empty() && text[0] == '/') {
     choice.kind = PortChoice::Kind::kSerial;

@@ -9,7 +9,10 @@ namespace corvane_cli {
 
 struct PortChoice {
   enum class Kind { kSim, kSerial, kParallel, kTcp, kUsb, kOffline };
+  // What answers on the line: a Corvane chain, or a YALPLUS rack (recorded on the kernel only).
+  enum class Family { kCorvane, kYalplus };
   Kind kind = Kind::kSim;
+  Family family = Family::kCorvane;
   int32_t number = 0;     // LINKAR32 port number (1..6, 90/91, 100, 200)
   std::string host;       // tcp: host name or dotted address
   int32_t tcp_port = 0;   // tcp: 0 means the library's default service
@@ -19,8 +22,9 @@ struct PortChoice {
 };
 
 // Parses "sim", "offline", "COM1".."COM6", a device path ("/dev/ttyUSB0", "/dev/serial/by-id/...",
-// reached as COM1), "LPT1", "LPT2", "tcp:HOST[:PORT]", "usb:SERIAL" (case-insensitive kinds).
-// nullopt when the text is none of these.
+// reached as COM1), "LPT1", "LPT2", "tcp:HOST[:PORT]", "usb:SERIAL" (case-insensitive kinds), and
+// "yalplus:" before sim, a serial port or a tcp port for a YALPLUS rack on that line. nullopt when
+// the text is none of these.
 std::optional<PortChoice> parse_port(const std::string& text);
 
 // Device path behind a serial or parallel port (LINKAR32_COMn / LINKAR32_LPTn, else the default).

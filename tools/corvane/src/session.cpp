@@ -112,6 +112,13 @@ void Session::open() {
   // line-speed switch.
   QBX_SetTimeout(options_.timeout_ms);
   open_line();
+  if (options_.port.family == PortChoice::Family::kYalplus) {
+    // A YALPLUS rack: no Corvane driver works on this line; the kernel sets the rack up itself.
+    check_yalplus(options_.port);
+    for (const PortChoice& port : options_.extra_ports) open_extra_line(port);
+    if (lines_.size() > 1) QBX_SelectPort(lines_.front().port_number);
+    return;
+  }
   settle_line();
   if (stopped_stale_acquisition_ && confirm() && !options_.json) {
     std::fputs(tr("An acquisition left running by an earlier program was stopped.\n").c_str(), stderr);
@@ -153,26 +160,25 @@ void Session::settle_line() {
 
 void Session::open_line() {
   const PortChoice& port = options_.port;
+  const bool yalplus = port.family == PortChoice::Family::kYalplus;
   int32_t status = 0;
   std::string path;
   switch (port.kind) {
     case PortChoice::Kind::kSim: {
-      try {
-        sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
-      } catch (const std::system_error& e) {
-        throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
-      }
+      start_sim(port);
       // The driver reaches the simulator as COM1 of this process.
       setenv("LINKAR32_COM1", sims_.back()->line_path().c_str(), 1);
       path = sims_.back()->line_path();
-      status = driver_.CV_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer);
+      status = yalplus ? QBX_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer)
+                       : driver_.CV_OpenPort(kQbxPortCom1, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     }
     case PortChoice::Kind::kSerial:
       path = port_device_path(port);
       // A device path is reached as COM1 of this process.
       if (!port.device_path.empty()) setenv("LINKAR32_COM1", port.device_path.c_str(), 1);
-      status = driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
+      status = yalplus ? QBX_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer)
+                       : driver_.CV_OpenPort(port.number, options_.baud, "e", 8, 1, kReceiveBuffer);
       break;
     case PortChoice::Kind::kParallel: {
       path = port_device_path(port);
@@ -245,11 +251,7 @@ void Session::open_extra_line(const PortChoice& port) {
     case PortChoice::Kind::kSim:
     case PortChoice::Kind::kSerial: {
       if (port.kind == PortChoice::Kind::kSim) {
-        try {
-          sims_.push_back(std::make_unique<BuiltinSim>(options_.devices));
-        } catch (const std::system_error& e) {
-          throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
-        }
+        start_sim(port);
         path = sims_.back()->line_path();
       } else {
         path = port.device_path.empty() ? port_device_path(port) : port.device_path;
@@ -286,6 +288,10 @@ void Session::open_extra_line(const PortChoice& port) {
   lines_.push_back(line);
   QBX_SelectPort(line.port_number);
   QBX_SelectDevice(line.address);
+  if (port.family == PortChoice::Family::kYalplus) {
+    check_yalplus(port);
+    return;
+  }
   settle_line();
   int32_t est = 0;
   char reply[kReplyBytes + 1] = {};
@@ -303,6 +309,33 @@ void Session::open_extra_line(const PortChoice& port) {
   }
 }
 
+void Session::start_sim(const PortChoice& port) {
+  try {
+    sims_.push_back(std::make_unique<BuiltinSim>(options_.devices, port.family));
+  } catch (const std::system_error& e) {
+    throw CommandError(tr("The built-in simulator cannot start: {}.", e.what()));
+  }
+}
+
+void Session::check_yalplus(const PortChoice& port) {
+  // Whatever an earlier run left in flight is dropped; "STP" ends an acquisition it left running
+  // (the rack answers it either way), and the identity shows that a rack answers at all.
+  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  char reply[kReplyBytes + 1] = {};
+  int32_t status = 0, bytes = 0;
+  int32_t r = QBX_WritePort("STP\n");
+  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
+  if (r == 0) r = status;
+  for (int i = 0; i < kSettleRounds && r == 0 && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  if (r == 0) r = QBX_WritePort("IDN?\n");
+  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
+  if (r == 0) r = status;
+  if (r != 0) {
+    throw CommandError(tr("No YALPLUS answers on {}: {}. Is the rack switched on and the cable connected?", port.text,
+                          describe(r)));
+  }
+}
+
 void Session::close() {
   // The driver works on the first line: make it current again.
   if (!lines_.empty()) QBX_SelectPort(lines_.front().port_number);
@@ -311,7 +344,12 @@ void Session::close() {
     device_open_ = false;
   }
   if (port_open_) {
-    driver_.CV_ClosePort();
+    // A YALPLUS line was opened without the driver, which then has no port to close.
+    if (options_.port.family == PortChoice::Family::kYalplus && !lines_.empty()) {
+      QBX_ClosePortEx(lines_.front().port_number);
+    } else {
+      driver_.CV_ClosePort();
+    }
     port_open_ = false;
   }
   if (lines_.size() > 1) {
