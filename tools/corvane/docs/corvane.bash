@@ -7,7 +7,7 @@ _corvane() {
   local globals="--port --devices --baud --timeout --log --lang --json --quiet -q --version --help"
   case $prev in
     --port)
-      COMPREPLY=($(compgen -W "sim offline COM1 COM2 COM3 COM4 COM5 COM6 LPT1 LPT2 tcp: usb: $(ls /dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM* 2>/dev/null)" -- "$cur"))
+      COMPREPLY=($(compgen -W "sim offline COM1 COM2 COM3 COM4 COM5 COM6 LPT1 LPT2 tcp: usb: yalplus:sim yalplus:COM1 $(ls /dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM* 2>/dev/null)" -- "$cur"))
       return ;;
     --lang) COMPREPLY=($(compgen -W "en de" -- "$cur")); return ;;
     --trigger) COMPREPLY=($(compgen -W "immediate software external internal" -- "$cur")); return ;;
