@@ -365,7 +365,14 @@ void cmd_record(Session& s, const std::vector<std::string>& words) {
       const int32_t n = rec.block_values(i, values.data(), block_capacity);
       extremes[i].add(values.data(), n);
     }
-    done += want;
+    // A short block is the end of what the device kept (its memory ran full): the scans it did
+    // deliver are stored and counted, and the recording stops as failed, never padded.
+    const int32_t got = rec.delivered();
+    done += std::min(got, want);
+    if (got < want) {
+      failure = rec.device_error() != 0 ? rec.device_error() : kAcqDeviceBufferOverflow;
+      break;
+    }
     live.update(done, target, rate, elapsed(), extremes, false);
   }
   const int32_t stop_status = rec.stop();

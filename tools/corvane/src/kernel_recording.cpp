@@ -28,6 +28,7 @@ constexpr int32_t kFullScale = 25000;
 constexpr int32_t kLinRange = 1, kLinThermo = 3;
 constexpr int32_t kFormulaText = 0;
 constexpr int16_t kSortIndex = 13;
+constexpr int32_t kDeviceLastError = 0;    // QBX_ACQGetDeviceStatus item
 constexpr int32_t kYalplusSlots = 16;      // amplifier slots 1..16 of a rack
 constexpr int32_t kYalplusEmptySlot = 0;   // "AMT?" of a slot without an amplifier
 constexpr int16_t kYalplusGross = 0;       // sort index: the gross signal
@@ -295,6 +296,22 @@ int32_t KernelRecording::block_values(size_t i, double* out, int32_t capacity) c
   const int32_t n = std::min(QBX_ACQGetIOBufCurrLen(ch), capacity);
   if (n <= 0 || QBX_ACQGetIOBuf(ch, 0, n, out) != 0) return 0;
   return n;
+}
+
+int32_t KernelRecording::delivered() const {
+  int32_t n = INT32_MAX;
+  for (const RecordedChannel& rc : channels_) {
+    if (rc.tool >= 0) n = std::min(n, std::max(0, QBX_ACQGetIOBufCurrLen(rc.kernel)));
+  }
+  return n == INT32_MAX ? 0 : n;
+}
+
+int32_t KernelRecording::device_error() const {
+  for (size_t d = 0; d < chains_.size(); ++d) {
+    const int32_t e = QBX_ACQGetDeviceStatus(static_cast<int32_t>(d), kDeviceLastError);
+    if (e < 0) return e;
+  }
+  return 0;
 }
 
 void KernelRecording::restore_states() {

@@ -66,6 +66,11 @@ class KernelRecording {
   int32_t stop();
   // The values of the last block of channel i of channels() (as many as it produced).
   int32_t block_values(size_t i, double* out, int32_t capacity) const;
+  // Scans the last read delivered on every measured channel: fewer than asked when a device
+  // stopped filling its memory (a YALPLUS FIFO that overflowed hands out what it kept).
+  int32_t delivered() const;
+  // The first failure a device noted during the recording (its last error), 0 when none.
+  int32_t device_error() const;
 
   const std::vector<RecordedChannel>& channels() const { return channels_; }
   static constexpr int32_t kNotComplete = -199;

@@ -142,6 +142,32 @@ TEST(RecordYalplus, ALostLineKeepsWhatWasRecorded) {
   EXPECT_EQ(first_wrong_scan(db, 2, 7, kept), -1);
 }
 
+// A rack whose FIFO runs over (the host fell behind) stops filling it and hands out what it kept:
+// the recording stores exactly those scans, names the overflow and exits 1, never padding the
+// missing scans or counting them as recorded.
+TEST(RecordYalplus, AnOverflowedFifoStopsTheRecordingWithWhatItKept) {
+  corvane_sim::YalplusConfig config;
+  config.virtual_clock = true;
+  config.auto_advance_ms = 1000;  // 100 scans per line at 100 Hz: far ahead of 10-scan reads
+  config.fifo_capacity = 250;
+  corvane_sim::YalplusEngine engine(config);
+  corvane_sim::PtyServer server(engine);
+  const std::string path = server.start();
+  testkit::TempDir dir;
+  const std::string db_path = dir.file("over.db");
+  ToolResult r = run_tool({"--port", "yalplus:" + path, "record", "--channels", "6", "--rate", "100", "--duration",
+                           "60s", "--db", db_path});
+  server.stop();
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("the device's measured-value memory ran full (values were lost)"), std::string::npos) << r.err;
+  const long long kept = number_after(r.err, "Reading the recording failed after ");
+  EXPECT_EQ(kept, 250) << r.err;
+  Db db(db_path);
+  ASSERT_TRUE(db.ok());
+  ASSERT_EQ(db.length(1), kept);
+  EXPECT_EQ(first_wrong_scan(db, 1, 6, kept), -1);
+}
+
 TEST(RecordYalplus, CommandLineMistakes) {
   Rack rack(20, {{2, 0}});  // slot 2 is empty
   const std::string port = "yalplus:" + rack.path;
