@@ -112,8 +112,8 @@ TEST_F(Amplifier90Test, LevelTrigger) {
   const auto raw = static_cast<long>((3.6176 * 5 / 1000 - static_cast<double>(0.002f)) /
                                      static_cast<double>(0.05f) * 30000);
   ASSERT_EQ(raw, 9652);
-  const std::string lines = "ODU\rICH2,2,1\rICH5,5,1\rCOF4\rISR250\rICR2\rTSV1,5,500,50,2\rTRG5," +
-                            std::to_string(raw) + ",1\r";
+  const std::string lines =
+      "ODU\rICH2,2,1\rICH5,5,1\rCOF4\rISR250\rICR2\rTSV1,5,500,50,2\rTRG5," + std::to_string(raw) + ",1\r";
   trigger(1, 0, 2, 1, 1, 440.0f);
   instrument_->on_line("TRG", "?");
   EXPECT_EQ(start(500), kAcqTriggerRefused);

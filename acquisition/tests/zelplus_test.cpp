@@ -130,7 +130,8 @@ TEST_F(ZelplusTest, LinearisedLevels) {
   ASSERT_EQ(thermo_raw, 9928);
   ASSERT_EQ(start(200), 0);
   EXPECT_EQ(take(), "CHS10\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,0,0," + std::to_string(table_raw) +
-                        ",,16777215\nDTR2,1,1," + std::to_string(thermo_raw) + ",,16777215\nTSV0,28,200,20,2,0\n");
+                        ",,16777215\nDTR2,1,1," + std::to_string(thermo_raw) +
+                        ",,16777215\nTSV0,28,200,20,2,0\n");
 }
 
 // A trigger the device cannot be told is refused with -225 before anything is sent; a refused
@@ -147,9 +148,9 @@ TEST_F(ZelplusTest, RefusedTriggers) {
     int32_t condition;
     float level;
   };
-  const Case cases[] = {{"no inverse", 2, 0, 1.0f},         {"channel 0", 0, 0, 1.0f},
-                        {"channel 10001", 10001, 0, 1.0f},  {"condition 4", 1, 4, 1.0f},
-                        {"condition -1", 1, -1, 1.0f},      {"count beyond 32 bits", 1, 0, 1e9f}};
+  const Case cases[] = {{"no inverse", 2, 0, 1.0f},        {"channel 0", 0, 0, 1.0f},
+                        {"channel 10001", 10001, 0, 1.0f}, {"condition 4", 1, 4, 1.0f},
+                        {"condition -1", 1, -1, 1.0f},     {"count beyond 32 bits", 1, 0, 1e9f}};
   for (const Case& c : cases) {
     trigger(1, 0, 2, c.channel, c.condition, c.level);
     EXPECT_EQ(start(500), kAcqTriggerRefused) << c.what;

@@ -18,7 +18,8 @@ PortTriggers triggers_of_current_port() {
   PortTriggers port;
   for (int32_t i = 1; i <= kTriggerRecords; ++i) {
     const int32_t number = k.triggers[i][kTrigDevice];
-    if (valid_device(number) && device(number).port == k.current.port) port.records[port.count++] = k.triggers[i];
+    if (valid_device(number) && device(number).port == k.current.port)
+      port.records[port.count++] = k.triggers[i];
   }
   return port;
 }
