@@ -261,7 +261,11 @@ TALLIX32_API int32_t QBX_ACQSetReadMode(int32_t mode);
  * mode 1 starts with pre-trigger scans, mode 2 also sends the level condition ("DTR") with the level
  * converted into the channel's raw count (the channel's scaling run backwards: zero offset, range
  * and full-scale count; lin mode 2 through the inverse point table or the bridge factors plus the
- * software tare; lin mode 3 through the inverse thermo linearisation). */
+ * software tare; lin mode 3 through the inverse thermo linearisation). A ZELPLUS start (type 91)
+ * takes the mode and pre-trigger of the same record and sends the level condition of each mode-2
+ * record of the port, at most two (a third: -225); a start of type 90 sends the level condition of
+ * the first record. A level that cannot be converted, a trigger channel that is not a valid
+ * channel or a condition outside 0..3 refuse these starts with -225 before anything is sent. */
 
 #pragma pack(push, 1)
 /* A trigger record: 56 bytes, fourteen 32-bit words. Reserved words are kept as the host set them. */

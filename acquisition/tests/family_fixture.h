@@ -98,6 +98,29 @@ class FamilyTest : public ::testing::Test {
     return b;
   }
 
+  // Trigger record `index` (1..10) of `device` with the trigger channel, condition, physical level
+  // and pre-trigger percent.
+  static void trigger(int32_t index, int32_t device, int32_t mode, int32_t channel, int32_t condition,
+                      float level, int32_t pretrigger = 10) {
+    AcqTrigger t{};
+    t.device = device;
+    t.mode = mode;
+    t.channel = channel;
+    t.condition = condition;
+    t.level = level;
+    t.pretrigger = pretrigger;
+    ASSERT_EQ(QBX_ACQSetTrgCtrlStructEx(&t, index), 0);
+  }
+  // The range scaling of a channel's header: range, full-scale count, zero offset, sensor type.
+  static void scale(int32_t channel, float range, int32_t full_scale, float zero = 0.0f, int16_t sensor = 1) {
+    AcqHdr h = hdr(channel);
+    h.range = range;
+    h.full_scale = full_scale;
+    h.zero_offset = zero;
+    h.sensor_type = sensor;
+    ASSERT_EQ(QBX_ACQSetAcqHdr(channel, &h), 0);
+  }
+
   // Channel n's IO buffer value at index i.
   static double value(int32_t channel, int32_t i) { return tallix::buffer(channel).values[i]; }
   static AcqHdr hdr(int32_t channel) {

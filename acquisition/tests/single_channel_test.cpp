@@ -1,6 +1,8 @@
 // The single-channel family (device type 3) and the CR family (device type 90) against their
 // simulator personalities: set-up lines, the streamed samples read back as known counts, stop,
 // commands, the one-channel rule (-220) and the addressing of shared-line devices.
+#include <string>
+
 #include "family_fixture.h"
 #include "tallix32.h"
 
@@ -86,6 +88,40 @@ TEST_F(Amplifier90Test, CrLinesAndStreamedBlocks) {
   int32_t v = 3;
   EXPECT_EQ(cmd(kAcqCmdTareSource, &v), 0);
   EXPECT_EQ(take(), "ITS2,5,3\rEST\r");
+}
+
+// The one level trigger of type 90: the level as the trigger channel's raw count (a type K
+// thermocouple with a zero offset), the refusals before anything is sent, and a refused "TRG".
+TEST_F(Amplifier90Test, LevelTrigger) {
+  channels({5, 2});
+  scale(1, 0.05f, 30000, 0.002f, 2);
+  ASSERT_EQ(QBX_ACQSetLinMode(1, 3), 0);
+  const double polynomial[2] = {0.0, 2.0};
+  ASSERT_EQ(QBX_ACQCreateLinTab(2, 2, 1, 2, polynomial, nullptr), 0);
+  trigger(1, 0, 2, 2, 2, 1.0f);  // a polynomial has no inverse
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  trigger(1, 0, 2, 0, 2, 1.0f);  // no channel
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  trigger(1, 0, 2, 1, 5, 440.0f);  // no condition 5
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  trigger(1, 0, 2, 1, 1, 2000.0f);  // beyond the thermo table
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  EXPECT_EQ(take(), "");
+
+  // Type K reads 440 degrees at 3.6176 x 5 mV; the channel measures in V from a zero of 2 mV.
+  const auto raw = static_cast<long>((3.6176 * 5 / 1000 - static_cast<double>(0.002f)) /
+                                     static_cast<double>(0.05f) * 30000);
+  ASSERT_EQ(raw, 9652);
+  const std::string lines =
+      "ODU\rICH2,2,1\rICH5,5,1\rCOF4\rISR250\rICR2\rTSV1,5,500,50,2\rTRG5," + std::to_string(raw) + ",1\r";
+  trigger(1, 0, 2, 1, 1, 440.0f);
+  instrument_->on_line("TRG", "?");
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  EXPECT_EQ(take(), lines);
+  instrument_->on_line("TRG", "0");
+  ASSERT_EQ(start(500), 0);
+  EXPECT_EQ(take("MSV1,2,500,0,50\r"), lines + "MSV1,2,500,0,50\r");
+  ASSERT_EQ(QBX_ACQStopMultiScan(), 0);
 }
 
 }  // namespace

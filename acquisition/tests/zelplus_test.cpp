@@ -2,6 +2,7 @@
 // blocks of known counts (exact and read-all), the refused slot, channel commands, and the
 // digital and analog outputs and inputs through the shared exports and the ZELPLUS exports.
 #include <cstring>
+#include <string>
 
 #include "family_fixture.h"
 #include "tallix32.h"
@@ -83,6 +84,93 @@ TEST_F(ZelplusTest, TriggeredStart) {
   record[12] = 10;  // percent before the trigger
   ASSERT_EQ(start(500), 0);
   EXPECT_EQ(take(), "CHS8\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,1,0,15000,,16777215\nTSV0,28,500,50,2,0\n");
+}
+
+// Two level triggers of the port in record order, each with its own condition and trigger-channel
+// number; records of another port's device and a record without a level send no condition; mode
+// and pre-trigger come from the port's first record.
+TEST_F(ZelplusTest, TwoLevelTriggers) {
+  channels({4, 2, 1});
+  scale(1, 10.0f, 30000);
+  scale(2, 2.5f, 25000);
+  const float rates[6] = {100.0f, 0, 0, 0, 0, 0};
+  const uint8_t widths[6] = {};
+  ASSERT_EQ(QBX_ACQSetDeviceInfo(1, 91, 2, 0, 0, 0, 1, 0, rates, widths), 0);  // on COM2
+  trigger(1, 0, 2, 1, 2, 5.0f, 20);
+  trigger(2, 1, 2, 3, 0, 1.0f);
+  trigger(3, 0, 1, 3, 0, 0.0f);
+  trigger(5, 0, 2, 2, 3, -1.25f);
+  ASSERT_EQ(start(500), 0);
+  EXPECT_EQ(take(),
+            "CHS11\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,2,0,15000,,16777215\n"
+            "DTR2,3,1,-12500,,16777215\nTSV0,28,500,100,2,0\n");
+  // A restart sends no trigger.
+  ASSERT_EQ(start(500, -1), 0);
+  EXPECT_EQ(take(), "CHS11\nEST?\nCOF3\nICR6308\nWAI\nDOM0;MSV0,28,500,0,0\n");
+}
+
+// The level as the raw count of a channel with a point table (after the software tare) and of a
+// thermocouple channel: what the scaling pass turns back into the level.
+TEST_F(ZelplusTest, LinearisedLevels) {
+  channels({4, 2});
+  scale(1, 10.0f, 30000, 0.5f);
+  const double points[6] = {0, 0, 4, 16, 12, 80};
+  ASSERT_EQ(QBX_ACQCreateLinTab(1, 2, 0, 3, points, nullptr), 0);
+  double tare = 16.0;
+  ASSERT_EQ(QBX_ACQSoftwareTare(0, 1, &tare), 0);
+  scale(2, 0.1f, 30000, 0.0f, 1);  // thermocouple J, range in V
+  ASSERT_EQ(QBX_ACQSetLinMode(2, 3), 0);
+  trigger(1, 0, 2, 1, 0, 32.0f);
+  trigger(2, 0, 2, 2, 1, 600.0f);
+  // 32 + tare 16 = 48 lies on the segment (4, 16)..(12, 80): x = 4 + 32 x 8 / 64 = 8 in range units.
+  const auto table_raw = static_cast<long>((8.0 - 0.5) / 10.0 * 30000);
+  // Type J reads 600 degrees at 6.6192 x 5 mV.
+  const auto thermo_raw = static_cast<long>(6.6192 * 5 / 1000 / static_cast<double>(0.1f) * 30000);
+  ASSERT_EQ(table_raw, 22500);
+  ASSERT_EQ(thermo_raw, 9928);
+  ASSERT_EQ(start(200), 0);
+  EXPECT_EQ(take(), "CHS10\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,0,0," + std::to_string(table_raw) +
+                        ",,16777215\nDTR2,1,1," + std::to_string(thermo_raw) +
+                        ",,16777215\nTSV0,28,200,20,2,0\n");
+}
+
+// A trigger the device cannot be told is refused with -225 before anything is sent; a refused
+// condition ends the start with -225 before "TSV".
+TEST_F(ZelplusTest, RefusedTriggers) {
+  channels({4, 2});
+  scale(1, 10.0f, 30000);
+  scale(2, 10.0f, 30000);
+  const double polynomial[2] = {0.0, 2.0};
+  ASSERT_EQ(QBX_ACQCreateLinTab(2, 2, 1, 2, polynomial, nullptr), 0);
+  struct Case {
+    const char* what;
+    int32_t channel;
+    int32_t condition;
+    float level;
+  };
+  const Case cases[] = {{"no inverse", 2, 0, 1.0f},        {"channel 0", 0, 0, 1.0f},
+                        {"channel 10001", 10001, 0, 1.0f}, {"condition 4", 1, 4, 1.0f},
+                        {"condition -1", 1, -1, 1.0f},     {"count beyond 32 bits", 1, 0, 1e9f}};
+  for (const Case& c : cases) {
+    trigger(1, 0, 2, c.channel, c.condition, c.level);
+    EXPECT_EQ(start(500), kAcqTriggerRefused) << c.what;
+    EXPECT_EQ(take(), "") << c.what;
+  }
+  // The bad record second, after a valid one.
+  trigger(1, 0, 2, 1, 0, 1.0f);
+  trigger(2, 0, 2, 2, 0, 1.0f);
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  EXPECT_EQ(take(), "");
+  // A third level record of the port.
+  ASSERT_EQ(QBX_ACQSetLinMode(2, 1), 0);
+  trigger(3, 0, 2, 1, 3, 2.0f);
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  EXPECT_EQ(take(), "");
+
+  trigger(3, -1, 0, 0, 0, 0.0f);
+  instrument_->on_line("DTR", "?");
+  EXPECT_EQ(start(500), kAcqTriggerRefused);
+  EXPECT_EQ(take(), "CHS10\nEST?\nCOF3\nICR6308\nWAI\nDOM2\nDTR4,0,0,3000,,16777215\n");
 }
 
 TEST_F(ZelplusTest, ChannelCommands) {

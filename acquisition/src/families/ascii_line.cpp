@@ -6,7 +6,6 @@
 #include <cstring>
 #include <new>
 
-#include "families/corvane/corvane_trigger.h"
 #include "kernel_state.h"
 #include "linkar32.h"
 #include "multiscan/acquisition_state.h"
@@ -207,15 +206,6 @@ int32_t not_complete(int32_t device, int32_t* length, bool read_all) {
   if (read_all) return deliver_nothing(device, length, kNothingRead);
   clear_block_counts(device);
   return kAcqBlockNotComplete;
-}
-
-long trigger_raw_level(const int32_t* record) {
-  float level = 0.0f;
-  std::memcpy(&level, &record[corvane::kTrigLevel], sizeof level);
-  const int32_t ch = record[corvane::kTrigChannel];
-  if (!valid_channel(ch) || header(ch).range == 0.0f) return 0;
-  const double raw = static_cast<double>(level) / header(ch).range * header(ch).full_scale;
-  return to_int32(raw);
 }
 
 void clear_block_counts(int32_t device) {

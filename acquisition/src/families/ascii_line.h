@@ -83,9 +83,6 @@ void clear_block_counts(int32_t device);
 int32_t deliver_nothing(int32_t device, int32_t* length, int32_t delivered);
 // A device that holds fewer scans than asked: -199, or in read mode -1.0 nothing (*length = -1).
 int32_t not_complete(int32_t device, int32_t* length, bool read_all);
-// The raw count of a trigger record's level on its channel (level / range x full-scale count);
-// 0 when the channel is not valid or has no range.
-long trigger_raw_level(const int32_t* record);
 // Bytes per sample of a format.
 int32_t sample_bytes(Sample format);
 

@@ -8,10 +8,14 @@
 //   (its measuring mode), "EST" (an error above 0: -217). A refusal: -217.
 // - Start (measured channels only): "ODU", "ICH<h>,<h>,1" for each measured input, "COF4"
 //   (binary output: signed 16-bit little-endian), "ISR<rate>" (the kernel rate in whole Hz, at
-//   least 1; the kernel rate becomes it), "ICR<k>" (inputs per scan); with a trigger record of the
-//   device's port (mode 1 or 2): "TSV1,<trigger input>,<block length>,<pre-trigger scans>,<mode>"
-//   and, for a level trigger (mode 2), "TRG<trigger input>,<raw level>,<condition>". Each is
-//   answered by a line (a refusal: -207; a refused "TRG": -225). Then
+//   least 1; the kernel rate becomes it), "ICR<k>" (inputs per scan); when the first trigger
+//   record of the device's port has mode 1 or 2: "TSV1,<trigger input>,<block length>,
+//   <pre-trigger scans>,<mode>" and, for a level trigger (mode 2), "TRG<trigger input>,<raw
+//   level>,<condition 0..3>" (one trigger channel; the raw level is the physical level run
+//   backwards through the trigger channel's scaling, trigger_level.h). Each is answered by a line
+//   (a refusal: -207; a refused "TRG": -225). A level trigger whose channel is not a valid
+//   channel, whose condition is not 0..3, or whose level has no inverse or a count beyond 32 bits:
+//   -225 before anything of the start is sent. Then
 //   "MSV1,<k>,<block length>,<option>,<pre-trigger scans>", not answered by a line: the device
 //   streams its scans (ascending input) from then on.
 // - Read: the next L scans of the stream (read mode -1.0: those received, at most 1023).

@@ -6,6 +6,7 @@
 #include "families/ascii_line.h"
 #include "families/corvane/corvane_trigger.h"
 #include "families/input_range.h"
+#include "families/trigger_level.h"
 #include "kernel_state.h"
 #include "linkar32.h"
 #include "multiscan/acquisition_state.h"
@@ -43,6 +44,13 @@ int32_t start(int32_t number, int32_t, const int32_t*, int32_t block_length, int
   const BlockOrder& order = acquisition().order[number];
   const int32_t k = order.count;
   if (k == 0) return kAcqOk;
+  // The trigger is checked before anything is sent: a refused one leaves the device as it was.
+  const int32_t* trigger = corvane::trigger_of_current_port();
+  if (trigger != nullptr && trigger[corvane::kTrigMode] == corvane::kTriggerNone) trigger = nullptr;
+  LevelCondition level{};
+  if (trigger != nullptr && trigger[corvane::kTrigMode] == corvane::kTriggerLevel &&
+      !level_condition(trigger, &level))
+    return kAcqTriggerRefused;
   KernelState& kn = kernel();
   const int32_t rate =
       kn.sample_rate >= 1.0f && std::isfinite(kn.sample_rate) ? static_cast<int32_t>(kn.sample_rate) : 1;
@@ -56,18 +64,16 @@ int32_t start(int32_t number, int32_t, const int32_t*, int32_t block_length, int
   x(line("COF4\r"))(line("ISR%i\r", rate))(line("ICR%i\r", k));
   if (!x.ok()) return x.status();
   int32_t pre = 0;
-  const int32_t* trigger = corvane::trigger_of_current_port();
-  if (trigger != nullptr && trigger[corvane::kTrigMode] != corvane::kTriggerNone) {
+  if (trigger != nullptr) {
     const int32_t mode = trigger[corvane::kTrigMode];
     const int32_t ch = trigger[corvane::kTrigChannel];
-    const int32_t input = valid_channel(ch) ? header(ch).hardware_channel : 0;
+    const int32_t input = valid_channel(ch) ? header(ch).hardware_channel : 0;  // mode 1: may name none
     pre = static_cast<int32_t>(static_cast<double>(trigger[corvane::kTrigPretrigger]) * block_length * 0.01);
     x(line("TSV1,%i,%li,%li,%i\r", input, static_cast<long>(block_length), static_cast<long>(pre), mode));
     if (!x.ok()) return x.status();
     if (mode == corvane::kTriggerLevel) {
-      x(line("TRG%i,%li,%i\r", input, trigger_raw_level(trigger), trigger[corvane::kTrigCondition]));
-      if (!x.ok())
-        return x.status() == kAcqDeviceErrorStatus ? static_cast<int32_t>(kAcqTriggerRefused) : x.status();
+      x(line("TRG%i,%li,%i\r", level.hardware, static_cast<long>(level.raw), level.condition));
+      if (!x.ok()) return error_as(x.status(), kAcqTriggerRefused);
     }
   }
   return x

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "kernel_state.h"
+
 namespace tallix::corvane {
 
 inline constexpr int32_t kTriggerNone = 0;
@@ -20,6 +22,13 @@ enum TriggerWord : int32_t {
   kTrigBusy = 7,
   kTrigPretrigger = 12,  // percent of the block before the trigger
 };
+
+// The trigger records whose device is on the current port, in record order.
+struct PortTriggers {
+  int32_t count = 0;
+  const int32_t* records[kTriggerRecords] = {};
+};
+PortTriggers triggers_of_current_port();
 
 // The first of the ten trigger records whose device is on the current port, or nullptr.
 const int32_t* trigger_of_current_port();

@@ -13,9 +13,17 @@
 //   output: signed 16-bit little-endian samples), "ICR<rate code>" (the Corvane rate table; the
 //   kernel rate becomes the rate set), "WAI" (settings complete), then
 //   - a restart (start option -1): "DOM0;MSV0,28,<block length>,0,0";
-//   - with a trigger record of the device's port (mode 1 or 2): "DOM2",
-//     "DTR<hw>,<condition 0..3>,0,<raw level>,,16777215" for a level trigger (mode 2), and
-//     "TSV0,28,<block length>,<pre-trigger scans>,<mode>,<option>";
+//   - when the first of the ten trigger records whose device is on the device's port has mode 1
+//     or 2: "DOM2"; then for the level-trigger records (mode 2) of the port's records, in record
+//     order, at most two: "DTR<hw>,<condition 0..3>,<n>,<raw level>,,16777215", n = 0 for the
+//     first and 1 for the second trigger channel (the device triggers when either condition is
+//     met), hw the trigger channel's hardware channel and the raw level the physical level run
+//     backwards through that channel's scaling (trigger_level.h); then
+//     "TSV0,28,<block length>,<pre-trigger scans>,<mode>,<option>" with the mode and the
+//     pre-trigger percent of the port's first record (scans = percent of the block, at least 1).
+//     -225 before anything of the start is sent: a third level record of the port, a trigger
+//     channel that is not a valid channel, a condition outside 0..3, a level without an inverse
+//     on its channel or whose count does not fit 32 bits. A refused "DTR": -225.
 //   - else "DOM0" (block length 0: continuous) or "DOM1" (one block), and
 //     "MSV0,28,<block length>,<option>,0".
 //   A refusal: -207.

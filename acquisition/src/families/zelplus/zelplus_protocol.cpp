@@ -5,6 +5,7 @@
 #include "families/ascii_line.h"
 #include "families/corvane/corvane_rates.h"
 #include "families/corvane/corvane_trigger.h"
+#include "families/trigger_level.h"
 #include "families/zelplus/zelplus.h"
 #include "kernel_state.h"
 #include "linkar32.h"
@@ -22,6 +23,12 @@ constexpr int32_t kMaxScans = 1023;
 constexpr int64_t kMaxBlockPayload = 524280;
 constexpr int32_t kCountBytes = 2;
 constexpr int32_t kTrailerBytes = 2;
+constexpr int32_t kMaxLevelTriggers = 2;  // the device compares two trigger channels
+
+struct LevelTriggers {
+  int32_t count = 0;
+  LevelCondition conditions[kMaxLevelTriggers] = {};
+};
 
 bool slot_connected(const Reply& aid, int32_t hardware) {
   const std::vector<double> v = numbers(aid);
@@ -30,20 +37,35 @@ bool slot_connected(const Reply& aid, int32_t hardware) {
   return false;
 }
 
-int32_t trigger_start(Exchange& x, const int32_t* record, int32_t block_length, int32_t option) {
-  const int32_t mode = record[corvane::kTrigMode];
+// The level conditions of the port's level-trigger records (mode 2), in record order: 0; -225 for
+// a third one or one that cannot be sent (level_condition).
+int32_t level_triggers(const corvane::PortTriggers& port, LevelTriggers* levels) {
+  for (int32_t i = 0; i < port.count; ++i) {
+    const int32_t* record = port.records[i];
+    if (record[corvane::kTrigMode] != corvane::kTriggerLevel) continue;
+    if (levels->count == kMaxLevelTriggers || !level_condition(record, &levels->conditions[levels->count]))
+      return kAcqTriggerRefused;
+    ++levels->count;
+  }
+  return kAcqOk;
+}
+
+// The triggered start: "DOM2", the level conditions (a refused one: -225) and "TSV" with the mode
+// and pre-trigger percent of the port's first trigger record.
+int32_t trigger_start(Exchange& x, const int32_t* record, const LevelTriggers& levels, int32_t block_length,
+                      int32_t option) {
   x(line("DOM2\n"));
-  if (mode == corvane::kTriggerLevel) {
-    const int32_t ch = record[corvane::kTrigChannel];
-    const int32_t hardware = valid_channel(ch) ? header(ch).hardware_channel : 0;
-    x(line("DTR%i,%i,0,%li,,16777215\n", hardware, record[corvane::kTrigCondition] & 3,
-           trigger_raw_level(record)));
+  for (int32_t n = 0; n < levels.count; ++n) {
+    if (!x.ok()) return x.status();
+    const LevelCondition& c = levels.conditions[n];
+    x(line("DTR%i,%i,%i,%li,,16777215\n", c.hardware, c.condition, n, static_cast<long>(c.raw)));
+    if (!x.ok()) return error_as(x.status(), kAcqTriggerRefused);
   }
   int32_t pre =
       static_cast<int32_t>(static_cast<double>(record[corvane::kTrigPretrigger]) * block_length * 0.01);
   if (pre < 1) pre = 1;
-  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre), mode,
-                option))
+  return x(line("TSV0,28,%li,%li,%i,%i\n", static_cast<long>(block_length), static_cast<long>(pre),
+                record[corvane::kTrigMode], option))
       .status();
 }
 
@@ -70,6 +92,14 @@ int32_t channel_setup(int32_t channel) {
 
 int32_t start(int32_t, int32_t count, const int32_t* channels, int32_t block_length, int32_t option) {
   if (!acquisition().measured_present) return kAcqOk;
+  // The trigger is checked whole before anything is sent: a refused one leaves the device as it was.
+  const corvane::PortTriggers port = corvane::triggers_of_current_port();
+  const bool triggered =
+      option != kRestart && port.count > 0 && port.records[0][corvane::kTrigMode] != corvane::kTriggerNone;
+  LevelTriggers levels;
+  if (triggered) {
+    if (int32_t r = level_triggers(port, &levels); r != 0) return r;
+  }
   KernelState& k = kernel();
   Exchange x(kLf, kAcqDeviceErrorStatus);
   x(line("CHS%li\n", static_cast<long>(channel_mask(count, channels))));
@@ -79,9 +109,7 @@ int32_t start(int32_t, int32_t count, const int32_t* channels, int32_t block_len
   x(line("COF3\n"))(line("ICR%i\n", rate.code))(line("WAI\n"));
   if (option == kRestart)
     return x(line("DOM0;MSV0,28,%li,0,%li\n", static_cast<long>(block_length), 0L)).status();
-  const int32_t* trigger = corvane::trigger_of_current_port();
-  if (trigger != nullptr && trigger[corvane::kTrigMode] != corvane::kTriggerNone)
-    return trigger_start(x, trigger, block_length, option);
+  if (triggered) return trigger_start(x, port.records[0], levels, block_length, option);
   x(line(block_length == 0 ? "DOM0\n" : "DOM1\n"));
   return x(line("MSV0,28,%li,%i,%li\n", static_cast<long>(block_length), option, 0L)).status();
 }
