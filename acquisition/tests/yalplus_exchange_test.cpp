@@ -236,6 +236,10 @@ TEST_F(YalplusExchangeTest, StartFailuresStopTheStartAndForceAFullSetUpNextTime)
   take_bytes();
   EXPECT_EQ(start(100), kAcqTriggerRefused);
   EXPECT_EQ(take_bytes(), "TRR\nTRE2,2,0,6000,215,2.5,0\n");
+  // A condition the rack has no code for is refused before its "TRE".
+  record[4] = 5;
+  EXPECT_EQ(start(100), kAcqTriggerRefused);
+  EXPECT_EQ(take_bytes(), "TRR\n");
 }
 
 TEST_F(YalplusExchangeTest, ReadFailuresMalformedBlocksOverflowAndLimits) {

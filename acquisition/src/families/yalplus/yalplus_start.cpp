@@ -94,7 +94,9 @@ int32_t set_up_triggers(int32_t number, bool* in_use) {
     if (record[kTrigMode] == 1) {
       text = line("TRE%i,%i,%i,%i,%i\n", i, slot, sub, kExternalTrigger, signal);
     } else {
-      const int32_t condition = kConditionCodes[record[kTrigCondition] & 3];
+      // A condition outside 0..3 is no condition the rack knows: refused, not folded into one.
+      if (record[kTrigCondition] < 0 || record[kTrigCondition] > 3) return kAcqTriggerRefused;
+      const int32_t condition = kConditionCodes[record[kTrigCondition]];
       const std::string level = number_text(level_of(record));
       if (slot == kCounterSlot) {
         counter_level = static_cast<int32_t>(level_of(record));
