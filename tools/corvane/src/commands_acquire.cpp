@@ -285,8 +285,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   std::vector<Stats> stats(n);
   PlotDecimator plot_points(svg ? n : 0);
   long long done = 0;
-  // Without a trigger the device holds nothing ahead of the clock: the start is its trigger.
-  ReadPacing pacing(hz, block, mode == kTriggerImmediate ? 0 : pre + 1, started);
+  ReadPacing pacing(hz, block, pre, mode != kTriggerImmediate, started);
   int32_t failure = 0;
   std::optional<CommandError> write_error;
   while (until_stopped || done < scans) {
@@ -302,6 +301,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
       // be in the making.
       r = d.CV_ACQRead(want, static_cast<int32_t>((2.0 + want / hz) * 1000), values.data());
     }
+    const auto came = std::chrono::steady_clock::now();
     if (r != 0) {
       failure = r;
       break;
@@ -329,7 +329,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
     }
     store.add(values.data(), want);
     done += want;
-    pacing.arrived(done, want, asked, std::chrono::steady_clock::now());
+    pacing.arrived(done, want, asked, came);
     try {
       if (csv) {
         csv->write(rows);

@@ -13,10 +13,11 @@ constexpr std::chrono::milliseconds kAskEarly{5};
 
 }  // namespace
 
-ReadPacing::ReadPacing(double hz, int32_t block, long long held_at_trigger, Clock::time_point start)
+ReadPacing::ReadPacing(double hz, int32_t block, long long pre_trigger, bool triggered, Clock::time_point start)
     : hz_(hz),
       block_time_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(block / hz))),
-      held_(held_at_trigger),
+      held_(triggered ? pre_trigger + 1 : 0),
+      not_timed_(pre_trigger + 1),
       start_(start) {}
 
 ReadPacing::Clock::time_point ReadPacing::complete_at(long long row) const {
@@ -25,7 +26,7 @@ ReadPacing::Clock::time_point ReadPacing::complete_at(long long row) const {
 }
 
 ReadPacing::Clock::duration ReadPacing::wait_before(long long done, int32_t want, Clock::time_point now) const {
-  if (done + want <= held_ || at_once_) return Clock::duration::zero();
+  if (at_once_) return Clock::duration::zero();
   return std::max(Clock::duration::zero(), complete_at(done + want - 1) - kAskEarly - now);
 }
 
@@ -37,15 +38,15 @@ void ReadPacing::arrived(long long done, int32_t want, Clock::time_point asked, 
     clock_at_ = now;
     return;
   }
-  if (done <= held_) return;  // held rows tell nothing about the clock
   const Clock::time_point due = complete_at(done - 1);
   // A device measuring in real time has, since the start, no more rows after its trigger scan
-  // (or after its first scan) than the seconds passed times its rate; 1 % allows for its clock.
+  // than the seconds passed times its rate; 1 % allows for its clock.
   const double since_start = std::chrono::duration<double>(now - start_).count();
-  const bool beyond_start = static_cast<double>(done - std::max(held_, 1LL)) > since_start * hz_ * 1.01;
+  const bool beyond_start = static_cast<double>(done - not_timed_) > since_start * hz_ * 1.01;
   // Half a block covers how much the line and the driver's polling delay one block more than
   // another; a device on the clock never delivers that much before its block is due. A read asked
-  // for late tells nothing: the block may have been there in real time too.
+  // for late tells nothing, nor do the rows held at the trigger (due when it came): the block may
+  // have been there in real time too.
   const Clock::duration slack = block_time_ / 2;
   const bool asked_well_before = asked < due - slack;
   const bool came_early = now < due - slack;

@@ -18,14 +18,15 @@ class ReadPacing {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // hz: scans per second (above 0); block: the scans of a full block (at least 1);
-  // held_at_trigger: the rows the device holds the moment it triggers (the pre-trigger scans and
-  // the trigger scan; 0 for a run without a trigger, whose rows all come by the clock); start: a
-  // moment before the start command went out.
-  ReadPacing(double hz, int32_t block, long long held_at_trigger, Clock::time_point start);
+  // hz: scans per second (above 0); block: the scans of a full block (at least 1); pre_trigger:
+  // the scans before the trigger scan; triggered: false for a run that starts at once, whose rows
+  // are taken to come by the clock from the first on; start: a moment before the start command
+  // went out.
+  ReadPacing(double hz, int32_t block, long long pre_trigger, bool triggered, Clock::time_point start);
 
   // How long to wait before asking for the rows [done, done + want) at `now`; done > 0 (the
-  // first block comes from the trigger wait, or is asked for at once). Zero: ask at once.
+  // first block comes from the trigger wait, or is asked for at once). Zero: ask at once, as for
+  // every block until the device has shown that it keeps to the clock.
   Clock::duration wait_before(long long done, int32_t want, Clock::time_point now) const;
 
   // The rows [done - want, done), asked for at `asked`, arrived at `now`. The first block
@@ -38,14 +39,15 @@ class ReadPacing {
 
   double hz_;
   Clock::duration block_time_;
-  long long held_;
+  long long held_;       // rows there when the device triggers: the pre-trigger scans and the trigger scan
+  long long not_timed_;  // rows that may come from before the start: the same, in every trigger mode
   Clock::time_point start_;
   // The clock: row clock_row_ was complete at clock_at_, and one more comes every 1/hz seconds.
   long long clock_row_ = 0;
   Clock::time_point clock_at_;
-  // The next block beyond the held rows is asked for at once: until a read asked for at once,
-  // well before its block was due, had to wait for it; and again once the device has delivered
-  // more rows than it can have measured since the start.
+  // The next block is asked for at once: until a read asked for at once, well before its block
+  // was due, had to wait for it; and again once the device has delivered more rows than it can
+  // have measured since the start.
   bool at_once_ = true;
 };
 

@@ -50,7 +50,7 @@ struct Hiccup {
 // Reads `scans` rows in blocks as acquire does; the first block comes from the trigger wait, which
 // began half a second after the start (a run without a trigger starts at its first scan).
 PacedRun read_run(const ModelDevice& dev, int32_t block, long long scans, bool triggered, Hiccup hiccup = {}) {
-  ReadPacing pacing(dev.hz, block, triggered ? dev.pre + 1 : 0, dev.trigger - seconds(triggered ? 0.5 : 0));
+  ReadPacing pacing(dev.hz, block, dev.pre, triggered, dev.trigger - seconds(triggered ? 0.5 : 0));
   PacedRun run;
   Clock::time_point now = dev.trigger;
   long long done = 0;
