@@ -228,7 +228,9 @@ TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
     SCOPED_TRACE(rate_text);
     const double period = 60 / hz;
     engine.set_source(0, corvane_sim::SignalSource::ramp(-1.0, 3.0 / period, period));
-    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(3e9 / hz)));
+    // 20 scans a line: the trigger wait, whose polls come 10 ms apart, sees the 50 pre-trigger
+    // scans and the crossing after a few polls (the device takes its scans one by one all the same).
+    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(20e9 / hz)));
     engine.advance_ms((rate_id * 7 % 60) * 1000.0 / hz);  // a different phase of the ramp at each rate
     testkit::TempDir dir;
     r = run_tool({"--port", "COM1", "acquire", "--scans", std::to_string(kScans), "--channels", "0", "--trigger",
