@@ -18,6 +18,7 @@
 #include "json_writer.h"
 #include "messages.h"
 #include "plot_decimator.h"
+#include "read_pacing.h"
 #include "run_metadata.h"
 #include "settings_names.h"
 #include "svg_plot.h"
@@ -258,6 +259,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   const int32_t start_scans = !until_stopped && scans <= kMaxStartScans ? static_cast<int32_t>(scans) : 0;
   catch_interrupt();
   const auto start_time = std::chrono::system_clock::now();
+  const auto started = std::chrono::steady_clock::now();
   s.check(d.CV_ACQStart(start_scans, rate_id, mode, trig_channel, level, condition, pre), tr("Starting the acquisition failed"));
   if (rate_id != -1 && rate_id != current_rate) {
     print_confirmation(s, tr("The measuring rate is now {}; it stays set in the amplifier.", id_text(d, rate_id)));
@@ -283,21 +285,23 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
   std::vector<Stats> stats(n);
   PlotDecimator plot_points(svg ? n : 0);
   long long done = 0;
-  auto block_due = std::chrono::steady_clock::now();
+  ReadPacing pacing(hz, block, pre, mode != kTriggerImmediate, started);
   int32_t failure = 0;
   std::optional<CommandError> write_error;
   while (until_stopped || done < scans) {
     if (interrupted()) break;
     const int32_t want = static_cast<int32_t>(until_stopped ? block : std::min<long long>(block, scans - done));
     int32_t r = 0;
+    if (done > 0) std::this_thread::sleep_for(pacing.wait_before(done, want, std::chrono::steady_clock::now()));
+    const auto asked = std::chrono::steady_clock::now();
     if (done == 0 && mode != kTriggerImmediate) {
       r = wait_for_trigger(d, want, wait_s, hz, values.data());
     } else {
-      // Sleep until the block is due rather than poll for it, then allow its own duration and a
-      // margin for the line.
-      std::this_thread::sleep_until(block_due - std::chrono::milliseconds(5));
+      // The block's own duration and a margin for the line: a block asked for at once may still
+      // be in the making.
       r = d.CV_ACQRead(want, static_cast<int32_t>((2.0 + want / hz) * 1000), values.data());
     }
+    const auto came = std::chrono::steady_clock::now();
     if (r != 0) {
       failure = r;
       break;
@@ -325,14 +329,7 @@ void cmd_acquire(Session& s, const std::vector<std::string>& words) {
     }
     store.add(values.data(), want);
     done += want;
-    {
-      const auto now = std::chrono::steady_clock::now();
-      const auto next_block = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-          std::chrono::duration<double>(static_cast<double>(block) / hz));
-      // The next block is complete one block after this one (or at once, when the reader lags).
-      block_due = std::max(block_due + next_block, now);
-      if (block_due > now + next_block) block_due = now + next_block;
-    }
+    pacing.arrived(done, want, asked, came);
     try {
       if (csv) {
         csv->write(rows);

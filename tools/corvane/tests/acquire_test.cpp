@@ -228,7 +228,9 @@ TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
     SCOPED_TRACE(rate_text);
     const double period = 60 / hz;
     engine.set_source(0, corvane_sim::SignalSource::ramp(-1.0, 3.0 / period, period));
-    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(3e9 / hz)));
+    // 20 scans a line: the trigger wait, whose polls come 10 ms apart, sees the 50 pre-trigger
+    // scans and the crossing after a few polls (the device takes its scans one by one all the same).
+    engine.set_auto_advance(std::chrono::nanoseconds(static_cast<int64_t>(20e9 / hz)));
     engine.advance_ms((rate_id * 7 % 60) * 1000.0 / hz);  // a different phase of the ramp at each rate
     testkit::TempDir dir;
     r = run_tool({"--port", "COM1", "acquire", "--scans", std::to_string(kScans), "--channels", "0", "--trigger",
@@ -249,6 +251,22 @@ TEST(Acquire, PretriggerPutsTheCrossingAtTimeZeroAtEveryRate) {
     EXPECT_NE(svg.find("<line class=\"trigger\""), std::string::npos);
     EXPECT_NE(svg.find(">trigger</text>"), std::string::npos);
   }
+}
+
+// In real time a block that is not complete yet is waited for by the clock, not by polling the
+// line: after the first two blocks (the first, and the one asked for at once to learn whether
+// the device keeps to the clock) a block takes one or two status polls, not one every 10 ms.
+TEST(Acquire, InRealTimeTheBlocksAreWaitedForByTheClockNotByPolling) {
+  corvane_sim::Engine engine{corvane_sim::EngineConfig{}};
+  corvane_sim::PtyServer server(engine);
+  const std::map<std::string, std::string> env{{"LINKAR32_COM1", server.start()}};
+  ToolResult r = run_tool({"--port", "COM1", "acquire", "--rate", "100", "--scans", "200", "--channels", "1"}, env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(data_lines(r.out).size(), 201u);
+  size_t polls = 0;
+  for (const std::string& line : engine.lines()) polls += line == "MSV?" ? 1 : 0;
+  // 20 blocks of 0.1 s: polling throughout takes some 200 polls, by the clock about 60.
+  EXPECT_LT(polls, 100u);
 }
 
 // What went wrong on the line is named: a refusal with its error number, garbage as a malformed
