@@ -46,6 +46,9 @@ int32_t read_back_not_supported(int32_t count, const int32_t* channels);
 // families that hand them on.
 int32_t external_init_device(int32_t device, int32_t address);
 int32_t external_stop(int32_t device);
+// The start of the families that measure on request only (each read asks): nothing to send; 0.
+int32_t nothing_to_start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length,
+                         int32_t option);
 }  // namespace entries
 
 // The families with entry tables of their own.

@@ -1,20 +1,14 @@
 // The entry table of device type 157: nothing to start, a two-pass read.
 #include "families/family.h"
 #include "families/instrument157/instrument157.h"
-#include "tallix32.h"
 
 namespace tallix {
-namespace {
-int32_t nothing_to_start(int32_t, int32_t, const int32_t*, int32_t, int32_t) {
-  return kAcqOk;
-}
-}  // namespace
 
 const FamilyOps kInstrument157Family = {"instrument 157",
                                         true,
                                         instrument157::device_setup,
                                         instrument157::channel_setup,
-                                        nothing_to_start,
+                                        entries::nothing_to_start,
                                         instrument157::read,
                                         instrument157::stop,
                                         instrument157::command,
