@@ -50,6 +50,23 @@ std::string resolve_ipv4(const std::string& host) {
 
 constexpr int32_t kUsbScanEntries = 32;
 
+// Drops whatever is still in flight on the current line: it arrives within a few milliseconds, so
+// the input is flushed until a pause finds it empty (at most kSettleRounds pauses).
+void drain_input() {
+  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+}
+
+// One command line on the current line and its reply line (zero-terminated into reply); 0, or the
+// interface's failure status (a time-out among them).
+int32_t ask(const char* command, char (&reply)[kReplyBytes + 1]) {
+  int32_t status = 0, bytes = 0;
+  int32_t r = QBX_WritePort(command);
+  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
+  if (r == 0) r = status;
+  reply[r == 0 ? std::clamp<int32_t>(bytes, 0, kReplyBytes) : 0] = '\0';
+  return r;
+}
+
 }  // namespace
 
 int32_t attached_usb_serials(std::vector<std::string>* serials) {
@@ -141,20 +158,15 @@ void Session::open() {
 }
 
 void Session::settle_line() {
-  // Whatever is still in flight arrives within a few milliseconds; flush until the line is quiet.
-  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
-  if (QBX_WritePort("MSV?\n") != 0) return;
+  drain_input();
   char reply[kReplyBytes + 1] = {};
-  int32_t status = 0, bytes = 0;
-  if (QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n') != 0 || status != 0) return;
-  reply[std::clamp<int32_t>(bytes, 0, kReplyBytes)] = '\0';
+  if (ask("MSV?\n", reply) != 0) return;
   const int state = reply[0] == '?' ? 0 : std::atoi(reply);
   if (state == kStateIdle) return;
   // An acquisition of an earlier run still holds the amplifier: stop it and drop its data.
-  QBX_WritePort("STP\n");
-  QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
+  ask("STP\n", reply);
   QBX_Delay(kSettleMs);
-  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  drain_input();
   stopped_stale_acquisition_ = true;
 }
 
@@ -295,12 +307,9 @@ void Session::open_extra_line(const PortChoice& port) {
   settle_line();
   int32_t est = 0;
   char reply[kReplyBytes + 1] = {};
-  int32_t read_status = 0, bytes = 0;
   // The error-status query twice, as at the first line: the second must find no error.
   for (int i = 0; i < kErrorStatusQueries - 1; ++i) {
-    est = QBX_WritePort("EST?\n");
-    if (est == 0) est = QBX_ReadPort(reply, kReplyBytes, &read_status, &bytes, '\n');
-    if (est == 0 && read_status != 0) est = read_status;
+    est = ask("EST?\n", reply);
     if (est == 0) est = std::atoi(reply);
   }
   if (est != 0) {
@@ -320,16 +329,13 @@ void Session::start_sim(const PortChoice& port) {
 void Session::check_yalplus(const PortChoice& port) {
   // Whatever an earlier run left in flight is dropped; "STP" ends an acquisition it left running
   // (the rack answers it either way), and the identity shows that a rack answers at all.
-  for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
+  drain_input();
   char reply[kReplyBytes + 1] = {};
-  int32_t status = 0, bytes = 0;
-  int32_t r = QBX_WritePort("STP\n");
-  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
-  if (r == 0) r = status;
-  for (int i = 0; i < kSettleRounds && r == 0 && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
-  if (r == 0) r = QBX_WritePort("IDN?\n");
-  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
-  if (r == 0) r = status;
+  int32_t r = ask("STP\n", reply);
+  if (r == 0) {
+    drain_input();
+    r = ask("IDN?\n", reply);
+  }
   if (r != 0) {
     throw CommandError(tr("No YALPLUS answers on {}: {}. Is the rack switched on and the cable connected?", port.text,
                           describe(r)));
