@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "channel_view.h"
+#include "line_query.h"
 #include "linkar32.h"
 #include "messages.h"
 #include "tallix32.h"
@@ -19,7 +20,6 @@
 namespace corvane_cli {
 namespace {
 
-constexpr int32_t kReplyBytes = 1024;
 constexpr int32_t kAllChannels = 100;  // "ACT100,s": every channel of the chain
 constexpr int32_t kStateMeasureTare = 6203, kStateTare = 6202;
 constexpr int32_t kCmdGetTransducer = 109, kCmdGetTare = 115;
@@ -43,12 +43,8 @@ bool thermo_transducer(int32_t id) { return (id >= 450 && id <= 456) || (id >= 5
 std::string exchange(const OpenLine& line, const std::string& command) {
   QBX_SelectPort(line.port_number);
   QBX_SelectDevice(line.address);
-  if (QBX_WritePort(command.c_str()) != 0) return {};
-  char reply[kReplyBytes + 1] = {};
-  int32_t status = 0, bytes = 0;
-  if (QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n') != 0 || status != 0) return {};
-  std::string text(reply, static_cast<size_t>(std::clamp<int32_t>(bytes, 0, kReplyBytes)));
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  std::string text;
+  if (query_line(command, &text) != 0) return {};
   if (text.find('?') != std::string::npos) exchange(line, "EST?\n");  // clears the refusal's error
   return text;
 }

@@ -6,7 +6,6 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "builtin_sim.h"
+#include "line_query.h"
 #include "linkar32.h"
 #include "messages.h"
 
@@ -27,7 +27,6 @@ constexpr int kOpenDeviceOffline = 1;
 constexpr int kErrorStatusQueries = 3;
 constexpr int32_t kSettleMs = 50;
 constexpr int kSettleRounds = 20;
-constexpr int32_t kReplyBytes = 1024;
 constexpr int kStateIdle = 0;
 constexpr int32_t kComPorts = 6;  // COM1..COM6  // "MSV?" device state: no acquisition
 
@@ -54,17 +53,6 @@ constexpr int32_t kUsbScanEntries = 32;
 // the input is flushed until a pause finds it empty (at most kSettleRounds pauses).
 void drain_input() {
   for (int i = 0; i < kSettleRounds && QBX_FlushInQueue() > 0; ++i) QBX_Delay(kSettleMs);
-}
-
-// One command line on the current line and its reply line (zero-terminated into reply); 0, or the
-// interface's failure status (a time-out among them).
-int32_t ask(const char* command, char (&reply)[kReplyBytes + 1]) {
-  int32_t status = 0, bytes = 0;
-  int32_t r = QBX_WritePort(command);
-  if (r == 0) r = QBX_ReadPort(reply, kReplyBytes, &status, &bytes, '\n');
-  if (r == 0) r = status;
-  reply[r == 0 ? std::clamp<int32_t>(bytes, 0, kReplyBytes) : 0] = '\0';
-  return r;
 }
 
 }  // namespace
@@ -159,12 +147,12 @@ void Session::open() {
 
 void Session::settle_line() {
   drain_input();
-  char reply[kReplyBytes + 1] = {};
-  if (ask("MSV?\n", reply) != 0) return;
-  const int state = reply[0] == '?' ? 0 : std::atoi(reply);
+  std::string reply;
+  if (query_line("MSV?\n", &reply) != 0) return;
+  const int state = reply.find('?') == 0 ? 0 : std::atoi(reply.c_str());
   if (state == kStateIdle) return;
   // An acquisition of an earlier run still holds the amplifier: stop it and drop its data.
-  ask("STP\n", reply);
+  query_line("STP\n", &reply);
   QBX_Delay(kSettleMs);
   drain_input();
   stopped_stale_acquisition_ = true;
@@ -306,11 +294,11 @@ void Session::open_extra_line(const PortChoice& port) {
   }
   settle_line();
   int32_t est = 0;
-  char reply[kReplyBytes + 1] = {};
+  std::string reply;
   // The error-status query twice, as at the first line: the second must find no error.
   for (int i = 0; i < kErrorStatusQueries - 1; ++i) {
-    est = ask("EST?\n", reply);
-    if (est == 0) est = std::atoi(reply);
+    est = query_line("EST?\n", &reply);
+    if (est == 0) est = std::atoi(reply.c_str());
   }
   if (est != 0) {
     throw CommandError(tr("No Corvane answers on {}: {}. Is the Corvane switched on and the cable connected?", port.text,
@@ -330,11 +318,11 @@ void Session::check_yalplus(const PortChoice& port) {
   // Whatever an earlier run left in flight is dropped; "STP" ends an acquisition it left running
   // (the rack answers it either way), and the identity shows that a rack answers at all.
   drain_input();
-  char reply[kReplyBytes + 1] = {};
-  int32_t r = ask("STP\n", reply);
+  std::string reply;
+  int32_t r = query_line("STP\n", &reply);
   if (r == 0) {
     drain_input();
-    r = ask("IDN?\n", reply);
+    r = query_line("IDN?\n", &reply);
   }
   if (r != 0) {
     throw CommandError(tr("No YALPLUS answers on {}: {}. Is the rack switched on and the cable connected?", port.text,
