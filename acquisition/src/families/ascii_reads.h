@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "families/ascii_line.h"
+#include "families/family.h"
 
 namespace tallix::ascii {
 
@@ -26,7 +27,7 @@ int32_t requested_values_read(int32_t device, int32_t* length, double read_mode,
 
 // The stop of the families that have no stop command: what the instrument still sends is flushed
 // from the input queue; 0.
-int32_t stop_by_flushing_input(int32_t device);
+FamilyStop stop_by_flushing_input;
 
 // Pass 0 of a two-pass read after its request went out: asks for pass 1, delivers nothing yet.
 int32_t await_second_pass(int32_t device, int32_t* length);

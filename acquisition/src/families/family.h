@@ -7,23 +7,35 @@
 
 namespace tallix {
 
+// The signatures of the operations, so that a family's header declares its own by name
+// (`FamilyRead read;`) and the entry tables hold them.
+using FamilyDeviceSetup = int32_t(int32_t device, int32_t address);
+using FamilyChannelSetup = int32_t(int32_t channel);
+using FamilyStart = int32_t(int32_t device, int32_t count, const int32_t* channels, int32_t block_length,
+                            int32_t option);
+using FamilyRead = int32_t(int32_t device, int32_t count, const int32_t* channels, int32_t* length,
+                           double read_mode);
+using FamilyStop = int32_t(int32_t device);
+using FamilyCommand = int32_t(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+using FamilyReadBack = int32_t(int32_t count, const int32_t* channels);
+
 struct FamilyOps {
   const char* name;
   // QBX_ACQInitDevice selects the device's port and address before init_device.
   bool selects_before_init;
   // Device set-up of QBX_ACQInitDevice (port and address already selected when the flag says so).
-  int32_t (*init_device)(int32_t device, int32_t address);
+  FamilyDeviceSetup* init_device;
   // Channel set-up of QBX_ACQInitChan for one channel of class 0 (its port and address selected).
-  int32_t (*init_chan)(int32_t channel);
+  FamilyChannelSetup* init_chan;
   // Multi-scan start, read and stop of one device.
-  int32_t (*start)(int32_t device, int32_t count, const int32_t* channels, int32_t block_length, int32_t option);
-  int32_t (*read)(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-  int32_t (*stop)(int32_t device);
+  FamilyStart* start;
+  FamilyRead* read;
+  FamilyStop* stop;
   // QBX_ACQCmd for one device (current device set, port and address selected); the family filters
   // the list to its own channels.
-  int32_t (*command)(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+  FamilyCommand* command;
   // Read-back of QBX_ACQInitChan's mode -100 (device type 2000 only; nullptr elsewhere).
-  int32_t (*read_back)(int32_t count, const int32_t* channels);
+  FamilyReadBack* read_back;
 };
 
 // The family of a device type; types without built-in code get the external-driver family
@@ -33,22 +45,19 @@ const FamilyOps& family_for(int32_t device_type);
 // Entries shared by families.
 namespace entries {
 // A family whose code is not available: -234.
-int32_t init_device_not_supported(int32_t device, int32_t address);
-int32_t init_chan_not_supported(int32_t channel);
-int32_t start_not_supported(int32_t device, int32_t count, const int32_t* channels, int32_t block_length,
-                            int32_t option);
-int32_t read_not_supported(int32_t device, int32_t count, const int32_t* channels, int32_t* length,
-                           double read_mode);
-int32_t stop_not_supported(int32_t device);
-int32_t command_not_supported(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
-int32_t read_back_not_supported(int32_t count, const int32_t* channels);
+FamilyDeviceSetup init_device_not_supported;
+FamilyChannelSetup init_chan_not_supported;
+FamilyStart start_not_supported;
+FamilyRead read_not_supported;
+FamilyStop stop_not_supported;
+FamilyCommand command_not_supported;
+FamilyReadBack read_back_not_supported;
 // The external-driver path (plug-in library, else driver stack) for single operations of built-in
 // families that hand them on.
-int32_t external_init_device(int32_t device, int32_t address);
-int32_t external_stop(int32_t device);
+FamilyDeviceSetup external_init_device;
+FamilyStop external_stop;
 // The start of the families that measure on request only (each read asks): nothing to send; 0.
-int32_t nothing_to_start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length,
-                         int32_t option);
+FamilyStart nothing_to_start;
 }  // namespace entries
 
 // The families with entry tables of their own.

@@ -20,11 +20,13 @@
 
 #include <cstdint>
 
+#include "families/family.h"
+
 namespace tallix::amplifier60 {
 
-int32_t device_setup(int32_t device, int32_t address);
-int32_t channel_setup(int32_t channel);
-int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+FamilyDeviceSetup device_setup;
+FamilyChannelSetup channel_setup;
+FamilyRead read;
+FamilyCommand command;
 
 }  // namespace tallix::amplifier60

@@ -19,10 +19,12 @@
 
 #include <cstdint>
 
+#include "families/family.h"
+
 namespace tallix::data_server {
 
-int32_t start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length, int32_t option);
-int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-int32_t stop(int32_t device);
+FamilyStart start;
+FamilyRead read;
+FamilyStop stop;
 
 }  // namespace tallix::data_server

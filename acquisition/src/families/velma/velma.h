@@ -24,13 +24,15 @@
 
 #include <cstdint>
 
+#include "families/family.h"
+
 namespace tallix::velma {
 
-int32_t device_setup(int32_t device, int32_t address);
-int32_t channel_setup(int32_t channel);
-int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-int32_t stop(int32_t device);
-int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+FamilyDeviceSetup device_setup;
+FamilyChannelSetup channel_setup;
+FamilyRead read;
+FamilyStop stop;
+FamilyCommand command;
 // Polls "XST?" until `busy_bit` is clear in the reply's first integer (and its second when it has
 // two): 0; -1 after the settling time-out; interface statuses.
 int32_t wait_until_clear(int32_t busy_bit);

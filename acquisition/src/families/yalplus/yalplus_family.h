@@ -44,16 +44,18 @@
 
 #include <cstdint>
 
+#include "families/family.h"
+
 namespace tallix::yalplus {
 
-int32_t device_setup(int32_t device, int32_t address);
-int32_t channel_setup(int32_t channel);
+FamilyDeviceSetup device_setup;
+FamilyChannelSetup channel_setup;
 // The read-back of QBX_ACQInitChan mode -100 over the listed YALPLUS channels.
-int32_t read_back(int32_t count, const int32_t* channels);
-int32_t start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length, int32_t option);
-int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-int32_t stop(int32_t device);
-int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+FamilyReadBack read_back;
+FamilyStart start;
+FamilyRead read;
+FamilyStop stop;
+FamilyCommand command;
 // The pre-read synchronisation of every YALPLUS device's FIFOs ("OMP?"); 0 without such devices.
 int32_t synchronise_fifos();
 

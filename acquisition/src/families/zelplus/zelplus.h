@@ -40,13 +40,15 @@
 
 #include <cstdint>
 
+#include "families/family.h"
+
 namespace tallix::zelplus {
 
-int32_t device_setup(int32_t device, int32_t address);
-int32_t channel_setup(int32_t channel);
-int32_t start(int32_t device, int32_t count, const int32_t* channels, int32_t block_length, int32_t option);
-int32_t read(int32_t device, int32_t count, const int32_t* channels, int32_t* length, double read_mode);
-int32_t stop(int32_t device);
-int32_t command(int32_t device, int32_t count, const int16_t* channels, int32_t code, void* value);
+FamilyDeviceSetup device_setup;
+FamilyChannelSetup channel_setup;
+FamilyStart start;
+FamilyRead read;
+FamilyStop stop;
+FamilyCommand command;
 
 }  // namespace tallix::zelplus
