@@ -315,15 +315,11 @@ void Session::start_sim(const PortChoice& port) {
 }
 
 void Session::check_yalplus(const PortChoice& port) {
-  // Whatever an earlier run left in flight is dropped; "STP" ends an acquisition it left running
-  // (the rack answers it either way), and the identity shows that a rack answers at all.
+  // Replies an earlier run left in flight are dropped, and the identity shows that a rack answers
+  // at all. A rack sends only when asked, and the kernel's start stops whatever it was measuring.
   drain_input();
   std::string reply;
-  int32_t r = query_line("STP\n", &reply);
-  if (r == 0) {
-    drain_input();
-    r = query_line("IDN?\n", &reply);
-  }
+  const int32_t r = query_line("IDN?\n", &reply);
   if (r != 0) {
     throw CommandError(tr("No YALPLUS answers on {}: {}. Is the rack switched on and the cable connected?", port.text,
                           describe(r)));

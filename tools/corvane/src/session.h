@@ -104,8 +104,8 @@ class Session {
   void settle_port(int32_t port_number);
   // Starts a built-in simulator of the port's family (a Corvane chain or a YALPLUS rack).
   void start_sim(const PortChoice& port);
-  // Readies a YALPLUS line (current): drops stale input, stops a running acquisition and asks
-  // for the identity. Throws CommandError when no rack answers.
+  // Readies a YALPLUS line (current): drops stale input and asks for the identity. Throws
+  // CommandError when no rack answers.
   void check_yalplus(const PortChoice& port);
   // Throws when no Corvane with this serial number is attached: the interface library opens a
   // missing USB device without complaint, and only its first exchange would fail.
